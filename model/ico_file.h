@@ -1,0 +1,42 @@
+// ICO files, and the entry point that reads the icons of any file by its kind.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/icon_model.h"
+#include "platform/byte_reader.h"
+
+namespace kavrel {
+
+enum class FileKindType { Unknown, Icon, ProgramFile, IconLibrary };
+FileKindType FileKind(const std::string& path);
+
+// Reads an ICO file into one group appended to `groups`; nothing is appended
+// when the file is not a valid icon file. Returns true when a group was added.
+bool ReadIcoGroup(ByteSource& source, std::vector<CIconGroup>& groups);
+bool ReadIcoGroupFile(const std::string& path, std::vector<CIconGroup>& groups);
+
+// The ICO bytes of a list of packed images, in the order given; the caller
+// keeps them sorted.
+std::vector<std::uint8_t> BuildIcoFile(const std::vector<const CIcon*>& images);
+bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& images);
+
+// The icon document's side: formats read as editable objects (sorted), and
+// written after packing each. A failed read leaves `objects` unchanged.
+bool ReadIcoObjects(ByteSource& source, std::vector<std::unique_ptr<CIconObject>>& objects);
+bool WriteIcoObjects(const std::string& path, std::vector<std::unique_ptr<CIconObject>>& objects);
+
+// Readers for program files and icon libraries plug in here, so that the
+// model does not depend on them. Each appends groups and returns how many.
+using ProgramFileReader = std::function<int(const std::string& path, std::vector<CIconGroup>& groups)>;
+void SetProgramFileReader(ProgramFileReader reader);
+
+// Fills `groups` from any file by its kind; returns the number of groups in
+// the array afterwards.
+int LoadIconsFromFile(std::vector<CIconGroup>& groups, const std::string& path);
+
+}  // namespace kavrel

@@ -1,0 +1,176 @@
+// The icon model: one image format in packed form (CIcon), an icon in stored
+// form (CIconGroup) and one image format in editable form (CIconObject).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "platform/gdi.h"
+
+namespace kavrel {
+
+class AtomicFile;
+
+// Bit depth <-> colour count (0 means 24 bits; any other count orders as 4 bits).
+int BitDepthFromColorCount(int colorCount);
+int ColorCountFromBitDepth(int bitDepth);
+// "Mono", "16 colors", ... by bit depth, also the screen-only 15, 16 and 32.
+std::string ColorName(int bitDepth);
+
+// Hard limits on what any reader decodes.
+constexpr int kMaxImageSide = 4096;
+constexpr std::uint64_t kMaxImageBytes = 64ull << 20;
+
+// One image format in packed form: exactly as an ICO file stores it.
+//
+// Classic formats (1, 4, 8, 24 bits) are a BITMAPINFOHEADER with doubled
+// height, colour table, XOR bits and AND bits. Modern files add 32-bit images
+// with alpha and PNG-compressed images; those are kept byte for byte as read,
+// with bitCount 32 or png set, so that copying or saving keeps them exactly.
+class CIcon {
+public:
+    CIcon() = default;
+    CIcon(const CIcon& other) { CopyFrom(other); }
+    CIcon& operator=(const CIcon& other)
+    {
+        if (this != &other)
+            CopyFrom(other);
+        return *this;
+    }
+
+    // Stores the size and colour count and allocates a zero-filled block by
+    // the block-size rule.
+    bool AllocateImage(int width, int height, int colorCount);
+    void CopyFrom(const CIcon& other);  // the standard-palette flag is not copied
+
+    // Fills the allocated block from a format's bitmaps.
+    void Pack(const Bitmap& color, const Bitmap& mask, const Palette* palette);
+    // Creates the two bitmaps from the block. 32-bit and PNG images are
+    // flattened: alpha below 128 becomes transparent. False on a bad block.
+    bool Unpack(Bitmap& color, Bitmap& mask, const Palette* palette = nullptr) const;
+    // A palette from the colour table; none without a table. Clears the
+    // standard-palette flag when a 256-entry table differs from the standard
+    // palette.
+    std::optional<Palette> CreateImagePalette();
+
+    // Reads one image at `offset`: a classic or 32-bit DIB (its size from its
+    // own header, never from a directory) or a PNG stream (its length from its
+    // chunks). False, leaving this icon unchanged, when the data is short,
+    // inconsistent, of an unsupported depth or over the size limits.
+    bool ReadImage(ByteSource& source, std::uint64_t offset);
+    // Appends the packed image; nothing when empty.
+    void WriteImage(std::vector<std::uint8_t>& out) const;
+
+    // Block size for a classic format, in 64 bits; 0 for an unsupported count.
+    static std::uint64_t BlockSize(std::int64_t width, std::int64_t height, int colorCount);
+
+    bool empty() const { return image.empty(); }
+    int bitCount() const;  // 1, 4, 8, 24 or 32; 32 for PNG images
+    bool isPng() const { return png; }
+    // Classic formats only: what an editor can take without converting.
+    bool isClassic() const { return !png && bitCountRaw != 32; }
+    std::string FormatLabel() const;  // "32x32x4", "256x256xpng"
+
+    void FreeThumbnail() { thumbnailBits.clear(); thumbnailSize = 0; }
+
+    // The packed image and its cached thumbnail (the rendered 70x70 cell).
+    std::vector<std::uint8_t> image;
+    std::vector<std::uint32_t> thumbnailBits;
+    int thumbnailSize = 0;
+    int width = 0;
+    int height = 0;
+    int colorCount = 0;  // 0, 2, 16, 256
+    int imageSize = 0;
+    int sourceOffset = 0;
+    int standardPalette = 1;
+    int bitCountRaw = 0;  // 32 for a 32-bit image; else 0 (derived from colorCount)
+    bool png = false;
+};
+
+// An icon in stored form: a name and its formats, always sorted.
+class CIconDocument;
+
+class CIconGroup {
+public:
+    CIconGroup() = default;
+    CIconGroup(const CIconGroup& other);
+    CIconGroup& operator=(const CIconGroup& other);
+    CIconGroup(CIconGroup&&) noexcept = default;
+    CIconGroup& operator=(CIconGroup&&) noexcept = default;
+
+    bool AddFormat(const CIcon& icon);  // a copy, then sorted
+    CIcon* GetFormat(int i);
+    const CIcon* GetFormat(int i) const;
+    int FormatCount() const { return static_cast<int>(formats.size()); }
+    void SortFormats();
+    int BestFormat(int sizeIndex, int colorIndex) const;  // needs one format
+    std::string DisplayName() const;                      // "Untitled" when unnamed
+    std::string FormatCountText(int number) const;
+    int FreeThumbnails();
+    void Clear() { formats.clear(); }
+    // Writes the group as an ICO file through the atomic writer.
+    bool SaveAsIco(const std::string& path) const;
+
+    std::string name;
+    std::vector<std::unique_ptr<CIcon>> formats;
+    int displayFormat = -1;
+};
+
+// Sorting and best-format rules on bare (width, height, depth) triples, shared
+// by groups and documents. bitDepth uses 32 for 32-bit and PNG images.
+struct FormatKey {
+    int width, height, bitDepth, colorCount;
+};
+bool FormatLess(const FormatKey& a, const FormatKey& b);
+int BestFormatIndex(std::span<const FormatKey> formats, int sizeIndex, int colorIndex);
+
+// One image format in editable form.
+class CIconObject {
+public:
+    CIconObject();  // 32x32 placeholder with the standard palette, no bitmaps
+    CIconObject(int bitDepth, int width, int height, int ownPalette);
+    explicit CIconObject(const CIcon& icon);
+    virtual ~CIconObject() = default;
+    CIconObject(const CIconObject&) = delete;
+    CIconObject& operator=(const CIconObject&) = delete;
+
+    bool SetFormat(int bitDepth, int width, int height, int ownPalette);
+    virtual void CreateBitmaps();
+    void UpdateDescription();
+    void PackToIcon();
+    // Reads one image of a file into this object (false on a bad image).
+    bool ReadFromFile(ByteSource& source, std::uint64_t offset);
+    void WriteToFile(std::vector<std::uint8_t>& out);
+    FormatKey key() const { return {width, height, bitDepth, colorCount}; }
+
+    int colorCount = 0;
+    int bitDepth = 24;
+    Bitmap color;
+    Bitmap mask;
+    int width = 32;
+    int height = 32;
+    int workingWidth = 32, workingHeight = 32;
+    Rect selection{-1, -1, -1, -1};  // inclusive; -1s when none
+    std::optional<Bitmap> floatingColor, floatingMask;
+    int selectionActive = 0;
+    Palette palette;
+    int ownPalette = 0;
+    struct UndoState {
+        std::optional<Bitmap> color, mask;
+    };
+    std::array<UndoState, 16> undo;
+    int undoLast = 0, undoPosition = 0;
+    CIcon packed;
+    std::string description;
+    // Set when this format was made from a 32-bit or PNG image and flattened:
+    // saving it replaces the original image by a 24-bit one with a mask.
+    bool converted = false;
+};
+
+}  // namespace kavrel

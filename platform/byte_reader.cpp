@@ -1,0 +1,163 @@
+#include "platform/byte_reader.h"
+
+#include <sys/stat.h>
+
+namespace kavrel {
+
+bool ByteReader::seek(std::uint64_t pos)
+{
+    if (pos > bytes_.size())
+        return false;
+    pos_ = pos;
+    return true;
+}
+
+bool ByteReader::skip(std::uint64_t n)
+{
+    if (n > remaining())
+        return false;
+    pos_ += n;
+    return true;
+}
+
+std::optional<std::uint8_t> ByteReader::u8()
+{
+    if (remaining() < 1)
+        return std::nullopt;
+    return bytes_[pos_++];
+}
+
+std::optional<std::uint16_t> ByteReader::u16()
+{
+    if (remaining() < 2)
+        return std::nullopt;
+    auto v = LoadU16(bytes_.data() + pos_);
+    pos_ += 2;
+    return v;
+}
+
+std::optional<std::uint32_t> ByteReader::u32()
+{
+    if (remaining() < 4)
+        return std::nullopt;
+    auto v = LoadU32(bytes_.data() + pos_);
+    pos_ += 4;
+    return v;
+}
+
+std::optional<std::int32_t> ByteReader::i32()
+{
+    auto v = u32();
+    if (!v)
+        return std::nullopt;
+    return static_cast<std::int32_t>(*v);
+}
+
+std::optional<std::span<const std::uint8_t>> ByteReader::bytes(std::uint64_t n)
+{
+    auto b = peek(n);
+    if (b)
+        pos_ += n;
+    return b;
+}
+
+std::optional<std::span<const std::uint8_t>> ByteReader::peek(std::uint64_t n) const
+{
+    if (n > remaining())
+        return std::nullopt;
+    return bytes_.subspan(static_cast<std::size_t>(pos_), static_cast<std::size_t>(n));
+}
+
+void ByteWriter::u16(std::uint16_t v)
+{
+    buf_.push_back(static_cast<std::uint8_t>(v));
+    buf_.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void ByteWriter::u32(std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        buf_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void ByteWriter::patchU16(std::size_t at, std::uint16_t v) { StoreU16(buf_.data() + at, v); }
+void ByteWriter::patchU32(std::size_t at, std::uint32_t v) { StoreU32(buf_.data() + at, v); }
+
+std::uint16_t LoadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+std::uint32_t LoadU32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+void StoreU16(std::uint8_t* p, std::uint16_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void StoreU32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::unique_ptr<FileReader> FileReader::Open(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return nullptr;
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+        std::fclose(f);
+        return nullptr;
+    }
+    return std::unique_ptr<FileReader>(new FileReader(f, static_cast<std::uint64_t>(st.st_size)));
+}
+
+FileReader::~FileReader()
+{
+    if (file_)
+        std::fclose(file_);
+}
+
+bool FileReader::readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out)
+{
+    if (offset > size_ || n > size_ - offset)
+        return false;
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(n));
+    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0)
+        return false;
+    if (n && std::fread(buf.data(), 1, buf.size(), file_) != buf.size())
+        return false;
+    out = std::move(buf);
+    return true;
+}
+
+bool MemorySource::readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out)
+{
+    if (offset > bytes_.size() || n > bytes_.size() - offset)
+        return false;
+    out.assign(bytes_.begin() + static_cast<std::ptrdiff_t>(offset),
+               bytes_.begin() + static_cast<std::ptrdiff_t>(offset + n));
+    return true;
+}
+
+std::optional<std::vector<std::uint8_t>> ByteSource::readAt(std::uint64_t offset, std::uint64_t n)
+{
+    std::vector<std::uint8_t> out;
+    if (!readAt(offset, n, out))
+        return std::nullopt;
+    return out;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxBytes)
+{
+    auto f = FileReader::Open(path);
+    if (!f || f->size() > maxBytes)
+        return std::nullopt;
+    return f->readAt(0, f->size());
+}
+
+}  // namespace kavrel

@@ -1,0 +1,33 @@
+// Pixel pictures for tests: a few lines of characters become bitmaps, and a
+// failing comparison prints both pictures.
+//
+//   '.' transparent  '#' black  'w' white  'i' inverted
+//   'r' red  'g' green  'b' blue  'y' yellow  'c' cyan  'm' magenta  '-' grey 808080
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/gdi.h"
+
+namespace kavrel::test {
+
+// A colour bitmap from a picture; '.' reads as black, 'i' as white.
+Bitmap ColorPicture(const std::vector<std::string>& rows);
+// A monochrome bitmap: '#' is 0 and anything else 1.
+Bitmap MonoPicture(const std::vector<std::string>& rows);
+// A format's two bitmaps from a picture (mask 1 for '.' and 'i').
+void ImagePicture(const std::vector<std::string>& rows, Bitmap& color, Bitmap& mask);
+
+// The picture of a colour bitmap (unknown colours as '?'), of a mono one,
+// and of a colour + mask pair.
+std::vector<std::string> PictureOf(const Bitmap& bitmap);
+std::vector<std::string> PictureOf(const Bitmap& color, const Bitmap& mask);
+
+::testing::AssertionResult PictureIs(const Bitmap& bitmap, const std::vector<std::string>& expected);
+::testing::AssertionResult PictureIs(const Bitmap& color, const Bitmap& mask,
+                                     const std::vector<std::string>& expected);
+
+}  // namespace kavrel::test
