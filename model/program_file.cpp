@@ -1,0 +1,394 @@
+#include "model/program_file.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <unordered_map>
+
+#include "resources/strings.h"
+
+namespace kavrel {
+
+namespace {
+
+constexpr std::uint32_t kRtIcon = 3;
+constexpr std::uint32_t kRtGroupIcon = 14;
+constexpr int kMaxDirectoryDepth = 8;   // real files use three levels
+constexpr std::uint32_t kNoLanguage = 0xFFFFFFFF;
+
+// Raised when the file's structure cannot be read; the whole file is dropped.
+struct Abandon {};
+
+struct ImageRef {
+    std::uint32_t id;
+    std::uint32_t language;
+    std::uint64_t offset;
+};
+
+struct GroupRef {
+    std::uint32_t language;
+    std::vector<std::uint16_t> ids;
+};
+
+struct ResourceIndex {
+    std::vector<ImageRef> images;
+    std::vector<GroupRef> groups;
+    std::vector<std::string> names;
+};
+
+class Reader {
+public:
+    explicit Reader(ByteSource& source) : source_(source) {}
+
+    std::uint64_t size() const { return source_.size(); }
+    bool fits(std::uint64_t offset, std::uint64_t n) const { return offset <= size() && n <= size() - offset; }
+
+    std::vector<std::uint8_t> bytes(std::uint64_t offset, std::uint64_t n)
+    {
+        std::vector<std::uint8_t> out;
+        if (!fits(offset, n) || !source_.readAt(offset, n, out))
+            throw Abandon{};
+        return out;
+    }
+    std::uint16_t u16(std::uint64_t offset) { return LoadU16(bytes(offset, 2).data()); }
+    std::uint32_t u32(std::uint64_t offset) { return LoadU32(bytes(offset, 4).data()); }
+    std::uint8_t u8(std::uint64_t offset) { return bytes(offset, 1)[0]; }
+
+    ByteSource& source() { return source_; }
+
+private:
+    ByteSource& source_;
+};
+
+// Group directories: a 6-byte header (reserved, type, count), then 14-byte
+// entries whose last two bytes are the image identifier. nullopt when the
+// directory does not lie in the file.
+std::optional<std::vector<std::uint16_t>> ReadGroupDirectory(Reader& r, std::uint64_t offset, bool requireType1)
+{
+    try {
+        auto header = r.bytes(offset, 6);
+        if (requireType1 && LoadU16(header.data() + 2) != 1)
+            return std::nullopt;
+        std::uint16_t count = LoadU16(header.data() + 4);
+        auto entries = r.bytes(offset + 6, 14ull * count);
+        std::vector<std::uint16_t> ids(count);
+        for (std::size_t i = 0; i < count; ++i)
+            ids[i] = LoadU16(entries.data() + 14 * i + 12);
+        return ids;
+    } catch (const Abandon&) {
+        return std::nullopt;
+    }
+}
+
+// --- 16-bit modules -------------------------------------------------------
+
+bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
+{
+    // Windows 2.x modules keep icons in a layout of their own.
+    if (r.u8(ne + 63) < 3)
+        return false;
+    std::uint16_t resourceTable = r.u16(ne + 36);
+    std::uint16_t residentNames = r.u16(ne + 38);
+    if (resourceTable == 0 || residentNames == 0)
+        return false;
+    std::uint64_t pos = ne + resourceTable;
+    std::uint16_t shift = r.u16(pos);
+    if (shift > 16)
+        return false;
+    pos += 2;
+
+    std::vector<std::uint64_t> groupOffsets;
+    std::vector<std::uint16_t> iconIds;
+    for (;;) {
+        std::uint16_t type = r.u16(pos);
+        if (type == 0)
+            break;
+        std::uint16_t count = r.u16(pos + 2);
+        auto records = r.bytes(pos + 8, 12ull * count);
+        pos += 8 + 12ull * count;
+        if (type != 0x8003 && type != 0x800E)
+            continue;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t* rec = records.data() + 12 * i;
+            std::uint64_t offset = std::uint64_t{LoadU16(rec)} << shift;
+            if (type == 0x8003) {
+                index.images.push_back({0, 0, offset});
+                iconIds.push_back(LoadU16(rec + 6));
+            } else {
+                groupOffsets.push_back(offset);
+            }
+        }
+    }
+
+    // Groups name their images by identifier. When the images' own integer
+    // identifiers are unique they are used, as the system's loader does;
+    // otherwise an identifier k means the k-th image of the table.
+    std::set<std::uint16_t> seen;
+    bool byIdentifier = true;
+    for (std::uint16_t id : iconIds)
+        if (!(id & 0x8000) || !seen.insert(id).second)
+            byIdentifier = false;
+    for (std::size_t i = 0; i < index.images.size(); ++i)
+        index.images[i].id = byIdentifier ? (iconIds[i] & 0x7FFF) : static_cast<std::uint32_t>(i + 1);
+
+    for (std::uint64_t offset : groupOffsets)
+        if (auto ids = ReadGroupDirectory(r, offset, false))
+            index.groups.push_back({0, std::move(*ids)});
+        else
+            index.groups.push_back({0, {}});  // keeps the names in step
+
+    // Icon names follow the module name "ICL"; other modules have none.
+    std::uint64_t names = ne + residentNames;
+    if (r.fits(names, 4)) {
+        auto head = r.bytes(names, 4);
+        if (std::memcmp(head.data(), "\x03ICL", 4) == 0) {
+            pos = names + 4;
+            while (r.fits(pos, 1)) {
+                std::uint8_t length = r.u8(pos);
+                if (length == 0 || !r.fits(pos + 1, length))
+                    break;
+                auto text = r.bytes(pos + 1, length);
+                index.names.emplace_back(text.begin(), text.end());
+                pos += 1 + length;
+            }
+        }
+    }
+    return true;
+}
+
+// --- 32- and 64-bit modules -----------------------------------------------
+
+class PeResourceWalker {
+public:
+    PeResourceWalker(Reader& r, std::uint64_t base, std::uint32_t sectionAddress, ResourceIndex& index)
+        : r_(r), base_(base), sectionAddress_(sectionAddress), index_(index),
+          entryBudget_(r.size() / 8 + 64)
+    {
+    }
+
+    void WalkRoot()
+    {
+        ForEachEntry(base_, 0, [&](std::uint32_t name, std::uint32_t target) {
+            if ((name & 0x80000000u) || !(target & 0x80000000u))
+                return;
+            if (name == kRtIcon)
+                Walk(target, 1, Kind::Icon, std::nullopt);
+            else if (name == kRtGroupIcon)
+                Walk(target, 1, Kind::Group, std::nullopt);
+        });
+    }
+
+private:
+    enum class Kind { Icon, Group };
+
+    template <typename F>
+    void ForEachEntry(std::uint64_t directory, int depth, F&& visit)
+    {
+        // A directory reached twice, or deeper than any real file nests, is
+        // a loop or a trap: it adds nothing.
+        if (depth > kMaxDirectoryDepth || !visited_.insert(directory).second)
+            return;
+        auto header = r_.bytes(directory, 16);
+        std::uint64_t count = std::uint64_t{LoadU16(header.data() + 12)} + LoadU16(header.data() + 14);
+        if (count > entryBudget_)
+            throw Abandon{};
+        entryBudget_ -= count;
+        auto entries = r_.bytes(directory + 16, 8 * count);
+        for (std::uint64_t i = 0; i < count; ++i)
+            visit(LoadU32(entries.data() + 8 * i), LoadU32(entries.data() + 8 * i + 4));
+    }
+
+    // `id` is the icon identifier once known: the level below the type.
+    void Walk(std::uint32_t target, int depth, Kind kind, std::optional<std::uint32_t> id,
+              std::uint32_t language = kNoLanguage)
+    {
+        std::uint64_t at = base_ + (target & 0x7FFFFFFFu);
+        if (!(target & 0x80000000u)) {
+            Data(at, kind, id, language);
+            return;
+        }
+        ForEachEntry(at, depth, [&](std::uint32_t name, std::uint32_t next) {
+            bool named = name & 0x80000000u;
+            if (!id) {
+                // Icon images are found by number; named ones cannot be.
+                if (kind == Kind::Icon && named)
+                    return;
+                Walk(next, depth + 1, kind, named ? 0 : name);
+            } else {
+                Walk(next, depth + 1, kind, id, named ? kNoLanguage : name);
+            }
+        });
+    }
+
+    void Data(std::uint64_t entry, Kind kind, std::optional<std::uint32_t> id, std::uint32_t language)
+    {
+        if (!id)
+            return;  // a data entry in place of the identifier level
+        auto data = r_.bytes(entry, 16);
+        std::uint32_t rva = LoadU32(data.data());
+        if (rva < sectionAddress_)
+            return;
+        std::uint64_t offset = base_ + (rva - sectionAddress_);
+        if (kind == Kind::Icon) {
+            index_.images.push_back({*id, language, offset});
+        } else if (auto ids = ReadGroupDirectory(r_, offset, true)) {
+            index_.groups.push_back({language, std::move(*ids)});
+        }
+    }
+
+    Reader& r_;
+    std::uint64_t base_;
+    std::uint32_t sectionAddress_;
+    ResourceIndex& index_;
+    std::set<std::uint64_t> visited_;
+    std::uint64_t entryBudget_;  // no file holds more entries than fit in it
+};
+
+bool IndexPe(Reader& r, std::uint64_t pe, ResourceIndex& index)
+{
+    auto fileHeader = r.bytes(pe + 4, 20);
+    std::uint16_t sectionCount = LoadU16(fileHeader.data() + 2);
+    std::uint16_t optionalSize = LoadU16(fileHeader.data() + 16);
+    auto sections = r.bytes(pe + 24 + optionalSize, 40ull * sectionCount);
+    for (std::size_t i = 0; i < sectionCount; ++i) {
+        const std::uint8_t* s = sections.data() + 40 * i;
+        char name[9] = {};
+        std::memcpy(name, s, 8);
+        if (std::strcmp(name, ".rsrc") != 0)
+            continue;
+        std::uint32_t virtualAddress = LoadU32(s + 12);
+        std::uint32_t rawData = LoadU32(s + 20);
+        PeResourceWalker walker(r, rawData, virtualAddress, index);
+        walker.WalkRoot();
+        return true;
+    }
+    return false;
+}
+
+// --- assembly -------------------------------------------------------------
+
+class Assembler {
+public:
+    Assembler(Reader& r, const ResourceIndex& index) : r_(r), index_(index), budget_(4 * r.size() + (16ull << 20))
+    {
+        for (std::size_t i = 0; i < index.images.size(); ++i)
+            byId_[index.images[i].id].push_back(i);
+    }
+
+    std::vector<CIconGroup> Build(ProgressSink& progress)
+    {
+        std::vector<CIconGroup> out;
+        ProgressScope scope(progress, LoadString(kStrLoading), static_cast<int>(index_.groups.size()));
+        for (std::size_t g = 0; g < index_.groups.size(); ++g) {
+            CIconGroup group;
+            std::set<std::uint64_t> taken;
+            for (std::uint16_t id : index_.groups[g].ids) {
+                const ImageRef* ref = Find(id, index_.groups[g].language);
+                if (!ref || !taken.insert(ref->offset).second)
+                    continue;
+                const CIcon* image = Image(ref->offset);
+                if (!image)
+                    continue;
+                Spend(image->image.size());
+                auto copy = std::make_unique<CIcon>(*image);
+                copy->sourceOffset = static_cast<int>(ref->offset);
+                group.formats.push_back(std::move(copy));
+            }
+            scope.Step(static_cast<int>(g + 1));
+            if (group.formats.empty())
+                continue;
+            std::stable_sort(group.formats.begin(), group.formats.end(), [](const auto& a, const auto& b) {
+                return FormatLess({a->width, a->height, a->bitCount(), a->colorCount},
+                                  {b->width, b->height, b->bitCount(), b->colorCount});
+            });
+            if (g < index_.names.size() && index_.names[g] != "@")
+                group.name = index_.names[g];
+            out.push_back(std::move(group));
+        }
+        return out;
+    }
+
+private:
+    // The image of that identifier in the group's language, else the first.
+    const ImageRef* Find(std::uint16_t id, std::uint32_t language) const
+    {
+        auto it = byId_.find(id);
+        if (it == byId_.end())
+            return nullptr;
+        for (std::size_t i : it->second)
+            if (index_.images[i].language == language)
+                return &index_.images[i];
+        return &index_.images[it->second.front()];
+    }
+
+    const CIcon* Image(std::uint64_t offset)
+    {
+        auto [it, fresh] = cache_.try_emplace(offset);
+        if (fresh && offset <= static_cast<std::uint64_t>(INT_MAX)) {
+            auto icon = std::make_unique<CIcon>();
+            if (icon->ReadImage(r_.source(), offset)) {
+                Spend(icon->image.size());
+                it->second = std::move(icon);
+            }
+        }
+        return it->second.get();
+    }
+
+    // Overlapping or shared images could make a small file decode into far
+    // more memory than it holds; such a file is not read.
+    void Spend(std::uint64_t n)
+    {
+        if (n > budget_)
+            throw Abandon{};
+        budget_ -= n;
+    }
+
+    Reader& r_;
+    const ResourceIndex& index_;
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> byId_;
+    std::map<std::uint64_t, std::unique_ptr<CIcon>> cache_;
+    std::uint64_t budget_;
+};
+
+}  // namespace
+
+int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, ProgressSink& progress)
+{
+    Reader r(source);
+    std::vector<CIconGroup> found;
+    try {
+        std::uint64_t header = r.u32(60);
+        auto signature = r.bytes(header, 2);
+        ResourceIndex index;
+        bool ok = false;
+        if (signature[0] == 'N' && signature[1] == 'E')
+            ok = IndexNe(r, header, index);
+        else if (signature[0] == 'P' && signature[1] == 'E')
+            ok = IndexPe(r, header, index);
+        if (!ok)
+            return 0;
+        Assembler assembler(r, index);
+        found = assembler.Build(progress);
+    } catch (const Abandon&) {
+        return 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    for (auto& g : found)
+        groups.push_back(std::move(g));
+    return static_cast<int>(found.size());
+}
+
+int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& path, ProgressSink& progress)
+{
+    auto file = FileReader::Open(path);
+    if (!file)
+        return 0;
+    return ReadProgramFileIcons(groups, *file, progress);
+}
+
+}  // namespace kavrel

@@ -1,0 +1,24 @@
+// Icons held as resources in program files: 16-bit modules (NE, which
+// includes icon libraries) and 32- and 64-bit ones (PE32 and PE32+).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/icon_model.h"
+#include "model/progress.h"
+#include "platform/byte_reader.h"
+
+namespace kavrel {
+
+constexpr int kStrLoading = 55036;  // "Loading ..."
+
+// Appends one group per icon resource of the file, each image carrying the
+// file offset it was read from. A file that cannot be read as a whole gives
+// nothing. Returns the number of groups appended.
+int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& path,
+                         ProgressSink& progress = NullProgress());
+int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source,
+                         ProgressSink& progress = NullProgress());
+
+}  // namespace kavrel
