@@ -19,6 +19,9 @@ FileKindType FileKind(const std::string& path);
 // when the file is not a valid icon file. Returns true when a group was added.
 bool ReadIcoGroup(ByteSource& source, std::vector<CIconGroup>& groups);
 bool ReadIcoGroupFile(const std::string& path, std::vector<CIconGroup>& groups);
+// The same, also giving the file offset of each format's image, in the
+// group's sorted order.
+bool ReadIcoGroupWithOffsets(ByteSource& source, std::vector<CIconGroup>& groups, std::vector<std::uint64_t>& offsets);
 
 // The ICO bytes of a list of packed images, in the order given; the caller
 // keeps them sorted.
