@@ -9,4 +9,7 @@ namespace kavrel {
 // 2 (default) 236 colours only on an 8-bit screen.
 extern int CouleursJPEG;
 
+// Not 0: thumbnails are not cached in each CIcon (less memory, slower lists).
+extern int EcoRes;
+
 }  // namespace kavrel

@@ -3,6 +3,8 @@
 // true-colour screen of 1920x1080 at 96 dots per inch.
 #pragma once
 
+#include "platform/gdi.h"
+
 namespace kavrel {
 
 struct ScreenInfo {
@@ -24,5 +26,24 @@ public:
 private:
     ScreenInfo saved_;
 };
+
+}  // namespace kavrel
+
+namespace kavrel {
+
+// The desktop colours the views and thumbnails paint with; the Qt layer fills
+// them from the style, tests may change them.
+struct SystemColors {
+    COLORREF window = RGB(255, 255, 255);
+    COLORREF windowText = RGB(0, 0, 0);
+    COLORREF highlight = RGB(0, 120, 215);
+    COLORREF highlightText = RGB(255, 255, 255);
+};
+
+inline SystemColors& SysColors()
+{
+    static SystemColors colors;
+    return colors;
+}
 
 }  // namespace kavrel
