@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 
+#include "model/program_file.h"
 #include "platform/atomic_file.h"
 
 namespace kavrel {
@@ -15,7 +16,9 @@ constexpr std::uint64_t kIcoEntrySize = 16;
 
 ProgramFileReader& ProgramReader()
 {
-    static ProgramFileReader reader;
+    static ProgramFileReader reader = [](const std::string& path, std::vector<CIconGroup>& groups) {
+        return ReadProgramFileIcons(groups, path);
+    };
     return reader;
 }
 
