@@ -1,0 +1,180 @@
+#include "cli/cli.h"
+
+#include <charconv>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/commands.h"
+#include "model/ico_file.h"
+#include "resources/strings.h"
+
+namespace kavrel::cli {
+
+std::optional<std::string> Args::value(const std::string& name) const
+{
+    auto it = options.find(name);
+    if (it == options.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::optional<Args> ParseArgs(const std::vector<std::string>& argv, const std::set<std::string>& valued,
+                              const std::set<std::string>& flags, std::string& error)
+{
+    Args args;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+            args.positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = a;
+        std::optional<std::string> inlineValue;
+        if (auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = a.substr(0, eq);
+            inlineValue = a.substr(eq + 1);
+        }
+        if (flags.count(name)) {
+            if (inlineValue) {
+                error = "option " + name + " takes no value";
+                return std::nullopt;
+            }
+            args.options[name] = "";
+        } else if (valued.count(name)) {
+            if (!inlineValue) {
+                if (i + 1 >= argv.size()) {
+                    error = "option " + name + " needs a value";
+                    return std::nullopt;
+                }
+                inlineValue = argv[++i];
+            }
+            if (args.options.count(name)) {
+                error = "option " + name + " given twice";
+                return std::nullopt;
+            }
+            args.options[name] = *inlineValue;
+        } else {
+            error = "unknown option " + name;
+            return std::nullopt;
+        }
+    }
+    return args;
+}
+
+std::optional<int> ParsePositiveInt(const std::string& text)
+{
+    int v = 0;
+    auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || p != text.data() + text.size() || v <= 0)
+        return std::nullopt;
+    return v;
+}
+
+std::optional<COLORREF> ParseRgbHex(const std::string& text)
+{
+    std::string hex = text.starts_with("#") ? text.substr(1) : text;
+    if (hex.size() != 6)
+        return std::nullopt;
+    unsigned v = 0;
+    auto [p, ec] = std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
+    if (ec != std::errc() || p != hex.data() + hex.size())
+        return std::nullopt;
+    return RGB(static_cast<int>(v >> 16), static_cast<int>(v >> 8), static_cast<int>(v));
+}
+
+bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io)
+{
+    if (LoadIconsFromFile(groups, path) > 0)
+        return true;
+    io.err << path << ": " << FormatString(55048, path) << "\n";
+    return false;
+}
+
+std::string FreePath(const std::string& dir, const std::string& stem, const std::string& ext)
+{
+    namespace fs = std::filesystem;
+    for (int n = 1;; ++n) {
+        std::string name = n == 1 ? stem + ext : stem + " (" + std::to_string(n) + ")" + ext;
+        fs::path p = fs::path(dir) / name;
+        std::error_code ec;
+        // symlink_status: a dangling link still occupies the name.
+        if (!fs::exists(fs::symlink_status(p, ec)))
+            return p.string();
+    }
+}
+
+// One line per command; a new command adds its line here and its declaration
+// in commands.h.
+const std::vector<Command>& Commands()
+{
+    static const std::vector<Command> table = {
+        {"list", "[--offsets] FILE...", "list the icons of files and their formats", RunList},
+        {"extract", "FILE -o DIR", "save every icon of a file as an ICO file in DIR", RunExtract},
+        {"render", "FILE --icon N --format WxHxD|best [--background RRGGBB] -o OUT.png",
+         "draw one format of an icon as a thumbnail is drawn, as PNG", RunRender},
+        {"convert", "IN OUT.ico [--icon N]", "read an icon and write it back as an ICO file", RunConvert},
+        {"to-icl", "OUT.icl INPUT...", "put every icon of the inputs into one new icon library", RunToIcl},
+    };
+    return table;
+}
+
+static const Command* FindCommand(const std::string& name)
+{
+    for (const Command& c : Commands())
+        if (name == c.name)
+            return &c;
+    return nullptr;
+}
+
+static void PrintUsage(std::ostream& s)
+{
+    s << "usage: kavrel-cli COMMAND [ARGS]\n\ncommands:\n";
+    for (const Command& c : Commands())
+        s << "  " << c.name << " " << c.synopsis << "\n      " << c.summary << "\n";
+    s << "\nexit status: 0 ok, 1 a file gave no icons or an operation failed, 2 usage error\n";
+}
+
+int UsageError(Io& io, const std::string& command, const std::string& message)
+{
+    io.err << "kavrel-cli: " << message << "\n";
+    if (const Command* c = FindCommand(command))
+        io.err << "usage: kavrel-cli " << c->name << " " << c->synopsis << "\n";
+    return kExitUsage;
+}
+
+int Failure(Io& io, const std::string& message)
+{
+    io.err << "kavrel-cli: " << message << "\n";
+    return kExitFailed;
+}
+
+int Main(int argc, char** argv, std::ostream& out, std::ostream& err)
+{
+    Io io{out, err};
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (args.empty()) {
+        PrintUsage(err);
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintUsage(out);
+        return kExitOk;
+    }
+    const Command* c = FindCommand(args[0]);
+    if (!c) {
+        err << "kavrel-cli: unknown command " << args[0] << "\n";
+        PrintUsage(err);
+        return kExitUsage;
+    }
+    args.erase(args.begin());
+    int status = c->run(args, io);
+    out.flush();
+    return status;
+}
+
+}  // namespace kavrel::cli

@@ -1,0 +1,31 @@
+// The commands of kavrel-cli, one file each; cli.cpp lists them in its table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "model/icon_model.h"
+
+namespace kavrel::cli {
+
+int RunList(const std::vector<std::string>& argv, Io& io);
+int RunExtract(const std::vector<std::string>& argv, Io& io);
+int RunRender(const std::vector<std::string>& argv, Io& io);
+int RunConvert(const std::vector<std::string>& argv, Io& io);
+int RunToIcl(const std::vector<std::string>& argv, Io& io);
+
+// The icons of any file by its kind. A file that gives none prints the
+// program's message for it and returns false.
+bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io);
+
+// A file name stem for an icon: its name made safe, or "icon-N".
+std::string IconFileStem(const std::string& name, int number);
+
+// The name an unnamed icon takes from its file: lower case, first letter upper.
+std::string NameFromFile(const std::string& path);
+
+// The first free path of "DIR/STEM.EXT", "DIR/STEM (2).EXT", ...
+std::string FreePath(const std::string& dir, const std::string& stem, const std::string& ext);
+
+}  // namespace kavrel::cli
