@@ -14,11 +14,14 @@ namespace {
 constexpr std::uint64_t kIcoHeaderSize = 6;
 constexpr std::uint64_t kIcoEntrySize = 16;
 
+int DefaultProgramFileReader(const std::string& path, std::vector<CIconGroup>& groups)
+{
+    return ReadProgramFileIcons(groups, path);
+}
+
 ProgramFileReader& ProgramReader()
 {
-    static ProgramFileReader reader = [](const std::string& path, std::vector<CIconGroup>& groups) {
-        return ReadProgramFileIcons(groups, path);
-    };
+    static ProgramFileReader reader = DefaultProgramFileReader;
     return reader;
 }
 
@@ -232,7 +235,10 @@ bool WriteIcoObjects(const std::string& path, std::vector<std::unique_ptr<CIconO
     return WriteIcoFile(path, images);
 }
 
-void SetProgramFileReader(ProgramFileReader reader) { ProgramReader() = std::move(reader); }
+void SetProgramFileReader(ProgramFileReader reader)
+{
+    ProgramReader() = reader ? std::move(reader) : ProgramFileReader(DefaultProgramFileReader);
+}
 
 int LoadIconsFromFile(std::vector<CIconGroup>& groups, const std::string& path)
 {

@@ -35,6 +35,7 @@ bool WriteIcoObjects(const std::string& path, std::vector<std::unique_ptr<CIconO
 
 // Readers for program files and icon libraries plug in here, so that the
 // model does not depend on them. Each appends groups and returns how many.
+// An empty reader puts back the built-in one.
 using ProgramFileReader = std::function<int(const std::string& path, std::vector<CIconGroup>& groups)>;
 void SetProgramFileReader(ProgramFileReader reader);
 
