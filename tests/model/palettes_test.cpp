@@ -330,7 +330,7 @@ TEST(Palettes, FrameHighlightPaintsEveryOtherPixel)
     bitmap.fill(RGB(255, 255, 255));
     DC dc(bitmap);
     FrameHighlight(dc, Rect{1, 1, 5, 4}, RGB(255, 0, 0));
-    EXPECT_TRUE(test::PictureIs(bitmap, {"wwwwww", "wwrwrw", "wrwrww", "wwrwrw"}));
+    EXPECT_TRUE(test::PictureIs(bitmap, {"wwwwww", "wrwrww", "wwrwrw", "wrwrww"}));
     FrameHighlight(dc, Rect{-3, -3, 100, 100}, RGB(0, 0, 255));  // clipped to the bitmap
     EXPECT_EQ(bitmap.pixel(0, 0), RGB(0, 0, 255));
     EXPECT_EQ(bitmap.pixel(1, 0), RGB(255, 255, 255));
