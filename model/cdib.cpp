@@ -16,7 +16,7 @@ bool SupportedBitCount(int bits)
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
-}  // namespace
+} // namespace
 
 std::uint64_t CDIB::BlockSize(const BitmapInfoHeader& header)
 {
@@ -83,7 +83,8 @@ void CDIB::Store(ByteWriter& out) const
     std::uint64_t written = 0;
     while (written < count) {
         const std::uint64_t piece = std::min<std::uint64_t>(kPieceSize, count - written);
-        const std::uint64_t available = written < block.size() ? std::min<std::uint64_t>(piece, block.size() - written) : 0;
+        const std::uint64_t available =
+            written < block.size() ? std::min<std::uint64_t>(piece, block.size() - written) : 0;
         out.bytes(block.subspan(static_cast<std::size_t>(written), static_cast<std::size_t>(available)));
         out.zeros(static_cast<std::size_t>(piece - available));
         written += piece;
@@ -173,8 +174,8 @@ void CDIB::Draw(DC& dc, const Rect& target) const
     if (fit.width() == bitmap->width() && fit.height() == bitmap->height())
         BitBlt(dc, fit.left, fit.top, fit.width(), fit.height(), source, 0, 0, SRCCOPY);
     else
-        StretchBlt(dc, fit.left, fit.top, fit.width(), fit.height(), source, 0, 0, bitmap->width(),
-                   bitmap->height(), SRCCOPY);
+        StretchBlt(dc, fit.left, fit.top, fit.width(), fit.height(), source, 0, 0, bitmap->width(), bitmap->height(),
+                   SRCCOPY);
 }
 
-}  // namespace kavrel
+} // namespace kavrel

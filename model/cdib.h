@@ -11,7 +11,7 @@
 namespace kavrel {
 
 class CDIB {
-public:
+  public:
     CDIB() = default;
     explicit CDIB(PackedDib dib) { SetDib(std::move(dib)); }
 
@@ -20,7 +20,7 @@ public:
     // The palette built from the colour table; empty for a picture without one.
     const Palette& palette() const { return palette_; }
     int width() const;
-    int height() const;  // always positive, whatever the row order
+    int height() const; // always positive, whatever the row order
 
     void SetDib(PackedDib dib);
     void Clear();
@@ -46,9 +46,9 @@ public:
 
     static constexpr std::uint32_t kPieceSize = 32768;
 
-private:
+  private:
     PackedDib dib_;
     Palette palette_;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -10,6 +10,7 @@ namespace kavrel {
 
 namespace {
 
+// clang-format off
 // Entries as 0xRRGGBB, in index order.
 constexpr std::array<std::uint32_t, 256> kStandard256 = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
@@ -51,6 +52,8 @@ constexpr std::array<std::uint32_t, 16> kStandard16 = {
     0xC0C0C0, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
 };
 
+// clang-format on
+
 PaletteEntry EntryFromHex(std::uint32_t rrggbb)
 {
     return PaletteEntry{static_cast<std::uint8_t>(rrggbb >> 16), static_cast<std::uint8_t>(rrggbb >> 8),
@@ -62,8 +65,7 @@ PaletteEntry Entry(int r, int g, int b)
     return PaletteEntry{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b), 0};
 }
 
-template <std::size_t N>
-Palette PaletteFromTable(const std::array<std::uint32_t, N>& table)
+template <std::size_t N> Palette PaletteFromTable(const std::array<std::uint32_t, N>& table)
 {
     std::vector<PaletteEntry> entries;
     entries.reserve(N);
@@ -72,11 +74,17 @@ Palette PaletteFromTable(const std::array<std::uint32_t, N>& table)
     return Palette(std::move(entries));
 }
 
-COLORREF EntryColor(const PaletteEntry& e) { return RGB(e.red, e.green, e.blue); }
+COLORREF EntryColor(const PaletteEntry& e)
+{
+    return RGB(e.red, e.green, e.blue);
+}
 
 // A 15- or 16-bit screen drops the low three bits of each channel; full
 // intensity is kept so that white stays white.
-int RoundChannelForScreen(int v) { return v == 255 ? 255 : v & ~7; }
+int RoundChannelForScreen(int v)
+{
+    return v == 255 ? 255 : v & ~7;
+}
 
 COLORREF RoundForScreen(COLORREF c)
 {
@@ -90,6 +98,7 @@ bool IsHighColorScreen()
     return bpp == 15 || bpp == 16;
 }
 
+// clang-format off
 // Ordered-dither thresholds of the mono brush; row 0 is the bottom row.
 constexpr int kMonoThreshold[8][8] = {
     {0, 192, 48, 240, 12, 204, 60, 252},   {128, 64, 176, 112, 140, 76, 188, 124},
@@ -104,6 +113,8 @@ constexpr int kCubeThreshold[8][8] = {
     {31, 19, 28, 15, 34, 21, 31, 18}, {1, 39, 11, 49, 0, 39, 10, 48},  {27, 14, 36, 23, 26, 13, 35, 23},
     {7, 46, 4, 43, 7, 45, 3, 42},     {33, 20, 30, 17, 32, 19, 29, 16},
 };
+
+// clang-format on
 
 // Standard-palette index of each colour-cube colour (r * 36 + g * 6 + b).
 const std::array<int, 216>& CubeIndices()
@@ -146,7 +157,10 @@ void PutPixel(Bitmap& bitmap, int x, int y, COLORREF c)
         bitmap.setRawPixel(x, y, PixelFromColorRef(c));
 }
 
-Brush SolidForScreen(COLORREF c) { return Brush::Solid(IsHighColorScreen() ? RoundForScreen(c) : c); }
+Brush SolidForScreen(COLORREF c)
+{
+    return Brush::Solid(IsHighColorScreen() ? RoundForScreen(c) : c);
+}
 
 Brush MonoDitherBrush(COLORREF rgb)
 {
@@ -218,7 +232,7 @@ Bitmap MakeInvertedPattern()
     return pattern;
 }
 
-}  // namespace
+} // namespace
 
 ColorKindType ColorKind(ColorValue value)
 {
@@ -259,12 +273,32 @@ Palette SpectrumPalette()
         const int k = hue % 3;
         int r = 255 - 85 * k, g = 85 * k, b = 255;
         switch (hue / 3) {
-        case 0: r = 255; b = 0; break;
-        case 1: g = 255; b = 0; break;
-        case 2: b = g; g = 255; r = 0; break;
-        case 3: g = r; r = 0; break;
-        case 4: r = g; g = 0; break;
-        case 5: g = 0; b = r; r = 255; break;
+        case 0:
+            r = 255;
+            b = 0;
+            break;
+        case 1:
+            g = 255;
+            b = 0;
+            break;
+        case 2:
+            b = g;
+            g = 255;
+            r = 0;
+            break;
+        case 3:
+            g = r;
+            r = 0;
+            break;
+        case 4:
+            r = g;
+            g = 0;
+            break;
+        case 5:
+            g = 0;
+            b = r;
+            r = 255;
+            break;
         }
         for (int j = 2; j <= 7; ++j)
             entries[at++] = Entry(j * (r / 8), j * (g / 8), j * (b / 8));
@@ -563,4 +597,4 @@ const Bitmap& InvertedPattern()
     return pattern;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -72,7 +72,7 @@ Bitmap& Bitmap48()
     return bitmap;
 }
 
-}  // namespace
+} // namespace
 
 void DrawIconCell(CIcon& icon, DC& target, int x, int y, bool frame, int frameStyle, int maxSize, int cellWidth,
                   int cellHeight)
@@ -118,7 +118,10 @@ void DrawIcon48(const CIcon& icon, DC& target, int x, int y, bool frame, bool hi
     BitBlt(target, x, y, 48, 48, cellDC, 0, 0, SRCCOPY);
 }
 
-void DrawIcon32(const CIcon& icon, DC& target, int x, int y) { DrawFitted(icon, target, x, y, 32, 32, 32); }
+void DrawIcon32(const CIcon& icon, DC& target, int x, int y)
+{
+    DrawFitted(icon, target, x, y, 32, 32, 32);
+}
 
 void DrawIconActual(const CIcon& icon, DC& target, int x, int y)
 {
@@ -127,4 +130,4 @@ void DrawIconActual(const CIcon& icon, DC& target, int x, int y)
         DrawMaskedImage(color, mask, target, x, y, color.width(), color.height());
 }
 
-}  // namespace kavrel
+} // namespace kavrel

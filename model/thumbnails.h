@@ -31,4 +31,4 @@ void DrawIcon32(const CIcon& icon, DC& target, int x, int y);
 // Unscaled at the given position.
 void DrawIconActual(const CIcon& icon, DC& target, int x, int y);
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -106,12 +106,12 @@ TEST(CDIB, BadStoredFormsLeaveThePictureUnchanged)
 
     EXPECT_TRUE(refused({}));
     EXPECT_TRUE(refused({1, 0, 0}));
-    EXPECT_TRUE(refused(std::vector<std::uint8_t>(good.begin(), good.end() - 1)));  // truncated block
+    EXPECT_TRUE(refused(std::vector<std::uint8_t>(good.begin(), good.end() - 1))); // truncated block
     auto huge = good;
-    StoreU32(huge.data() + 4, 0xFFFFFFF0u);  // count beyond the stream
+    StoreU32(huge.data() + 4, 0xFFFFFFF0u); // count beyond the stream
     EXPECT_TRUE(refused(huge));
     auto shortCount = good;
-    StoreU32(shortCount.data() + 4, 40 + 1024);  // rows missing from the block
+    StoreU32(shortCount.data() + 4, 40 + 1024); // rows missing from the block
     shortCount.resize(8 + 40 + 1024);
     EXPECT_TRUE(refused(shortCount));
     auto badDepth = good;
@@ -157,7 +157,7 @@ TEST(CDIB, DrawFitsThePictureKeepingItsAspectRatio)
     ScreenInfo eight;
     eight.bitsPerPixel = 8;
     ScopedScreen screen(eight);
-    pair.bytes[40] = 26;  // blue 26 dithers between levels 0 and 1
+    pair.bytes[40] = 26; // blue 26 dithers between levels 0 and 1
     pair.bytes[41] = 0;
     pair.bytes[42] = 0;
     target.fill(RGB(0, 255, 0));
@@ -167,5 +167,5 @@ TEST(CDIB, DrawFitsThePictureKeepingItsAspectRatio)
     EXPECT_EQ(target.pixel(1, 0), RGB(0, 0, 255));
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

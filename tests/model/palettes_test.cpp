@@ -12,7 +12,10 @@
 namespace kavrel {
 namespace {
 
-COLORREF Hex(std::uint32_t rrggbb) { return RGB(rrggbb >> 16, rrggbb >> 8, rrggbb); }
+COLORREF Hex(std::uint32_t rrggbb)
+{
+    return RGB(rrggbb >> 16, rrggbb >> 8, rrggbb);
+}
 
 std::map<COLORREF, int> PatternCounts(const Brush& brush)
 {
@@ -35,10 +38,9 @@ TEST(Palettes, StandardTablesHoldTheFixedEntries)
     const Palette& p = StandardPalette();
     ASSERT_EQ(p.size(), 256);
     const std::pair<int, std::uint32_t> spots[] = {
-        {0, 0x000000},   {7, 0xC0C0C0},   {8, 0xC0DCC0},   {9, 0xA4C8F0},   {10, 0x040404},
-        {22, 0x818181},  {23, 0x810000},  {57, 0x66FF00},  {127, 0xFF00CC}, {128, 0xCC00FF},
-        {151, 0x66CC66}, {233, 0xC1C1C1}, {246, 0xFFFBF0}, {247, 0xA0A0A4}, {248, 0x808080},
-        {249, 0xFF0000}, {252, 0x0000FF}, {255, 0xFFFFFF},
+        {0, 0x000000},   {7, 0xC0C0C0},   {8, 0xC0DCC0},   {9, 0xA4C8F0},   {10, 0x040404},  {22, 0x818181},
+        {23, 0x810000},  {57, 0x66FF00},  {127, 0xFF00CC}, {128, 0xCC00FF}, {151, 0x66CC66}, {233, 0xC1C1C1},
+        {246, 0xFFFBF0}, {247, 0xA0A0A4}, {248, 0x808080}, {249, 0xFF0000}, {252, 0x0000FF}, {255, 0xFFFFFF},
     };
     for (auto [index, color] : spots)
         EXPECT_EQ(p.colorRef(index), Hex(color)) << "entry " << index;
@@ -54,7 +56,7 @@ TEST(Palettes, StandardTablesHoldTheFixedEntries)
 
     EXPECT_TRUE(IsStandardPalette(p));
     Palette flagged = p;
-    flagged[100].flags = 4;  // only red, green and blue count
+    flagged[100].flags = 4; // only red, green and blue count
     EXPECT_TRUE(IsStandardPalette(flagged));
     Palette changed = p;
     changed[200].blue ^= 1;
@@ -90,7 +92,7 @@ TEST(Palettes, NearestIndexPrefersSmallestDistanceThenLowestIndex)
     EXPECT_EQ(NearestPaletteIndex(Hex(0xFF0000), StandardPalette()), 249);
     Palette twins({{10, 10, 10, 0}, {50, 50, 50, 0}, {50, 50, 50, 0}, {90, 90, 90, 0}});
     EXPECT_EQ(NearestPaletteIndex(RGB(52, 48, 50), twins), 1);
-    EXPECT_EQ(NearestPaletteIndex(RGB(70, 70, 70), twins), 1);  // equal distance to 1 and 3
+    EXPECT_EQ(NearestPaletteIndex(RGB(70, 70, 70), twins), 1); // equal distance to 1 and 3
 }
 
 TEST(Palettes, ColorTableFromPalette)
@@ -170,8 +172,8 @@ TEST(Palettes, MonoDitherFollowsTheThresholdMatrix)
     EXPECT_EQ(counts.at(RGB(255, 255, 255)), 32);
     EXPECT_EQ(counts.at(RGB(0, 0, 0)), 32);
     // The bottom row is threshold row 0: 0, 192, 48, 240, 12, 204, 60, 252.
-    EXPECT_TRUE(test::PictureIs(grey.pattern, {"#w#w#w#w", "w#w#w#w#", "#w#w#w#w", "w#w#w#w#",
-                                                "#w#w#w#w", "w#w#w#w#", "#w#w#w#w", "w#w#w#w#"}));
+    EXPECT_TRUE(test::PictureIs(grey.pattern, {"#w#w#w#w", "w#w#w#w#", "#w#w#w#w", "w#w#w#w#", "#w#w#w#w", "w#w#w#w#",
+                                               "#w#w#w#w", "w#w#w#w#"}));
 
     EXPECT_EQ(PatternCounts(MakeDitherBrush(RGB(0, 0, 0), 1)), (std::map<COLORREF, int>{{RGB(0, 0, 0), 64}}));
     EXPECT_EQ(PatternCounts(MakeDitherBrush(RGB(255, 255, 255), 1)),
@@ -247,8 +249,8 @@ TEST(Palettes, StandardPaletteDither)
         for (int g = 0; g < 6; ++g)
             for (int b = 0; b < 6; ++b) {
                 const COLORREF c = RGB(51 * r, 51 * g, 51 * b);
-                const bool missing = c == Hex(0x33FF00) || c == Hex(0x00FF33) || c == Hex(0x3300FF) ||
-                                     c == Hex(0x0033FF);
+                const bool missing =
+                    c == Hex(0x33FF00) || c == Hex(0x00FF33) || c == Hex(0x3300FF) || c == Hex(0x0033FF);
                 for (int y = 0; y < 8; ++y)
                     for (int x = 0; x < 8; ++x) {
                         const int index = StandardDitherIndex(c, x, y, x % 2 == 0);
@@ -331,10 +333,10 @@ TEST(Palettes, FrameHighlightPaintsEveryOtherPixel)
     DC dc(bitmap);
     FrameHighlight(dc, Rect{1, 1, 5, 4}, RGB(255, 0, 0));
     EXPECT_TRUE(test::PictureIs(bitmap, {"wwwwww", "wrwrww", "wwrwrw", "wrwrww"}));
-    FrameHighlight(dc, Rect{-3, -3, 100, 100}, RGB(0, 0, 255));  // clipped to the bitmap
+    FrameHighlight(dc, Rect{-3, -3, 100, 100}, RGB(0, 0, 255)); // clipped to the bitmap
     EXPECT_EQ(bitmap.pixel(0, 0), RGB(0, 0, 255));
     EXPECT_EQ(bitmap.pixel(1, 0), RGB(255, 255, 255));
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

@@ -65,7 +65,7 @@ Rect Painted(const Bitmap& bitmap, COLORREF background)
 }
 
 class Thumbnails : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         savedColors_ = SysColors();
@@ -78,7 +78,7 @@ protected:
         EcoRes = savedEcoRes_;
     }
 
-private:
+  private:
     SystemColors savedColors_;
     int savedEcoRes_ = 0;
 };
@@ -236,7 +236,7 @@ TEST_F(Thumbnails, CellIsCachedUnlessEcoRes)
 
     EcoRes = 1;
     for (std::size_t i = xorStart; i < xorStart + 16 * DibRowBytes(16, 24); i += 3)
-        icon.image[i + 1] = 0xFF;  // now cyan
+        icon.image[i + 1] = 0xFF; // now cyan
     DrawIconCell(icon, dc, 0, 0, false, 1, 32, 20, 20);
     EXPECT_EQ(cell.pixel(10, 10), RGB(0, 255, 255));
     EXPECT_TRUE(icon.thumbnailBits.empty());
@@ -257,5 +257,5 @@ TEST_F(Thumbnails, EmptyIconsDrawOnlyTheBackground)
     EXPECT_EQ(cell.pixel(5, 5), RGB(255, 255, 255));
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
