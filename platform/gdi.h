@@ -124,7 +124,8 @@ std::uint8_t MonoFromColor(COLORREF c);
 // Solid brush, 8x8 pattern brush, or no brush. A pattern is an 8x8 bitmap;
 // a monochrome pattern takes the text colour for 0 and the background colour
 // for 1 when drawn into a colour bitmap. Patterns are aligned to the origin of
-// the destination bitmap (pixel x, y uses pattern pixel x % 8, y % 8).
+// the destination bitmap (pixel x, y uses pattern pixel x % 8, y % 8). A
+// colour pattern drawn into a monochrome bitmap goes through MonoFromColor.
 struct Brush {
     enum class Kind { Null, Solid, Pattern };
     Kind kind = Kind::Null;
@@ -197,14 +198,15 @@ void LineDDA(int x1, int y1, int x2, int y2, const std::function<void(int, int)>
 void LineTo(DC& dc, int x1, int y1, int x2, int y2);
 
 // Rectangle(left, top, right, bottom): outline with the pen, interior with the
-// brush; right and bottom are exclusive.
+// brush; right and bottom are exclusive. A wide pen's frame lies inside the
+// rectangle; with a null pen the brush fills the whole rectangle.
 void Rectangle(DC& dc, int left, int top, int right, int bottom);
 // The ellipse inscribed in the rectangle (right and bottom exclusive): outline
 // with the pen (a wide pen is centred on the outline), interior with the brush.
 void Ellipse(DC& dc, int left, int top, int right, int bottom);
 // The points of the width-1 outline of the inscribed ellipse, and its
-// interior as horizontal spans (y, x0, x1 exclusive); used by Ellipse and by
-// callers that stamp their own footprints.
+// interior as horizontal spans (y, x0, x1 exclusive; the spans cover the
+// outline too); used by Ellipse and by callers that stamp their own footprints.
 void EllipseOutline(int left, int top, int right, int bottom, const std::function<void(int, int)>& visit);
 void EllipseSpans(int left, int top, int right, int bottom, const std::function<void(int, int, int)>& span);
 
