@@ -137,7 +137,7 @@ static std::string Slurp(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-RunResult Run(const std::string& program, const std::vector<std::string>& args)
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args)
 {
     TempDir capture;
     const std::string outPath = (capture / "out").string(), errPath = (capture / "err").string();
@@ -165,7 +165,7 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args)
     return r;
 }
 
-RunResult RunCli(const std::vector<std::string>& args) { return Run(KAVREL_CLI_PATH, args); }
+RunResult RunCli(const std::vector<std::string>& args) { return RunProgram(KAVREL_CLI_PATH, args); }
 
 bool HaveTool(const std::string& name)
 {

@@ -41,7 +41,7 @@ struct RunResult {
     std::string out, err;
 };
 // Runs `program` with `args`, capturing both streams.
-RunResult Run(const std::string& program, const std::vector<std::string>& args);
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args);
 RunResult RunCli(const std::vector<std::string>& args);
 bool HaveTool(const std::string& name);
 

@@ -229,7 +229,7 @@ TEST_F(CliTest, RenderMatchesIcotoolExtraction)
     WriteBytes(ico, BuildIco(plain));
     const fs::path out = dir / "icotool";
     fs::create_directory(out);
-    RunResult r = Run("icotool", {"-x", "-o", out.string(), ico.string()});
+    RunResult r = RunProgram("icotool", {"-x", "-o", out.string(), ico.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> labels = {"16x16x1", "16x16x4", "32x32x8", "32x32x24"};
     for (std::size_t i = 0; i < labels.size(); ++i) {
@@ -308,7 +308,7 @@ TEST_F(CliTest, ConvertRoundTripKeepsEveryImage)
     EXPECT_EQ(fs::file_size(out), expect);
 
     if (HaveTool("icotool")) {
-        r = Run("icotool", {"-l", out.string()});
+        r = RunProgram("icotool", {"-l", out.string()});
         ASSERT_EQ(r.status, 0) << r.err;
         const auto lines = Lines(r.out);
         ASSERT_EQ(lines.size(), 4u) << r.out;
