@@ -1,0 +1,208 @@
+// Turns resources/commands.tsv into C++ arrays (commands_data.cpp).
+// Usage: kavrel_gen_commands <commands.tsv> <output.cpp>
+//
+// Lines are fields separated by " | "; '#' starts a comment line; a field in
+// double quotes keeps leading and trailing blanks.
+//   cmd | id | NAME | caption | shortcut | prompt | tooltip
+//   menu | kind  ... end          a menu bar (main, icon, file, library, iconfile)
+//   context | n  ... end          context pop-up n
+//   popup | caption  ... end      a submenu
+//   block | name  ... end         items to reuse with "use | name"
+//   item | id [| caption [| shortcut]]   caption and shortcut default to the command's
+//   sep
+//   accel | keys | id
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Trim(const std::string& s)
+{
+    std::size_t b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos)
+        return "";
+    std::size_t e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+std::vector<std::string> Fields(std::string line)
+{
+    if (line.size() >= 2 && line.compare(line.size() - 2, 2, " |") == 0)
+        line += ' ';  // an empty last field
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t bar = line.find(" | ", start);
+        std::string field = Trim(line.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        // A field in double quotes keeps its blanks.
+        if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+            field = field.substr(1, field.size() - 2);
+        out.push_back(field);
+        if (bar == std::string::npos)
+            break;
+        start = bar + 3;
+    }
+    return out;
+}
+
+std::string Quote(const std::string& s)
+{
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '\\' || c == '"') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\%03o", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+struct Entry {
+    explicit Entry(const char* t) : type(t) {}
+    std::string type;  // popup, end, item, sep
+    std::string id = "0";
+    std::string caption;
+    std::string shortcut;
+    bool hasCaption = false;
+    bool hasShortcut = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::cerr << "usage: kavrel_gen_commands commands.tsv output.cpp\n";
+        return 2;
+    }
+    std::ifstream in(argv[1]);
+    if (!in) {
+        std::cerr << argv[1] << ": cannot read\n";
+        return 1;
+    }
+
+    std::ostringstream commands, accels;
+    std::map<std::string, std::vector<Entry>> blocks;
+    struct Menu {
+        std::string group;  // "menu" or "context"
+        std::string name;
+        std::vector<Entry> entries;
+    };
+    std::vector<Menu> menus;
+
+    // The open containers: a menu, a block, popups inside them.
+    std::vector<Entry>* target = nullptr;
+    std::vector<std::string> open;  // "menu", "block", "popup"
+    std::string line;
+    int lineNo = 0;
+    auto fail = [&](const std::string& why) {
+        std::cerr << argv[1] << ":" << lineNo << ": " << why << "\n";
+        return 1;
+    };
+    while (std::getline(in, line)) {
+        ++lineNo;
+        std::string t = Trim(line);
+        if (t.empty() || t[0] == '#')
+            continue;
+        auto f = Fields(t);
+        const std::string& kw = f[0];
+        auto need = [&](std::size_t n) { return f.size() >= n; };
+        if (kw == "cmd") {
+            if (!need(7))
+                return fail("cmd needs 7 fields");
+            commands << "    {" << f[1] << ", " << Quote(f[2]) << ", " << Quote(f[3]) << ", " << Quote(f[4]) << ", "
+                     << Quote(f[5]) << ", " << Quote(f[6]) << "},\n";
+        } else if (kw == "accel") {
+            if (!need(3))
+                return fail("accel needs keys and a command");
+            accels << "    {" << Quote(f[1]) << ", " << f[2] << "},\n";
+        } else if (kw == "menu" || kw == "context") {
+            if (!open.empty() || !need(2))
+                return fail("menus cannot nest and need a name");
+            menus.push_back({kw, f[1], {}});
+            target = &menus.back().entries;
+            open.push_back("menu");
+        } else if (kw == "block") {
+            if (!open.empty() || !need(2))
+                return fail("blocks cannot nest and need a name");
+            target = &blocks[f[1]];
+            open.push_back("block");
+        } else if (kw == "popup") {
+            if (open.empty() || !need(2))
+                return fail("popup outside a menu");
+            Entry e("popup");
+            e.caption = f[1];
+            target->push_back(e);
+            open.push_back("popup");
+        } else if (kw == "end") {
+            if (open.empty())
+                return fail("end without a beginning");
+            if (open.back() == "popup")
+                target->push_back(Entry("end"));
+            open.pop_back();
+            if (open.empty())
+                target = nullptr;
+        } else if (kw == "item") {
+            if (open.empty() || !need(2))
+                return fail("item outside a menu");
+            Entry e("item");
+            e.id = f[1];
+            if (f.size() >= 3 && !f[2].empty()) {
+                e.caption = f[2];
+                e.hasCaption = true;
+            }
+            if (f.size() >= 4) {
+                e.shortcut = f[3];
+                e.hasShortcut = true;
+            }
+            target->push_back(e);
+        } else if (kw == "sep") {
+            if (open.empty())
+                return fail("separator outside a menu");
+            target->push_back(Entry("sep"));
+        } else if (kw == "use") {
+            if (open.empty() || !need(2) || !blocks.count(f[1]))
+                return fail("unknown block");
+            const auto& b = blocks[f[1]];
+            target->insert(target->end(), b.begin(), b.end());
+        } else {
+            return fail("unknown line kind '" + kw + "'");
+        }
+    }
+    if (!open.empty())
+        return fail("missing end");
+
+    std::ostringstream out;
+    out << "// Generated by kavrel_gen_commands from resources/commands.tsv. Do not edit.\n"
+        << "#include \"resources/command_table_data.h\"\n\n#include <iterator>\n\nnamespace kavrel::gen {\n\n"
+        << "const GenCommand kCommands[] = {\n" << commands.str() << "};\n"
+        << "const std::size_t kCommandCount = std::size(kCommands);\n\n"
+        << "const GenAccelerator kAccelerators[] = {\n" << accels.str() << "};\n"
+        << "const std::size_t kAcceleratorCount = std::size(kAccelerators);\n\n"
+        << "const GenMenuEntry kMenuEntries[] = {\n";
+    for (std::size_t m = 0; m < menus.size(); ++m) {
+        for (const auto& e : menus[m].entries) {
+            out << "    {" << Quote(menus[m].group) << ", " << Quote(menus[m].name) << ", GenEntry::";
+            out << (e.type == "popup" ? "Popup" : e.type == "end" ? "End" : e.type == "sep" ? "Separator" : "Item");
+            out << ", " << e.id << ", " << (e.hasCaption || e.type == "popup" ? Quote(e.caption) : "nullptr") << ", "
+                << (e.hasShortcut ? Quote(e.shortcut) : "nullptr") << "},\n";
+        }
+    }
+    out << "};\nconst std::size_t kMenuEntryCount = std::size(kMenuEntries);\n\n}  // namespace kavrel::gen\n";
+
+    std::string text = out.str();
+    std::ofstream o(argv[2], std::ios::binary);
+    o << text;
+    return o ? 0 : 1;
+}
