@@ -1,0 +1,19 @@
+#include "fuzz/targets/fuzz_targets.h"
+
+#include "fuzz/targets/ico_targets.h"
+#include "fuzz/targets/program_targets.h"
+
+namespace kavrel::fuzz {
+
+const std::vector<FuzzTarget>& FuzzTargets()
+{
+    static const std::vector<FuzzTarget> table = {
+        {"ico", FuzzIcoReader, IcoSeeds},
+        {"dib", FuzzDibReader, DibSeeds},
+        {"ne", FuzzNeReader, NeSeeds},
+        {"pe", FuzzPeReader, PeSeeds},
+    };
+    return table;
+}
+
+}  // namespace kavrel::fuzz
