@@ -1,0 +1,228 @@
+#include "resources/command_table.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace kavrel {
+namespace {
+
+std::string Where(const MenuItem& item) { return item.caption.empty() ? "#" + std::to_string(item.command) : item.caption; }
+
+// Every item names a known command, every submenu holds something, and no
+// submenu begins or ends with a separator or doubles one.
+void CheckMenu(const MenuItem& menu, const std::string& path)
+{
+    ASSERT_EQ(menu.type, MenuItem::Type::Submenu);
+    EXPECT_FALSE(menu.items.empty()) << path;
+    for (std::size_t i = 0; i < menu.items.size(); ++i) {
+        const MenuItem& item = menu.items[i];
+        if (item.type == MenuItem::Type::Separator) {
+            EXPECT_TRUE(i > 0 && i + 1 < menu.items.size()) << path << ": separator at an end";
+            if (i > 0) {
+                EXPECT_NE(menu.items[i - 1].type, MenuItem::Type::Separator) << path;
+            }
+        } else if (item.type == MenuItem::Type::Submenu) {
+            CheckMenu(item, path + " > " + item.caption);
+        } else {
+            EXPECT_NE(FindCommand(item.command), nullptr) << path << ": unknown command " << item.command;
+            EXPECT_FALSE(item.caption.empty()) << path << ": command " << item.command;
+        }
+    }
+}
+
+bool Holds(const MenuItem& menu, std::uint16_t id)
+{
+    auto ids = CommandsOf(menu);
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+const MenuItem* TopMenu(MenuKind kind, std::string_view caption)
+{
+    for (const auto& m : MenuBar(kind))
+        if (m.caption == caption)
+            return &m;
+    return nullptr;
+}
+
+TEST(CommandTable, EveryCommandIsUniqueAndHasItsTexts)
+{
+    std::set<std::uint16_t> ids;
+    std::set<std::string_view> names;
+    for (const auto& c : Commands()) {
+        EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
+        EXPECT_TRUE(names.insert(c.name).second) << "duplicate name " << c.name;
+        EXPECT_FALSE(c.prompt.empty()) << c.id << " has no prompt";
+        EXPECT_FALSE(c.caption.empty()) << c.id;
+        EXPECT_EQ(c.name.substr(0, 3), "ID_") << c.id;
+        EXPECT_EQ(c.prompt.find('\n'), std::string_view::npos) << c.id;
+        EXPECT_EQ(FindCommand(c.id), &c);
+    }
+    EXPECT_EQ(FindCommand(12345), nullptr);
+
+    // Texts that other windows and the string table rely on, exactly.
+    EXPECT_EQ(CommandPromptString(32812), "Enable or disable the grid..\n Display Grid (Ctrl+G)");
+    EXPECT_EQ(CommandPromptString(32860), "Delete the selected icons in the library.\nDelete");
+    EXPECT_EQ(CommandPromptString(32896), "Rename one or more icons in the library\nRename (F6)");
+    EXPECT_EQ(CommandPromptString(32834).substr(0, 52), "Imports one or several icons in the current library\n");
+    EXPECT_EQ(FindCommand(57601)->caption, "&Open..");
+    EXPECT_EQ(FindCommand(57642)->tooltip, "Select all  (Ctrl+A)");
+    EXPECT_EQ(FindCommand(211)->tooltip, "90° rotation (Ctrl+R)");
+    EXPECT_EQ(FindCommand(32835)->caption, "&Welcome && Tip of the day...");
+    EXPECT_EQ(FindCommand(32841)->shortcut, "Ctrl+F8");
+    EXPECT_TRUE(FindCommand(65535)->tooltip.empty());
+    // The program's own commands lie in their range, beside the framework's standard ones.
+    for (const auto& c : Commands())
+        EXPECT_TRUE((c.id >= 32773 && c.id <= 32920) || c.id >= 57600 || c.id == 1 || c.id == 21 || c.id == 210 ||
+                    c.id == 211)
+            << c.id;
+}
+
+TEST(CommandTable, AcceleratorsNameCommandsAndActAsTheTableSays)
+{
+    std::set<std::pair<unsigned, std::string>> keys;
+    for (const auto& a : Accelerators()) {
+        EXPECT_NE(FindCommand(a.command), nullptr) << a.keys;
+        EXPECT_TRUE(keys.insert({a.modifiers, std::string(a.key)}).second) << "key used twice: " << a.keys;
+        EXPECT_EQ(FindAccelerator(a.keys), &a);
+    }
+    EXPECT_EQ(Accelerators().size(), 40u);
+
+    auto command = [](std::string_view keys) -> int {
+        const Accelerator* a = FindAccelerator(keys);
+        return a ? a->command : -1;
+    };
+    EXPECT_EQ(command("Ctrl+E"), 32844);  // a command nothing handles: it stays disabled
+    EXPECT_EQ(command("Ctrl+F8"), 32865);  // the Scale 1:1 bar, whatever the menu shows
+    EXPECT_EQ(command("Alt+F12"), 32841);  // the librarian window
+    EXPECT_EQ(command("Ctrl+F9"), 59392);
+    EXPECT_EQ(command("F1"), 57670);
+    EXPECT_EQ(command("Shift+F1"), 57669);
+    EXPECT_EQ(command("Alt+Backspace"), 57643);
+    EXPECT_EQ(command("shift+insert"), 57637);
+    EXPECT_EQ(command("Shift+Delete"), 57635);
+    EXPECT_EQ(command("Ctrl+Insert"), 57634);
+    // Keys shown in menus but taken only by the focused window.
+    for (const char* k : {"F4", "F6", "Del", "Enter", "Ctrl+Enter", "Ctrl+A", "+", "-", "Ctrl+F12"})
+        EXPECT_EQ(command(k), -1) << k;
+
+    const Accelerator* a = FindAccelerator("Ctrl+F10");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->modifiers, unsigned(kModCtrl));
+    EXPECT_EQ(a->key, "F10");
+
+    // 32844 is in no menu: its key is the only way to send it.
+    for (MenuKind kind : {MenuKind::Main, MenuKind::IconDocument, MenuKind::ProgramFile, MenuKind::IconLibrary,
+                          MenuKind::IconInFile})
+        for (const auto& m : MenuBar(kind))
+            EXPECT_FALSE(Holds(m, 32844));
+}
+
+TEST(CommandTable, MenusOfEachDocumentKind)
+{
+    const std::vector<std::string> editorBar = {"&File", "&Edit", "Dra&w", "&Librarian", "&Options", "&Display",
+                                                "W&indow", "&?"};
+    for (MenuKind kind : {MenuKind::Main, MenuKind::IconDocument, MenuKind::ProgramFile, MenuKind::IconLibrary,
+                          MenuKind::IconInFile}) {
+        ASSERT_FALSE(MenuBar(kind).empty());
+        for (const auto& m : MenuBar(kind))
+            CheckMenu(m, m.caption);
+    }
+    auto captions = [](MenuKind kind) {
+        std::vector<std::string> v;
+        for (const auto& m : MenuBar(kind))
+            v.push_back(m.caption);
+        return v;
+    };
+    EXPECT_EQ(captions(MenuKind::IconDocument), editorBar);
+    EXPECT_EQ(captions(MenuKind::IconInFile), editorBar);
+    EXPECT_EQ(captions(MenuKind::ProgramFile),
+              (std::vector<std::string>{"&File", "&Librarian", "&Options", "&Display", "&Window", "&?"}));
+    EXPECT_EQ(captions(MenuKind::IconLibrary), (std::vector<std::string>{"&File", "Li&brary", "&Librarian",
+                                                                         "&Options", "&Display", "W&indow", "&?"}));
+
+    // With no document window the editor's commands are not there at all.
+    EXPECT_EQ(captions(MenuKind::Main),
+              (std::vector<std::string>{"&File", "&Librarian", "&Options", "&Display", "W&indow", "&?"}));
+    for (const auto& m : MenuBar(MenuKind::Main))
+        for (std::uint16_t id : {57643, 57634, 57637, 32776, 32778, 32792, 32809, 32810, 32843, 32812, 57603, 32828})
+            EXPECT_FALSE(Holds(m, id)) << m.caption << " holds " << id;
+    EXPECT_EQ(CommandsOf(*TopMenu(MenuKind::Main, "&File")),
+              (std::vector<std::uint16_t>{57600, 57601, 57606, 57616, 57665}));
+
+    // The editor's File and Draw menus.
+    EXPECT_EQ(CommandsOf(*TopMenu(MenuKind::IconDocument, "&File")),
+              (std::vector<std::uint16_t>{57600, 57601, 57602, 57603, 57604, 32828, 57607, 57609, 57606, 57616,
+                                          57665}));
+    const MenuItem& draw = *TopMenu(MenuKind::IconDocument, "Dra&w");
+    ASSERT_EQ(draw.items[0].caption, "&Drawing tools");
+    EXPECT_EQ(draw.items[0].items.size(), 12u);
+    EXPECT_EQ(draw.items[1].caption, "&Bruhes");
+    EXPECT_EQ(draw.items[1].items.size(), 12u);
+    EXPECT_EQ(draw.items[2].caption, "&Color fill ");
+    EXPECT_EQ(CommandsOf(draw.items[2]), (std::vector<std::uint16_t>{32814, 32816, 32815, 32863}));
+
+    // An editor on an icon from a file updates its source instead of saving.
+    const MenuItem& file = *TopMenu(MenuKind::IconInFile, "&File");
+    EXPECT_TRUE(Holds(file, 32820));
+    EXPECT_FALSE(Holds(file, 57603));
+    auto itemOf = [](const MenuItem& menu, std::uint16_t id) -> const MenuItem* {
+        for (const auto& i : menu.items)
+            if (i.type == MenuItem::Type::Command && i.command == id)
+                return &i;
+        return nullptr;
+    };
+    EXPECT_EQ(itemOf(file, 57604)->caption, "&Save as...");
+    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconInFile, "&Edit"), 57632)->shortcut, "Suppr");
+    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconDocument, "&Edit"), 57632)->shortcut, "Del");
+
+    const MenuItem& exeFile = *TopMenu(MenuKind::ProgramFile, "&File");
+    for (std::uint16_t id : {57603, 32857, 32911, 32858, 32859, 57642})
+        EXPECT_TRUE(Holds(exeFile, id)) << id;
+    EXPECT_EQ(itemOf(exeFile, 57642)->caption, "Se&lect all");
+    const MenuItem& exeDisplay = *TopMenu(MenuKind::ProgramFile, "&Display");
+    EXPECT_EQ(exeDisplay.items[0].caption, "&Display icons");
+    EXPECT_EQ(CommandsOf(exeDisplay.items[0]),
+              (std::vector<std::uint16_t>{32898, 32899, 32900, 32901, 32902, 32903, 32904}));
+
+    EXPECT_EQ(CommandsOf(*TopMenu(MenuKind::IconLibrary, "Li&brary")),
+              (std::vector<std::uint16_t>{32856, 32857, 32911, 32918, 32858, 32859, 57642, 32896, 32827}));
+    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconLibrary, "Li&brary"), 32911)->caption, "Save as an IC&O file...");
+}
+
+TEST(CommandTable, TheNineContextPopups)
+{
+    for (int i = 0; i < kContextMenuCount; ++i)
+        CheckMenu(ContextMenu(i), "pop-up " + std::to_string(i));
+    EXPECT_TRUE(ContextMenu(9).items.empty());
+    EXPECT_TRUE(ContextMenu(-1).items.empty());
+
+    // Pop-up 0 ends with the format item that carries command 1, which nothing handles.
+    const MenuItem& editor = ContextMenu(0);
+    ASSERT_FALSE(editor.items.empty());
+    EXPECT_EQ(editor.items.back().command, 1);
+    EXPECT_EQ(editor.items.back().caption, "Imag&e format...");
+    for (std::uint16_t id : {57643, 57644, 57635, 57634, 57637, 32828, 32776, 32792, 32814, 32809, 32810, 32843,
+                             32877, 32879})
+        EXPECT_TRUE(Holds(editor, id)) << id;
+
+    const std::vector<std::uint16_t> toggles = {32841, 32909, 32773, 32774, 32865};
+    for (int i : {1, 2, 4, 5, 7}) {
+        auto ids = CommandsOf(ContextMenu(i));
+        EXPECT_TRUE(std::search(ids.begin(), ids.end(), toggles.begin(), toggles.end()) != ids.end()) << i;
+        EXPECT_TRUE(Holds(ContextMenu(i), 32915)) << i;
+    }
+    EXPECT_EQ(CommandsOf(ContextMenu(5)), CommandsOf(ContextMenu(7)));
+    EXPECT_EQ(CommandsOf(ContextMenu(8)), std::vector<std::uint16_t>{32881});
+    EXPECT_TRUE(Holds(ContextMenu(3), 32898));
+    EXPECT_FALSE(Holds(ContextMenu(3), 32888));
+    EXPECT_TRUE(Holds(ContextMenu(6), 32888));
+    EXPECT_TRUE(Holds(ContextMenu(6), 32896));
+    EXPECT_TRUE(Holds(ContextMenu(2), 32905));
+    EXPECT_TRUE(Holds(ContextMenu(4), 32861));
+    EXPECT_EQ(Where(ContextMenu(8).items[0]), "&Hide");
+}
+
+}  // namespace
+}  // namespace kavrel
