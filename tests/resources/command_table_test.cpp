@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <set>
 
+#include "resources/strings.h"
+
 namespace kavrel {
 namespace {
 
@@ -222,6 +224,19 @@ TEST(CommandTable, TheNineContextPopups)
     EXPECT_TRUE(Holds(ContextMenu(2), 32905));
     EXPECT_TRUE(Holds(ContextMenu(4), 32861));
     EXPECT_EQ(Where(ContextMenu(8).items[0]), "&Hide");
+}
+
+TEST(ShellStrings, OpenDialogAndTitles)
+{
+    EXPECT_EQ(LoadString(2), "Orvane Kavrel 4.0");
+    EXPECT_EQ(LoadString(38), "Kavrel 4.0");
+    EXPECT_EQ(FormatString(55051, 3, "icons.icl"), "3 icon(s) in icons.icl :");
+    // The filter holds pairs of description and pattern, ending with an empty pair.
+    const std::string& filter = LoadString(55028);
+    EXPECT_EQ(std::count(filter.begin(), filter.end(), '|'), 11);  // five pairs
+    EXPECT_EQ(filter.substr(filter.size() - 2), "||");
+    for (int id : {55048, 55049, 55050, 55052, 55066, 55080, 55091})
+        EXPECT_FALSE(LoadString(id).empty()) << id;
 }
 
 }  // namespace
