@@ -28,6 +28,8 @@ ProgramFileReader& ProgramReader()
 // The image offsets of a checked ICO directory, in directory order.
 std::optional<std::vector<std::uint64_t>> ReadDirectory(ByteSource& source)
 {
+    if (source.size() < kIcoHeaderSize)
+        return std::nullopt;
     auto header = source.readAt(0, kIcoHeaderSize);
     if (!header)
         return std::nullopt;
