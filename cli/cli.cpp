@@ -119,6 +119,8 @@ const std::vector<Command>& Commands()
          "draw one format of an icon as a thumbnail is drawn, as PNG", RunRender},
         {"convert", "IN OUT.ico [--icon N]", "read an icon and write it back as an ICO file", RunConvert},
         {"to-icl", "OUT.icl INPUT...", "put every icon of the inputs into one new icon library", RunToIcl},
+        {"import-picture", "IN --size WxH --depth D -o OUT.ico",
+         "fit a BMP, DIB, RLE or JPG picture into a new image format, saved as an ICO file", RunImportPicture},
     };
     return table;
 }

@@ -14,6 +14,7 @@ int RunExtract(const std::vector<std::string>& argv, Io& io);
 int RunRender(const std::vector<std::string>& argv, Io& io);
 int RunConvert(const std::vector<std::string>& argv, Io& io);
 int RunToIcl(const std::vector<std::string>& argv, Io& io);
+int RunImportPicture(const std::vector<std::string>& argv, Io& io);
 
 // The icons of any file by its kind. A file that gives none prints the
 // program's message for it and returns false.

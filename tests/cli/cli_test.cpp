@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "cli/cli_fixtures.h"
 #include "cli/commands.h"
+#include "model/icl_file.h"
 #include "model/ico_file.h"
 
 namespace kavrel::test {
@@ -315,6 +316,66 @@ TEST_F(CliTest, ConvertRoundTripKeepsEveryImage)
         EXPECT_NE(lines[0].find("--width=16 --height=16 --bit-depth=1"), std::string::npos) << lines[0];
         EXPECT_NE(lines[3].find("--width=32 --height=32 --bit-depth=24"), std::string::npos) << lines[3];
     }
+}
+
+TEST_F(CliTest, ToIclNamesIconsFromTheirFilesAndListsOffsets)
+{
+    WriteBytes(dir / "ARROW.ICO", BuildIco({Mono16()}));
+    const fs::path library = dir / "set.icl";
+    RunResult r = RunCli({"to-icl", library.string(), (dir / "ARROW.ICO").string(), (dir / "sample.ico").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunCli({"to-icl", (dir / "twice.icl").string(), library.string(), (dir / "missing.ico").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(fs::exists(dir / "twice.icl")) << "a library missing an input is not written";
+
+    r = RunCli({"list", library.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\tArrow\t16x16x1\n2\tSample\t16x16x1 16x16x4 32x32x8 32x32x24\n");
+
+    // Offsets in a library point at the image bytes themselves.
+    r = RunCli({"list", "--offsets", library.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto bytes = ReadBytes(library);
+    const std::string line = Lines(r.out).at(0);
+    const auto at = std::stoul(line.substr(line.find('@') + 1));
+    const auto packed = Mono16().Packed();
+    ASSERT_LE(at + packed.size(), bytes.size());
+    EXPECT_TRUE(std::equal(packed.begin(), packed.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at)));
+
+    // Extract names the files after the icons.
+    r = RunCli({"extract", library.string(), "-o", (dir / "x").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, (dir / "x" / "Arrow.ico").string() + "\n" + (dir / "x" / "Sample.ico").string() + "\n");
+
+    if (HaveTool("wrestool")) {
+        r = RunProgram("wrestool", {"-l", library.string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto lines = Lines(r.out);
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& l) { return l.find("--type=14") != std::string::npos; }),
+                  2)
+            << r.out;
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& l) { return l.find("--type=3") != std::string::npos; }),
+                  5)
+            << r.out;
+    }
+}
+
+TEST_F(CliTest, ToIclNumbersUnnamedIconsOfOneFile)
+{
+    // A library whose icons lost their names: the numbered form of its file name.
+    std::vector<CIconGroup> groups;
+    ASSERT_TRUE(ReadIcoGroupFile((dir / "sample.ico").string(), groups));
+    ASSERT_TRUE(ReadIcoGroupFile((dir / "sample.ico").string(), groups));
+    ASSERT_TRUE(WriteIconLibrary((dir / "bare.icl").string(), groups));
+    RunResult r = RunCli({"to-icl", (dir / "out.icl").string(), (dir / "bare.icl").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunCli({"list", (dir / "out.icl").string()});
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_EQ(lines[0].substr(0, 9), "1\tBare 1\t");
+    EXPECT_EQ(lines[1].substr(0, 9), "2\tBare 2\t");
 }
 
 TEST(CliArgs, ParsingAndHelpers)
