@@ -390,6 +390,12 @@ std::optional<Bitmap> DibToBitmap(const PackedDib& dib)
         return std::nullopt;
     BitmapInfoHeader rgb = *h;
     rgb.biCompression = h->isCore() ? BI_RGB : h->biCompression;
+    // Refused before allocating: only uncompressed bits are bounded by the
+    // block's real size, and SetDIBits takes nothing else.
+    const int depth = rgb.biBitCount;
+    if (rgb.biCompression != BI_RGB ||
+        !(depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32))
+        return std::nullopt;
     Bitmap bitmap = Bitmap::Color(h->biWidth, static_cast<int>(height));
     const std::vector<RGBQuad> table = dib.colorTable();
     if (!SetDIBits(bitmap, rgb, table, bits))
