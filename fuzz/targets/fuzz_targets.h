@@ -5,7 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <utility>
 #include <vector>
+
+#include "model/icon_model.h"
 
 namespace kavrel::fuzz {
 
@@ -24,5 +28,12 @@ std::vector<Seed> IcoSeeds();
 std::vector<Seed> DibSeeds();
 std::vector<Seed> NeSeeds();
 std::vector<Seed> PeSeeds();
+
+// Fixture builders, shared with the benchmarks. A PE32 file with one .rsrc
+// section holding resources by integer type and identifier (language 0x409),
+// and an RT_GROUP_ICON directory naming images by identifier.
+using PeResources = std::map<std::uint32_t, std::map<std::uint32_t, Seed>>;
+Seed BuildPe(const PeResources& resources);
+Seed GroupDirectory(const std::vector<std::pair<const CIcon*, std::uint16_t>>& entries);
 
 }  // namespace kavrel::fuzz

@@ -70,9 +70,11 @@ std::vector<CIcon> SampleIcons()
 
 Seed Ico(const std::vector<const CIcon*>& images) { return BuildIcoFile(images); }
 
+}  // namespace
+
 // A PE32 file with one .rsrc section holding the given resources by integer
 // type and identifier, language 0x409.
-Seed BuildPe(const std::map<std::uint32_t, std::map<std::uint32_t, Seed>>& resources)
+Seed BuildPe(const PeResources& resources)
 {
     constexpr std::uint32_t kRsrcRva = 0x1000, kRsrcFile = 0x200;
     // Directory tree, data entries, then data, all relative to the section.
@@ -187,8 +189,6 @@ Seed GroupDirectory(const std::vector<std::pair<const CIcon*, std::uint16_t>>& e
     return w.take();
 }
 
-}  // namespace
-
 std::vector<Seed> IcoSeeds()
 {
     const std::vector<CIcon> icons = SampleIcons();
@@ -266,7 +266,7 @@ std::vector<Seed> NeSeeds()
 std::vector<Seed> PeSeeds()
 {
     const std::vector<CIcon> icons = SampleIcons();
-    std::map<std::uint32_t, std::map<std::uint32_t, Seed>> resources;
+    PeResources resources;
     for (std::size_t i = 0; i < icons.size(); ++i)
         resources[3][static_cast<std::uint32_t>(i + 1)] = icons[i].image;
     resources[14][1] = GroupDirectory({{&icons[0], 1}, {&icons[1], 2}, {&icons[3], 4}});
