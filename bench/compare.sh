@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Times kavrel-cli against its peers on the same files and prints the ratio:
+#   kavrel-cli list  vs  icotool -l          on 1,000 ICO files
+#   kavrel-cli list  vs  wrestool -l and -x  on a DLL with 2,000 icon groups
+# Usage: bench/compare.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+cli="$build/cli/kavrel-cli"
+[ -x "$cli" ] || { echo "compare: $cli not built" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Mean wall time of a command in milliseconds, over a few runs.
+time_ms() {
+  if command -v hyperfine >/dev/null; then
+    hyperfine --warmup 1 --runs 5 --style none --export-csv "$work/t.csv" -- "$*" >/dev/null 2>&1
+    awk -F, 'NR == 2 { printf "%.1f", $2 * 1000 }' "$work/t.csv"
+  else
+    local best=""
+    for _ in 1 2 3 4 5; do
+      local start end
+      start=$(date +%s%N)
+      bash -c "$*" >/dev/null 2>&1 || true
+      end=$(date +%s%N)
+      local ms=$(( (end - start) / 1000000 ))
+      if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+    done
+    echo "$best"
+  fi
+}
+
+report() {  # name ours theirs
+  awk -v n="$1" -v a="$2" -v b="$3" 'BEGIN {
+    printf "%-34s kavrel %8.1f ms   peer %8.1f ms   ratio %.2f\n", n, a, b, (b > 0 ? a / b : 0) }'
+}
+
+# 1,000 ICO files: 16x16 and 32x32 in several depths, copied.
+mkdir -p "$work/ico"
+if command -v convert >/dev/null; then
+  convert -size 32x32 gradient:red-blue \( +clone -resize 16x16 \) -colors 200 "$work/base.ico" 2>/dev/null
+fi
+if [ ! -s "$work/base.ico" ]; then
+  echo "compare: ImageMagick's convert is needed to make the ICO files" >&2
+  exit 1
+fi
+for i in $(seq 1 1000); do cp "$work/base.ico" "$work/ico/icon$i.ico"; done
+
+if command -v icotool >/dev/null; then
+  ours=$(time_ms "'$cli' list '$work'/ico/*.ico")
+  theirs=$(time_ms "icotool -l '$work'/ico/*.ico")
+  report "list 1,000 ICO files (icotool -l)" "$ours" "$theirs"
+else
+  echo "compare: icotool not installed; skipping the ICO comparison"
+fi
+
+# A DLL with 2,000 icon groups, built by the mingw tool chain.
+if command -v i686-w64-mingw32-windres >/dev/null && command -v i686-w64-mingw32-gcc >/dev/null &&
+   command -v wrestool >/dev/null; then
+  cp "$work/base.ico" "$work/a.ico"
+  for i in $(seq 1 2000); do echo "$i ICON \"a.ico\""; done > "$work/icons.rc"
+  echo 'int __stdcall DllMain(void* h, unsigned r, void* p) { (void)h; (void)r; (void)p; return 1; }' > "$work/dll.c"
+  (cd "$work" && i686-w64-mingw32-windres icons.rc -O coff -o icons.res &&
+     i686-w64-mingw32-gcc -shared -nostdlib -e _DllMain@12 -o icons.dll dll.c icons.res) >/dev/null 2>&1 || true
+  if [ -s "$work/icons.dll" ]; then
+    ours=$(time_ms "'$cli' list '$work/icons.dll'")
+    theirs=$(time_ms "wrestool -l '$work/icons.dll'")
+    report "list a 2,000-icon DLL (wrestool -l)" "$ours" "$theirs"
+    mkdir -p "$work/x"
+    ours=$(time_ms "rm -rf '$work/x1' && '$cli' extract '$work/icons.dll' -o '$work/x1'")
+    theirs=$(time_ms "rm -rf '$work/x2' && mkdir '$work/x2' && wrestool -x --type=14 -o '$work/x2' '$work/icons.dll'")
+    report "extract a 2,000-icon DLL (wrestool -x)" "$ours" "$theirs"
+  else
+    echo "compare: the DLL could not be built; skipping the DLL comparison"
+  fi
+else
+  echo "compare: mingw tool chain or wrestool missing; skipping the DLL comparison"
+fi
