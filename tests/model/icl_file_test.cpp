@@ -131,10 +131,10 @@ TEST(IclWriter, RoundTripsNamesFormatsAndOffsets)
 
 TEST(IclWriter, LibrariesBeyondSixtyFourByteUnitsUseLargerUnits)
 {
-    // 26 images of 170 KB pass the 4 MB that 16-bit counts of 64 bytes reach.
+    // 26 images of 200 KB pass the 4 MB that 16-bit counts of 64 bytes reach.
     std::vector<CIconGroup> icons;
     for (int i = 0; i < 26; ++i)
-        icons.push_back(MakeGroup("big", {MakeIcon(256, 256, 16, static_cast<std::uint8_t>(i))}));
+        icons.push_back(MakeGroup("big", {MakeIcon(256, 256, 0, static_cast<std::uint8_t>(i))}));
     auto bytes = BuildIconLibrary(icons);
     ASSERT_TRUE(bytes);
     EXPECT_GT(LoadU16(&(*bytes)[232]), 6);
