@@ -202,18 +202,20 @@ int Share(int e, int k)
 // ---------------------------------------------------------------------------
 // BMP files
 
-// Decodes RLE8 data into bottom-up 8-bit rows. Runs and deltas that leave the
-// bitmap make the whole picture unreadable rather than being clipped.
-bool DecodeRle8(std::span<const std::uint8_t> data, int width, int height, std::size_t stride,
+// Decodes RLE8 data into bottom-up 8-bit rows. Encoders commonly run into the
+// row's padding bytes, so a row reaches its padded end; runs and deltas that
+// leave that or the bitmap make the whole picture unreadable.
+bool DecodeRle8(std::span<const std::uint8_t> data, int height, std::size_t stride,
                 std::uint8_t* out)
 {
     std::size_t i = 0, n = data.size();
     std::int64_t x = 0, y = 0;
+    const std::int64_t rowEnd = static_cast<std::int64_t>(stride);
     while (i + 1 < n) {
         int count = data[i], value = data[i + 1];
         i += 2;
         if (count > 0) {
-            if (y >= height || x + count > width)
+            if (y >= height || x + count > rowEnd)
                 return false;
             std::memset(out + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x), value,
                         static_cast<std::size_t>(count));
@@ -233,12 +235,12 @@ bool DecodeRle8(std::span<const std::uint8_t> data, int width, int height, std::
             x += data[i];
             y += data[i + 1];
             i += 2;
-            if (x > width || y > height)
+            if (x > rowEnd || y > height)
                 return false;
             break;
         default: {  // absolute run, padded to a 16-bit boundary
             std::size_t len = static_cast<std::size_t>(value);
-            if (n - i < len || y >= height || x + value > width)
+            if (n - i < len || y >= height || x + value > rowEnd)
                 return false;
             std::memcpy(out + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x), data.data() + i,
                         len);
@@ -516,8 +518,12 @@ PackedDib ReadBmp(ByteSource& source)
     std::vector<std::uint8_t> data;
     if (!source.readAt(bitsOffset, compressed, data))
         return {};
-    if (!DecodeRle8(data, static_cast<int>(width), static_cast<int>(height), static_cast<std::size_t>(stride), out))
+    if (!DecodeRle8(data, static_cast<int>(height), static_cast<std::size_t>(stride), out))
         return {};
+    // Whatever ran into the padding is not part of the picture.
+    for (std::int64_t y = 0; y < height; ++y)
+        std::memset(out + static_cast<std::size_t>(y * static_cast<std::int64_t>(stride) + width), 0,
+                    static_cast<std::size_t>(static_cast<std::int64_t>(stride) - width));
     return dib;
 }
 

@@ -290,11 +290,21 @@ TEST(PictureImport, Rle8IsDecodedAndRle4Refused)
         for (int x = 0; x < 6; ++x)
             EXPECT_EQ(IndexOf(dib, x, y), expected[y][x]) << x << "," << y;
 
+    // A run into the row's padding, as some encoders write, is read and the
+    // padding left clear.
+    BmpSpec padded = rle;
+    padded.bits = {8, 6, 0, 1};
+    dib = ReadBytes(BuildBmp(padded));
+    ASSERT_FALSE(dib.empty());
+    EXPECT_EQ(IndexOf(dib, 5, 2), 6);
+    EXPECT_EQ(dib.bytes[40 + 256 * 4 + 6], 0);
+    EXPECT_EQ(dib.bytes[40 + 256 * 4 + 7], 0);
+
     // Runs or deltas that leave the bitmap give no picture.
     for (std::vector<std::uint8_t> bad : std::vector<std::vector<std::uint8_t>>{
-             {7, 1, 0, 1},                    // run wider than a row
+             {9, 1, 0, 1},                    // run past the row's padding
              {0, 0, 0, 0, 0, 0, 1, 1, 0, 1},  // run below the last row
-             {0, 2, 7, 0, 0, 1},              // delta past the right edge
+             {0, 2, 9, 0, 0, 1},              // delta past the right edge
              {0, 2, 0, 9, 0, 1},              // delta past the top
              {0, 5, 1, 2},                    // absolute run cut short
          }) {
@@ -329,7 +339,8 @@ TEST(PictureImport, DamagedBitmapsGiveNoPicture)
     EXPECT_TRUE(patched(22, 0x80000000u).empty());   // most negative height
     EXPECT_TRUE(patched(18, 4000).empty());          // bits shorter than the header says
     EXPECT_TRUE(patched(46, 0x40000000u).empty());   // colour table larger than the file
-    EXPECT_TRUE(patched(14, 64).empty());            // unknown header size
+    EXPECT_TRUE(patched(14, 20).empty());            // unknown header sizes
+    EXPECT_TRUE(patched(14, 200).empty());
     std::vector<std::uint8_t> notBm = good;
     notBm[0] = 'X';
     EXPECT_TRUE(ReadBytes(notBm).empty());
