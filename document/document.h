@@ -1,0 +1,53 @@
+// The document of the framework: title, path, modified flag and the views
+// that show it. Documents are plain C++; the Qt shell puts their views in
+// child frames.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "document/cmd_target.h"
+
+namespace kavrel {
+
+class CDocument;
+
+// What a document needs of a view that shows it.
+class CDocumentView {
+public:
+    virtual ~CDocumentView() = default;
+    // The document changed; sender is the view that changed it (or nullptr).
+    virtual void OnDocumentUpdate(CDocumentView* sender, long hint) { (void)sender, (void)hint; }
+};
+
+class CDocument : public CCmdTarget {
+public:
+    ~CDocument() override = default;
+
+    const std::string& GetTitle() const { return title_; }
+    virtual void SetTitle(const std::string& title) { title_ = title; }
+    const std::string& GetPathName() const { return path_; }
+    void SetPathName(const std::string& path) { path_ = path; }
+
+    bool IsModified() const { return modified_; }
+    virtual void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+
+    const std::vector<CDocumentView*>& Views() const { return views_; }
+    void AddView(CDocumentView* view);
+    void RemoveView(CDocumentView* view);
+    void UpdateAllViews(CDocumentView* sender, long hint = 0);
+
+    // The framework's steps; each gives false on failure.
+    virtual bool OnNewDocument();
+    virtual bool OnOpenDocument(const std::string& path) = 0;
+    virtual bool OnSaveDocument(const std::string& path) = 0;
+    virtual void DeleteContents() {}
+
+private:
+    std::string title_;
+    std::string path_;
+    bool modified_ = false;
+    std::vector<CDocumentView*> views_;
+};
+
+}  // namespace kavrel

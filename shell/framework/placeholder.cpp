@@ -1,0 +1,1 @@
+// The framework's Qt classes join this library here.
