@@ -1,0 +1,1 @@
+#include "editor/icon_view_state.h"

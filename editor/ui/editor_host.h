@@ -1,0 +1,50 @@
+// What the editor needs of the main window, so that editor/ui does not depend
+// on the shell above it. The main window implements EditorHost and registers
+// itself with SetEditorHost at start-up (and nullptr when it goes away); with
+// no host the editor simply does without status texts, preview and frame.
+//
+// The drop-down list of image formats: the view creates and fills its own
+// QComboBox (CIconView::FormatList()); the frame puts it into its local
+// toolbar with QToolBar::addWidget, which reparents it. The view keeps a
+// guarded pointer to it and deletes it only if no toolbar ever adopted it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kavrel {
+
+class CIconView;
+
+class EditorHost {
+public:
+    virtual ~EditorHost() = default;
+
+    // Panes 1 to 5 of the status bar (format, position, size, zoom, modified);
+    // the text goes to the status bar as it stands, glyph prefix included.
+    virtual void SetStatusPaneText(int pane, const std::string& text) = 0;
+    virtual bool IsStatusBarShown() const = 0;
+
+    // The "Scale 1:1" bar's actual-size preview should draw again.
+    virtual void RepaintActualSizePreview() = 0;
+
+    // Makes the view's child frame the active document window.
+    virtual void ActivateViewFrame(CIconView* view) = 0;
+
+    // Sends a command to the main window (for example 32841, the librarian
+    // window command sent by Esc).
+    virtual void SendMainWindowCommand(std::uint16_t id) = 0;
+
+    // The local toolbar of the view's child frame (commands 32880 / 32881).
+    virtual bool IsLocalToolbarShown(CIconView* view) const = 0;
+    virtual void ShowLocalToolbar(CIconView* view, bool show) = 0;
+
+    // Tab and Space in the view: give the keyboard focus to the librarian
+    // window when it is visible; false when it is not.
+    virtual bool FocusLibrarian() = 0;
+};
+
+EditorHost* GetEditorHost();
+void SetEditorHost(EditorHost* host);
+
+}  // namespace kavrel

@@ -1,0 +1,116 @@
+// CIconView: the editing window of an icon document. It shows one image
+// format enlarged, with the grid, and turns mouse and keys into work for the
+// current drawing tool. The rules (zoom, centring, pixel mapping, format
+// states, colours, status texts, rendering) live in the plain CIconViewState
+// (editor/icon_view_state.h); this widget connects them to Qt.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "document/cmd_target.h"
+#include "document/document.h"
+#include "platform/gdi.h"
+
+class QComboBox;
+class QMenu;
+
+namespace kavrel {
+
+class CIconDocument;
+class CIconObject;
+class CIconViewState;
+
+class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdTarget {
+    Q_OBJECT
+public:
+    explicit CIconView(CIconDocument* doc, QWidget* parent = nullptr);
+    ~CIconView() override;
+
+    CIconDocument* GetDocument() const { return doc_; }
+    CIconViewState& State() { return *state_; }
+    const CIconViewState& State() const { return *state_; }
+
+    // The edited image format (never null while the document has formats).
+    CIconObject* CurrentFormat() const;
+    int FormatIndex() const;
+
+    // The drop-down list of image formats the frame puts into its local
+    // toolbar (see editor_host.h for who owns it).
+    QComboBox* FormatList();
+
+    // The list chose another format: save this format's state, switch,
+    // restore the new one's state (WM_USER + 2).
+    void OnFormatListChanged(int index);
+    // The document's list of formats changed (WM_USER + 9, sent to every view
+    // of the document; the sender ignores it).
+    void OnFormatsChanged(CIconView* sender);
+    // The palette of the edited format changed (WM_USER + 0).
+    void OnPaletteChanged();
+    // The view became (or stopped being) the active view of the main window.
+    void OnActivateView(bool active);
+
+    // The status panes, the modified flag and the size pane.
+    void UpdateStatus();
+    void SetModified(bool modified);
+    void ShowSize(const std::optional<Rect>& inclusive);
+
+    // Draws part of the image enlarged from the given bitmaps (tools pass
+    // their working copies): a rectangle of image pixels, or the whole image.
+    void RenderRegion(const Bitmap& color, const Bitmap& mask, const std::optional<Rect>& imageRect);
+    void RenderRegion(const std::optional<Rect>& imageRect = std::nullopt);
+
+    // Repaints this view and every other view of the document.
+    void RedrawAllViews();
+
+    // CDocumentView
+    void OnDocumentUpdate(CDocumentView* sender, long hint) override;
+    // CCmdTarget
+    bool OnUpdateCommand(CCmdUI& ui) override;
+    void OnCommand(std::uint16_t id) override;
+
+    // Where the context menu of a right click off the image opens, for a
+    // pointer at `global` on a screen `screenWidth` wide: the menu's corner
+    // and whether it is aligned on its right edge.
+    struct MenuPlacement {
+        int x = 0, y = 0;
+        bool alignRight = false;
+    };
+    static MenuPlacement ContextMenuPlacement(int globalX, int globalY, int screenLeft, int screenWidth);
+    // The editor's context pop-up (context menu 0) as a QMenu whose actions
+    // send their command to this view.
+    QMenu* BuildContextMenu(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void InitialUpdate();
+    void SyncScrollBars();
+    void SyncFromScrollBars();
+    void FillFormatList();
+    void UpdateCursor(int viewportX, int viewportY);
+    void EndHover();
+    void Press(QMouseEvent* event, int button);
+
+    CIconDocument* doc_;
+    std::unique_ptr<CIconViewState> state_;
+    QPointer<QComboBox> formatList_;
+    bool initialised_ = false;
+    bool syncingScroll_ = false;
+};
+
+}  // namespace kavrel
