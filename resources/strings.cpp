@@ -17,6 +17,7 @@ struct StringEntry {
 // Keep the table sorted by number: lookups are binary searches.
 constexpr StringEntry kStrings[] = {
     {2, "Orvane Kavrel 4.0"},
+    {3, "\nIcon\nIcon\nIcon Files (*.ICO)\n.ico\nKavrel.Document\nIcon File"},
     {27, "Icons"},
     {28, "Untitled"},
     {29, "(1 format)"},
@@ -52,6 +53,13 @@ constexpr StringEntry kStrings[] = {
     {55092, "16,8M or 65536 colors"},
     {55125, "32768 colors"},
     {55126, "16,8M colors (24 bits)"},
+    {55300, "These image formats were made from images with an alpha channel or PNG compression and have been edited: %s.\n"
+             "Saving stores them as 24-bit images with a transparency mask. Save anyway?"},
+    {55301, "%dx%d (32 bits with alpha)"},
+    {55302, "%dx%d (PNG)"},
+    {55303, "%s\nThis file cannot be found. Check the path and the file name."},
+    {55304, "%s\nThis file cannot be opened for reading."},
+    {55305, "%s\nThe file could not be saved; the disk may be full or the file write-protected. The previous file is unchanged."},
 };
 
 constexpr bool TableIsSorted()

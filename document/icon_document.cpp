@@ -1,0 +1,276 @@
+#include "document/icon_document.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "model/ico_file.h"
+#include "platform/byte_reader.h"
+#include "platform/prompter.h"
+#include "resources/strings.h"
+
+namespace kavrel {
+
+namespace {
+
+IconSource* g_pendingSource = nullptr;
+ProgressSink* g_progress = nullptr;
+
+ProgressSink& Progress() { return g_progress ? *g_progress : NullProgress(); }
+
+// The image a converted format was made from, flattened as the editor first
+// saw it. A format whose bitmaps still equal it was never edited, so its
+// original bytes can be written back unchanged.
+bool UneditedSinceLoad(const CIconObject& o)
+{
+    Bitmap c, m;
+    if (!o.packed.Unpack(c, m))
+        return false;
+    return c == o.color && m == o.mask;
+}
+
+std::string FlattenedFormatName(const CIconObject& o)
+{
+    return FormatString(o.packed.isPng() ? 55302 : 55301, o.width, o.height);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- sources
+
+bool GroupIconSource::FillDocument(CIconDocument& doc)
+{
+    if (group_.FormatCount() == 0)
+        return false;
+    for (const auto& icon : group_.formats)
+        doc.AdoptFormat(std::make_unique<CIconObject>(*icon));
+    if (takeName_)
+        doc.SetName(group_.name);
+    return true;
+}
+
+void SetPendingIconSource(IconSource* source) { g_pendingSource = source; }
+IconSource* PendingIconSource() { return g_pendingSource; }
+
+// ---------------------------------------------------------------- document
+
+CIconDocument::CIconDocument() { AddFormat(32, 32, 4, 0); }
+
+CIconDocument::~CIconDocument() = default;
+
+void CIconDocument::SetProgressSink(ProgressSink* sink) { g_progress = sink; }
+
+void CIconDocument::DeleteContents() { formats_.clear(); }
+
+bool CIconDocument::OnNewDocument()
+{
+    if (!CDocument::OnNewDocument())
+        return false;
+    // Consulted once: a source never fills a second document.
+    IconSource* source = g_pendingSource;
+    g_pendingSource = nullptr;
+    if (source) {
+        DeleteContents();
+        if (source->FillDocument(*this) && !formats_.empty())
+            return true;
+    }
+    DeleteContents();
+    AddFormat(32, 32, 4, 0);
+    return true;
+}
+
+bool CIconDocument::OnOpenDocument(const std::string& path)
+{
+    if (path.empty())
+        return true;
+    ProgressScope busy(Progress(), LoadString(55036), 0);
+    loadFailed_ = 0;
+
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        Prompts().Message(FormatString(55303, path), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    std::unique_ptr<FileReader> file = FileReader::Open(path);
+    if (!file || std::filesystem::is_directory(path, ec)) {
+        Prompts().Message(FormatString(55304, path), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    // Read aside first: a bad file must not cost the user what the document held.
+    std::vector<std::unique_ptr<CIconObject>> read;
+    if (!ReadIcoObjects(*file, read) || read.empty()) {
+        loadFailed_ = 1;
+        Prompts().Message(LoadString(55037), MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    DeleteContents();
+    formats_ = std::move(read);
+    SortFormats();
+    name_ = IconNameFromPath(path);
+    SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+void CIconDocument::PrepareForSave()
+{
+    std::vector<CDocumentView*> views = Views();
+    for (CDocumentView* v : views)
+        if (auto* iv = dynamic_cast<CIconDocumentView*>(v))
+            iv->CommitBeforeSave();
+    for (int i = 0; i < GetFormatCount(); ++i)
+        DiscardUndo(i);
+}
+
+bool CIconDocument::OnSaveDocument(const std::string& path)
+{
+    SortFormats();
+    // Ask before anything changes: a No must leave document and file as they were.
+    std::string flattened;
+    for (const auto& o : formats_) {
+        if (o->converted && !UneditedSinceLoad(*o)) {
+            if (!flattened.empty())
+                flattened += ", ";
+            flattened += FlattenedFormatName(*o);
+        }
+    }
+    if (!flattened.empty() &&
+        Prompts().Message(FormatString(55300, flattened), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+
+    PrepareForSave();
+    ProgressScope busy(Progress(), LoadString(55039), 0);
+
+    std::vector<const CIcon*> images;
+    std::vector<CIconObject*> repacked;
+    images.reserve(formats_.size());
+    for (auto& o : formats_) {
+        if (o->converted && UneditedSinceLoad(*o)) {
+            images.push_back(&o->packed);  // the original 32-bit or PNG bytes
+            continue;
+        }
+        o->PackToIcon();
+        images.push_back(&o->packed);
+        repacked.push_back(o.get());
+    }
+    if (!WriteIcoFile(path, images)) {
+        Prompts().Message(FormatString(55305, path), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    // What was written is now an ordinary 24-bit format.
+    for (CIconObject* o : repacked)
+        o->converted = false;
+    SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+CIconObject* CIconDocument::GetFormat(int i)
+{
+    return i >= 0 && i < GetFormatCount() ? formats_[static_cast<std::size_t>(i)].get() : nullptr;
+}
+
+const CIconObject* CIconDocument::GetFormat(int i) const
+{
+    return i >= 0 && i < GetFormatCount() ? formats_[static_cast<std::size_t>(i)].get() : nullptr;
+}
+
+bool CIconDocument::AddFormat(int width, int height, int bitDepth, int ownPalette)
+{
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        return false;
+    if (bitDepth != 1 && bitDepth != 4 && bitDepth != 8 && bitDepth != 24)
+        return false;
+    std::unique_ptr<CIconObject> o;
+    try {
+        o = std::make_unique<CIconObject>(bitDepth, width, height, ownPalette);
+        formats_.push_back(std::move(o));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    SortFormats();
+    return true;
+}
+
+void CIconDocument::AdoptFormat(std::unique_ptr<CIconObject> format)
+{
+    if (!format)
+        return;
+    formats_.push_back(std::move(format));
+    SortFormats();
+}
+
+bool CIconDocument::RemoveFormat(int i)
+{
+    if (!GetFormat(i) || GetFormatCount() <= 1)
+        return false;
+    formats_.erase(formats_.begin() + i);
+    return true;
+}
+
+int CIconDocument::BestFormat(int sizeIndex, int colorIndex) const
+{
+    if (formats_.empty())
+        return -1;
+    std::vector<FormatKey> keys;
+    keys.reserve(formats_.size());
+    for (const auto& o : formats_)
+        keys.push_back(o->key());
+    return BestFormatIndex(keys, sizeIndex, colorIndex);
+}
+
+void CIconDocument::SortFormats()
+{
+    std::stable_sort(formats_.begin(), formats_.end(),
+                     [](const auto& a, const auto& b) { return FormatLess(a->key(), b->key()); });
+}
+
+CIconGroup CIconDocument::ToIconGroup()
+{
+    CIconGroup group;
+    group.name = name_;
+    for (auto& o : formats_) {
+        if (!(o->converted && UneditedSinceLoad(*o)))
+            o->PackToIcon();
+        group.AddFormat(o->packed);
+    }
+    return group;
+}
+
+void CIconDocument::PackToIcon(int format)
+{
+    ForFormat([](CIconObject& o) { o.PackToIcon(); }, format);
+}
+
+void CIconDocument::DiscardUndo(int format)
+{
+    ForFormat(
+        [](CIconObject& o) {
+            for (auto& state : o.undo) {
+                state.color.reset();
+                state.mask.reset();
+            }
+            o.undoLast = 0;
+            o.undoPosition = 0;
+        },
+        format);
+}
+
+std::string CIconDocument::IconNameFromPath(const std::string& path)
+{
+    std::string name = path;
+    const std::size_t slash = name.find_last_of("\\/");
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    // Only a point inside the file name starts an extension: one in a folder
+    // name would cut the path short, and a leading point is the whole name.
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 1 && dot > start)
+        name.erase(dot);
+    name.erase(0, start);
+    if (!name.empty())
+        name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
+}  // namespace kavrel
