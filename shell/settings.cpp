@@ -7,8 +7,8 @@
 
 namespace kavrel {
 
-// prefs (CouleursJPEG and EcoRes live in the model layer)
-int MotifTransparent = 0;
+// prefs (CouleursJPEG and EcoRes live in the model layer, the editor's in
+// editor/settings_editor.cpp)
 int OptionsDeCollage = 1;
 int ConfirmeSave = 1;
 int IconeAuto = 1;
@@ -19,12 +19,10 @@ int ShowWarnColor = 1;
 int ShowWarnColor16 = 1;
 int ShowBienvenue = 1;
 int IndexOfTheTip = 0;
-int DefaultZoomAuto = 1;
 int ReorganiserPalettes = 1;
 int PosEditeur = 2;
 int PosPalette = 1;
 int Agrandissement = 0;
-int ShowApercu = 1;
 int ORVBankSeparatorH = 200;
 int ORVBankSeparatorV = 200;
 int LibBarSizeV = 200;
@@ -35,7 +33,6 @@ int ShowIcoToolBar = 1;
 int ShowIclToolBar = 1;
 int ShowExeToolBar = 1;
 int TypeReorganisation = 1;
-int TransparentCopy = 1;
 int LibBarTailleAffiche = 1;
 int LibBarAfficheInfos = 1;
 int LibBarColorAffiche = 1;
@@ -47,8 +44,6 @@ int ShowWarnTypes = 1;
 int TypesCorrectionAuto = 0;
 int TypesTypeIcl = 1;
 int TypesTypeIco = 1;
-int GrilleAuto = 1;
-int AfficheOmbreIcone = 1;
 
 std::string BankPathName;
 
@@ -81,7 +76,6 @@ std::uint32_t PalColor[48] = {
     0x000040, 0x004000, 0x400000, 0x004040, 0x400040, 0x404000, 0x8000FF, 0x000000,
 };
 std::uint32_t ClipBoardBackgroundColor = 0xFFFFFF;
-std::uint32_t CouleurFondEditeur = 0x804000;
 
 int PreviewPages = 1;
 

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/settings_editor.h"
 #include "model/settings_model.h"
 
 namespace kavrel {
@@ -26,8 +27,9 @@ inline constexpr const char* kApplicationKey = "Software\\Orvane\\Kavrel 4.0";
 inline constexpr const char* kProductTitle = "Kavrel 4.0";
 
 // ---- prefs ----
-// CouleursJPEG and EcoRes: model/settings_model.h.
-extern int MotifTransparent;      // 0-3: pattern pair for transparent and inverted pixels
+// CouleursJPEG and EcoRes: model/settings_model.h; MotifTransparent,
+// DefaultZoomAuto, ShowApercu, TransparentCopy, GrilleAuto, AfficheOmbreIcone
+// and CouleurFondEditeur: editor/settings_editor.h.
 extern int OptionsDeCollage;      // propose the paste-options dialog
 extern int ConfirmeSave;          // confirm before saving libraries
 extern int IconeAuto;             // new icon at start-up when no file is named
@@ -38,12 +40,10 @@ extern int ShowWarnColor;         // warn when the display has too few colours f
 extern int ShowWarnColor16;       // warn at start-up on a 16-colour display
 extern int ShowBienvenue;         // welcome and tip of the day at start-up
 extern int IndexOfTheTip;         // next tip to show
-extern int DefaultZoomAuto;       // editor windows start with automatic zoom
 extern int ReorganiserPalettes;   // kept in the store only
 extern int PosEditeur;            // kept in the store only
 extern int PosPalette;            // kept in the store only
 extern int Agrandissement;        // document windows open maximised
-extern int ShowApercu;            // actual-size preview in the editor
 extern int ORVBankSeparatorH;     // librarian bar, tall layout: y of the split
 extern int ORVBankSeparatorV;     // librarian bar, wide layout: x of the split
 extern int LibBarSizeV;           // docked librarian bar height (top or bottom)
@@ -54,7 +54,6 @@ extern int ShowIcoToolBar;        // local toolbar of icon editor windows
 extern int ShowIclToolBar;        // local toolbar of icon-library windows
 extern int ShowExeToolBar;        // local toolbar of program-file windows
 extern int TypeReorganisation;    // 0 full window, 1 horizontal, 2 vertical
-extern int TransparentCopy;       // image transparency when moving or copying selections
 extern int LibBarTailleAffiche;   // librarian grid size class: 0, 1, 2 = 16, 32, 48
 extern int LibBarAfficheInfos;    // librarian grid shows information
 extern int LibBarColorAffiche;    // librarian grid colour class: 0 mono, 1 16, 2 256 or more
@@ -66,8 +65,6 @@ extern int ShowWarnTypes;         // warn at start-up when the associations are 
 extern int TypesCorrectionAuto;   // repair the associations without asking
 extern int TypesTypeIcl;          // associate .icl, .il, .nil
 extern int TypesTypeIco;          // associate .ico
-extern int GrilleAuto;            // editor windows start with the grid shown
-extern int AfficheOmbreIcone;     // shade behind the icon edit area
 
 // ---- paths ----
 extern std::string BankPathName;  // librarian item last selected; empty: the root
@@ -87,7 +84,6 @@ extern int Converted;                  // 1 once the old librarian was converted
 extern std::uint32_t CustColor[16];   // CustColor01..16: the colour dialog's custom colours
 extern std::uint32_t PalColor[48];    // PalColor01..48: the colour palette bar's cells
 extern std::uint32_t ClipBoardBackgroundColor;
-extern std::uint32_t CouleurFondEditeur;
 
 // ---- Settings ---- (print preview)
 extern int PreviewPages;
