@@ -1,0 +1,320 @@
+// The icon document: naming, new documents, the file it writes, refused
+// files, round trips through files made by independent tools, and the
+// question before flattening edited 32-bit or PNG formats.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "document/icon_document.h"
+#include "model/ico_file.h"
+#include "platform/byte_reader.h"
+#include "resources/strings.h"
+#include "support/scripted_prompter.h"
+
+namespace kavrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScriptedPrompter;
+
+bool HaveTool(const char* name)
+{
+    std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+std::string RunCommand(const std::string& cmd, int* status = nullptr)
+{
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return out;
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
+        out.append(buf, n);
+    int rc = pclose(p);
+    if (status)
+        *status = rc;
+    return out;
+}
+
+std::vector<std::uint8_t> Bytes(const std::string& path) { return ReadWholeFile(path).value_or(std::vector<std::uint8_t>{}); }
+
+class IconDocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/kavrel-doc-XXXXXX";
+        dir_ = mkdtemp(pattern);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string file(const std::string& name) const { return dir_ + "/" + name; }
+
+    // An ICO file by icotool from pictures drawn by ImageMagick; perFile goes
+    // before each picture: "-b 32" for 32-bit images, "-r" for PNG storage.
+    std::string MakeIco(const std::string& name, const std::string& perFile)
+    {
+        const std::string a = file("a.png"), b = file("b.png"), out = file(name);
+        int s1 = 0, s2 = 0, s3 = 0;
+        RunCommand("convert -size 16x16 xc:none -fill red -draw 'rectangle 0,0 7,7' -fill blue -draw 'point 15,15' PNG32:" + a, &s1);
+        RunCommand("convert -size 32x32 xc:white -fill '#00ff00' -draw 'rectangle 4,4 20,12' -fill none -draw 'color 31,31 reset' PNG32:" + b, &s2);
+        RunCommand("icotool -c -o " + out + " " + perFile + " " + a + " " + perFile + " " + b + " 2>&1", &s3);
+        EXPECT_EQ(s1 | s2 | s3, 0);
+        return out;
+    }
+
+    std::string dir_;
+};
+
+TEST(IconDocumentName, FromPath)
+{
+    EXPECT_EQ(CIconDocument::IconNameFromPath("C:\\ICONS\\disk.ico"), "Disk");
+    EXPECT_EQ(CIconDocument::IconNameFromPath("C:\\ICONS\\MYICON.ICO"), "MYICON");
+    EXPECT_EQ(CIconDocument::IconNameFromPath("/home/u/my.icon.ico"), "My.icon");
+    EXPECT_EQ(CIconDocument::IconNameFromPath("/home/u/noext"), "Noext");
+    // A point at position 1 of the whole path is not an extension.
+    EXPECT_EQ(CIconDocument::IconNameFromPath("a.ico"), "A.ico");
+    EXPECT_EQ(CIconDocument::IconNameFromPath("ab.ico"), "Ab");
+    // A point in a folder name or leading the file name never cuts it.
+    EXPECT_EQ(CIconDocument::IconNameFromPath("/home/u.v/icons/disk"), "Disk");
+    EXPECT_EQ(CIconDocument::IconNameFromPath("/home/u/.hidden"), ".hidden");
+    EXPECT_EQ(CIconDocument::IconNameFromPath(""), "");
+}
+
+TEST(IconDocumentNew, OneTransparentFormatOrThePendingSource)
+{
+    CIconDocument doc;
+    doc.AddFormat(48, 48, 8, 0);
+    doc.SetModifiedFlag();
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_EQ(doc.GetFormatCount(), 1);
+    const CIconObject* f = doc.GetFormat(0);
+    EXPECT_EQ(f->width, 32);
+    EXPECT_EQ(f->height, 32);
+    EXPECT_EQ(f->bitDepth, 4);
+    EXPECT_EQ(f->colorCount, 16);
+    EXPECT_EQ(f->ownPalette, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            ASSERT_EQ(f->mask.rawPixel(x, y), 1u) << x << "," << y;
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetFormat(1), nullptr);
+    EXPECT_EQ(doc.GetFormat(-1), nullptr);
+
+    // A pending source fills the next new document only, with its name.
+    CIconGroup group;
+    group.name = "Folder";
+    CIcon big, small;
+    ASSERT_TRUE(big.AllocateImage(32, 32, 256));
+    ASSERT_TRUE(small.AllocateImage(16, 16, 2));
+    group.AddFormat(big);
+    group.AddFormat(small);
+    GroupIconSource source(group, true);
+    SetPendingIconSource(&source);
+    CIconDocument fromSource;
+    ASSERT_TRUE(fromSource.OnNewDocument());
+    EXPECT_EQ(PendingIconSource(), nullptr);
+    ASSERT_EQ(fromSource.GetFormatCount(), 2);
+    EXPECT_EQ(fromSource.GetFormat(0)->width, 16);
+    EXPECT_EQ(fromSource.GetFormat(1)->colorCount, 256);
+    EXPECT_EQ(fromSource.GetName(), "Folder");
+    CIconDocument next;
+    ASSERT_TRUE(next.OnNewDocument());
+    EXPECT_EQ(next.GetFormatCount(), 1);
+    EXPECT_EQ(next.GetName(), "");
+}
+
+// Records what a view is asked before a save.
+struct CommitView : CIconDocumentView {
+    int commits = 0;
+    void CommitBeforeSave() override { ++commits; }
+};
+
+TEST_F(IconDocumentTest, SaveWritesFormatsSortedAndCommitsViews)
+{
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    doc.DeleteContents();
+    ASSERT_TRUE(doc.AddFormat(32, 32, 8, 0));
+    ASSERT_TRUE(doc.AddFormat(16, 16, 4, 0));
+    EXPECT_FALSE(doc.AddFormat(0, 16, 4, 0));
+    EXPECT_FALSE(doc.AddFormat(16, 16, 3, 0));
+    ASSERT_EQ(doc.GetFormatCount(), 2);
+    doc.GetFormat(1)->undo[0].color = Bitmap::Color(32, 32);
+    doc.GetFormat(1)->undoPosition = 1;
+    CommitView view;
+    doc.AddView(&view);
+    doc.SetModifiedFlag();
+
+    const std::string path = file("two.ico");
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(view.commits, 1);
+    EXPECT_FALSE(doc.GetFormat(1)->undo[0].color.has_value());
+    EXPECT_EQ(doc.GetFormat(1)->undoPosition, 0);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetPathName(), path);
+
+    const auto b = Bytes(path);
+    ASSERT_GE(b.size(), 6u + 2 * 16);
+    EXPECT_EQ(LoadU16(&b[2]), 1);  // icon
+    EXPECT_EQ(LoadU16(&b[4]), 2);
+    // First entry: 16x16, 16 colours, 4 bits; second 32x32, 256 colours (0), 8 bits.
+    EXPECT_EQ(b[6], 16);
+    EXPECT_EQ(b[7], 16);
+    EXPECT_EQ(b[8], 16);
+    EXPECT_EQ(LoadU16(&b[6 + 6]), 4);
+    EXPECT_EQ(b[22], 32);
+    EXPECT_EQ(b[24], 0);
+    EXPECT_EQ(LoadU16(&b[22 + 6]), 8);
+    const std::uint32_t first = LoadU32(&b[6 + 12]);
+    const std::uint32_t second = LoadU32(&b[22 + 12]);
+    EXPECT_EQ(first, 6u + 32);
+    EXPECT_EQ(LoadU32(&b[first + 4]), 16u);  // bitmap header width, height doubled
+    EXPECT_EQ(LoadU32(&b[first + 8]), 32u);
+    EXPECT_EQ(LoadU32(&b[second + 4]), 32u);
+    doc.RemoveView(&view);
+}
+
+TEST_F(IconDocumentTest, BadFilesAreRefusedAndChangeNothing)
+{
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    doc.AddFormat(48, 48, 24, 0);
+    doc.SetName("Kept");
+
+    EXPECT_TRUE(doc.OnOpenDocument(""));
+    EXPECT_TRUE(prompts.shown.empty());
+
+    const std::string bad = file("bad.ico");
+    std::ofstream(bad) << "this is not an icon file at all";
+    EXPECT_FALSE(doc.OnOpenDocument(bad));
+    EXPECT_TRUE(doc.LoadFailed());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, LoadString(55037));
+    EXPECT_EQ(prompts.shown[0].style & kMessageIconMask, MB_ICONSTOP);
+
+    // A directory with no entries is not an icon either.
+    const std::uint8_t empty[6] = {0, 0, 1, 0, 0, 0};
+    std::ofstream(file("none.ico"), std::ios::binary).write(reinterpret_cast<const char*>(empty), 6);
+    EXPECT_FALSE(doc.OnOpenDocument(file("none.ico")));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].text, LoadString(55037));
+
+    // A missing file is the framework's message, not "no icon".
+    EXPECT_FALSE(doc.OnOpenDocument(file("missing.ico")));
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[2].text, FormatString(55303, file("missing.ico")));
+    EXPECT_FALSE(doc.LoadFailed());
+
+    EXPECT_EQ(doc.GetFormatCount(), 2);
+    EXPECT_EQ(doc.GetName(), "Kept");
+
+    // A save into a folder that does not exist reports and fails.
+    EXPECT_FALSE(doc.OnSaveDocument(file("no/such/dir.ico")));
+    ASSERT_EQ(prompts.shown.size(), 4u);
+    EXPECT_EQ(prompts.shown[3].text, FormatString(55305, file("no/such/dir.ico")));
+}
+
+TEST_F(IconDocumentTest, RoundTripThroughIcotool)
+{
+    if (!HaveTool("icotool") || !HaveTool("convert"))
+        GTEST_SKIP() << "icotool or ImageMagick convert not installed";
+    ScriptedPrompter prompts;
+    const std::string src = MakeIco("Tool.ico", "");
+    CIconDocument doc;
+    ASSERT_TRUE(doc.OnOpenDocument(src));
+    EXPECT_EQ(doc.GetName(), "Tool");
+    ASSERT_EQ(doc.GetFormatCount(), 2);
+    EXPECT_EQ(doc.GetFormat(0)->width, 16);
+    EXPECT_EQ(doc.GetFormat(1)->width, 32);
+    // The transparent corner of the small picture and its red square.
+    EXPECT_EQ(doc.GetFormat(0)->mask.rawPixel(12, 3), 1u);
+    EXPECT_EQ(doc.GetFormat(0)->mask.rawPixel(2, 2), 0u);
+    EXPECT_EQ(doc.GetFormat(0)->color.pixel(2, 2), RGB(255, 0, 0));
+
+    const std::string out = file("out.ico");
+    ASSERT_TRUE(doc.OnSaveDocument(out));
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(RunCommand("icotool -l " + out + " 2>/dev/null"), RunCommand("icotool -l " + src + " 2>/dev/null"));
+
+    CIconDocument again;
+    ASSERT_TRUE(again.OnOpenDocument(out));
+    ASSERT_EQ(again.GetFormatCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(again.GetFormat(i)->bitDepth, doc.GetFormat(i)->bitDepth);
+        EXPECT_TRUE(again.GetFormat(i)->color == doc.GetFormat(i)->color) << i;
+        EXPECT_TRUE(again.GetFormat(i)->mask == doc.GetFormat(i)->mask) << i;
+    }
+    // ImageMagick reads back what we wrote.
+    int status = 0;
+    EXPECT_NE(RunCommand("identify " + out + " 2>&1", &status).find("16x16"), std::string::npos);
+    EXPECT_EQ(status, 0);
+
+    // And an icon ImageMagick wrote itself opens with both formats.
+    const std::string magick = file("magick.ico");
+    RunCommand("convert " + file("b.png") + " " + file("a.png") + " " + magick + " 2>&1", &status);
+    ASSERT_EQ(status, 0);
+    CIconDocument fromMagick;
+    ASSERT_TRUE(fromMagick.OnOpenDocument(magick));
+    ASSERT_EQ(fromMagick.GetFormatCount(), 2);
+    EXPECT_EQ(fromMagick.GetFormat(0)->width, 16);
+    EXPECT_EQ(fromMagick.GetFormat(0)->color.pixel(2, 2), RGB(255, 0, 0));
+    EXPECT_EQ(fromMagick.GetFormat(0)->mask.rawPixel(12, 3), 1u);
+}
+
+TEST_F(IconDocumentTest, EditedAlphaAndPngFormatsAskBeforeFlattening)
+{
+    if (!HaveTool("icotool") || !HaveTool("convert"))
+        GTEST_SKIP() << "icotool or ImageMagick convert not installed";
+    ScriptedPrompter prompts;
+    const std::string alpha = MakeIco("alpha.ico", "-b 32");
+    const std::string pngs = MakeIco("png.ico", "-r");
+    for (const std::string& src : {alpha, pngs}) {
+        SCOPED_TRACE(src);
+        prompts.shown.clear();
+        CIconDocument doc;
+        ASSERT_TRUE(doc.OnOpenDocument(src));
+        ASSERT_EQ(doc.GetFormatCount(), 2);
+        ASSERT_TRUE(doc.GetFormat(0)->converted);
+
+        // Unedited, the original images are written back exactly.
+        const std::string copy = file("copy.ico");
+        ASSERT_TRUE(doc.OnSaveDocument(copy));
+        EXPECT_TRUE(prompts.shown.empty());
+        std::vector<CIconGroup> before, after;
+        ASSERT_TRUE(ReadIcoGroupFile(src, before));
+        ASSERT_TRUE(ReadIcoGroupFile(copy, after));
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(after[0].formats[i]->image, before[0].formats[i]->image) << i;
+
+        // Edited: No keeps the file byte for byte, Yes flattens.
+        doc.GetFormat(1)->color.setRawPixel(0, 0, 0xFF123456);
+        const auto old = Bytes(copy);
+        prompts.Answer(IDNO);
+        EXPECT_FALSE(doc.OnSaveDocument(copy));
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].style, unsigned(MB_YESNO | MB_ICONQUESTION));
+        const std::string named = FormatString(src == pngs ? 55302 : 55301, 32, 32);
+        EXPECT_NE(prompts.shown[0].text.find(named), std::string::npos) << prompts.shown[0].text;
+        EXPECT_EQ(prompts.shown[0].text.find("16x16"), std::string::npos);
+        EXPECT_EQ(Bytes(copy), old);
+        EXPECT_TRUE(doc.GetFormat(1)->converted);
+
+        prompts.Answer(IDYES);
+        ASSERT_TRUE(doc.OnSaveDocument(copy));
+        EXPECT_FALSE(doc.GetFormat(1)->converted);
+        std::vector<CIconGroup> flat;
+        ASSERT_TRUE(ReadIcoGroupFile(copy, flat));
+        EXPECT_EQ(flat[0].formats[1]->bitCount(), 24);
+        EXPECT_EQ(flat[0].formats[0]->image, before[0].formats[0]->image);
+    }
+}
+
+}  // namespace
+}  // namespace kavrel
