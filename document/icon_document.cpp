@@ -154,10 +154,9 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
         images.push_back(&o->packed);
         repacked.push_back(o.get());
     }
-    if (!WriteIcoFile(path, images)) {
-        Prompts().Message(FormatString(55305, path), MB_OK | MB_ICONEXCLAMATION);
+    // A failed write is the framework's to report; the old file is intact.
+    if (!WriteIcoFile(path, images))
         return false;
-    }
     // What was written is now an ordinary 24-bit format.
     for (CIconObject* o : repacked)
         o->converted = false;

@@ -85,8 +85,8 @@ public:
     // user is asked first (naming the formats that will be flattened); No
     // gives false and leaves the file untouched. Formats of that kind that were
     // not edited keep their original bytes. On success the path name is set
-    // and the modified flag cleared; a failed write shows the framework's
-    // message and gives false.
+    // and the modified flag cleared; a failed write gives false with the old
+    // file intact and no message (the caller's framework reports it).
     bool OnSaveDocument(const std::string& path) override;
 
     // Formats, always sorted by width, height and bit depth.
