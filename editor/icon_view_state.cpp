@@ -1,1 +1,740 @@
 #include "editor/icon_view_state.h"
+
+#include <algorithm>
+
+#include "document/icon_document.h"
+#include "editor/settings_editor.h"
+#include "editor/view_patterns.h"
+#include "model/icon_model.h"
+#include "resources/strings.h"
+
+namespace kavrel {
+
+namespace {
+
+PaletteBarColours* g_paletteBar = nullptr;
+
+// Strings of the status panes.
+constexpr int kFormatLine = 55031;    // "%dx%d - %s"
+constexpr int kZoomPane = 55032;      // "@2  %d:1"
+constexpr int kPositionPane = 55033;  // "@0  %d,%d"
+constexpr int kSizePane = 55034;      // "@1  %dx%d"
+
+int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
+
+}  // namespace
+
+PaletteBarColours* GetPaletteBar() { return g_paletteBar; }
+void SetPaletteBar(PaletteBarColours* bar) { g_paletteBar = bar; }
+
+int& LastTool()
+{
+    static int tool = 0;
+    return tool;
+}
+
+int& LastBrushShape()
+{
+    static int shape = 0;
+    return shape;
+}
+
+int& CIconViewState::FormatToOpen()
+{
+    static int format = 0;
+    return format;
+}
+
+CIconViewState::CIconViewState(CIconDocument* doc, ViewWindow* window)
+    : currentTool(LastTool()), brushShape(LastBrushShape()), gridShown(GrilleAuto ? 1 : 0),
+      autoZoom(DefaultZoomAuto ? 1 : 0), doc_(doc), window_(window ? window : &noWindow_)
+{
+    previousTool = currentTool;
+}
+
+CIconViewState::~CIconViewState()
+{
+    if (g_paletteBar)
+        g_paletteBar->ForgetView(this);
+}
+
+CIconObject* CIconViewState::Format() const
+{
+    if (!doc_ || doc_->GetFormatCount() == 0)
+        return nullptr;
+    return doc_->GetFormat(Clamp(formatIndex, 0, doc_->GetFormatCount() - 1));
+}
+
+// ---- geometry ----
+
+int CIconViewState::AutomaticZoom(int clientWidth, int clientHeight, int imageWidth)
+{
+    if (imageWidth <= 0)
+        return kMinZoom;
+    // The width decides in both directions, as icons are square.
+    const int m = std::min(clientWidth, clientHeight);
+    return Clamp((m - 20) / imageWidth, kMinZoom, kMaxZoom);
+}
+
+void CIconViewState::ApplyAutomaticZoom()
+{
+    if (const CIconObject* f = Format())
+        zoom = AutomaticZoom(clientWidth, clientHeight, f->width);
+    frameValid_ = false;
+}
+
+void CIconViewState::Recentre()
+{
+    const CIconObject* f = Format();
+    const int w = f ? f->width : 0, h = f ? f->height : 0;
+    originX = std::max(kMinOrigin, (clientWidth - w * zoom) / 2);
+    originY = std::max(kMinOrigin, (clientHeight - h * zoom) / 2);
+    scrollWidth = w * zoom + kScrollMargin;
+    scrollHeight = h * zoom + kScrollMargin;
+    SetScrollPosition(scrollX, scrollY);
+    frameValid_ = false;
+    window_->ScrollGeometryChanged();
+}
+
+void CIconViewState::SetScrollPosition(int x, int y)
+{
+    const int nx = Clamp(x, 0, std::max(0, scrollWidth - clientWidth));
+    const int ny = Clamp(y, 0, std::max(0, scrollHeight - clientHeight));
+    if (nx != scrollX || ny != scrollY)
+        frameValid_ = false;
+    scrollX = nx;
+    scrollY = ny;
+}
+
+void CIconViewState::InitialUpdate(int width, int height)
+{
+    clientWidth = std::max(0, width);
+    clientHeight = std::max(0, height);
+    const int count = doc_ ? doc_->GetFormatCount() : 0;
+    int f = FormatToOpen();
+    FormatToOpen() = 0;
+    if (f < 0)
+        f = count > 0 ? doc_->BestFormat(1, 1) : 0;
+    formatIndex = Clamp(f, 0, std::max(0, count - 1));
+    ApplyAutomaticZoom();
+    Recentre();
+    ApplyColoursOfFormat();
+    states_.assign(static_cast<std::size_t>(count), FormatState{});
+    for (int i = 0; i < count; ++i) {
+        const CIconObject* o = doc_->GetFormat(i);
+        states_[i].width = o->width;
+        states_[i].height = o->height;
+        states_[i].bitDepth = o->bitDepth;
+    }
+    window_->FormatSwitched();
+}
+
+void CIconViewState::SetClientSize(int width, int height)
+{
+    clientWidth = std::max(0, width);
+    clientHeight = std::max(0, height);
+    if (autoZoom)
+        ApplyAutomaticZoom();
+    Recentre();
+}
+
+ViewGeometry CIconViewState::Geometry() const
+{
+    ViewGeometry g;
+    const CIconObject* f = Format();
+    g.zoom = zoom;
+    g.originX = originX;
+    g.originY = originY;
+    g.imageWidth = f ? f->width : 0;
+    g.imageHeight = f ? f->height : 0;
+    g.scrollX = scrollX;
+    g.scrollY = scrollY;
+    g.clientWidth = clientWidth;
+    g.clientHeight = clientHeight;
+    return g;
+}
+
+bool CIconViewState::PixelFromPoint(int x, int y, int& column, int& row) const
+{
+    const CIconObject* f = Format();
+    if (!f) {
+        column = row = -1;
+        return false;
+    }
+    const int dx = x - originX, dy = y - originY;
+    bool on = dx >= 0 && dy >= 0;
+    // Division truncates toward zero, so a point just left of the image still
+    // names column 0; it is off the image all the same.
+    column = dx / zoom;
+    row = dy / zoom;
+    if (column < 0) {
+        column = 0;
+        on = false;
+    }
+    if (row < 0) {
+        row = 0;
+        on = false;
+    }
+    if (column >= f->width) {
+        column = f->width - 1;
+        on = false;
+    }
+    if (row >= f->height) {
+        row = f->height - 1;
+        on = false;
+    }
+    return on;
+}
+
+// ---- formats ----
+
+void CIconViewState::SaveFormatState()
+{
+    const CIconObject* f = Format();
+    if (!f || formatIndex < 0 || formatIndex >= static_cast<int>(states_.size()))
+        return;
+    FormatState& s = states_[formatIndex];
+    s.valid = 1;
+    s.originX = originX;
+    s.originY = originY;
+    s.scrollWidth = scrollWidth;
+    s.scrollHeight = scrollHeight;
+    s.scrollX = scrollX;
+    s.scrollY = scrollY;
+    s.zoom = zoom;
+    s.client = {0, 0, clientWidth, clientHeight};
+    s.width = f->width;
+    s.height = f->height;
+    s.bitDepth = f->bitDepth;
+    s.selectedIndex = selectedPaletteIndex;
+    s.leftColor = leftColor;
+    s.rightColor = rightColor;
+    s.lastButton = lastButton;
+}
+
+void CIconViewState::RestoreFormatState()
+{
+    const bool valid = formatIndex < static_cast<int>(states_.size()) && states_[formatIndex].valid;
+    if (valid) {
+        const FormatState& s = states_[formatIndex];
+        if (autoZoom) {
+            ApplyAutomaticZoom();
+            Recentre();
+        } else {
+            zoom = Clamp(s.zoom, kMinZoom, kMaxZoom);
+            if (s.client != Rect{0, 0, clientWidth, clientHeight}) {
+                Recentre();
+            } else {
+                originX = s.originX;
+                originY = s.originY;
+                scrollWidth = s.scrollWidth;
+                scrollHeight = s.scrollHeight;
+                scrollX = s.scrollX;
+                scrollY = s.scrollY;
+                SetScrollPosition(scrollX, scrollY);
+                window_->ScrollGeometryChanged();
+            }
+        }
+        selectedPaletteIndex = s.selectedIndex;
+        leftColor = s.leftColor;
+        rightColor = s.rightColor;
+        lastButton = s.lastButton;
+        if (g_paletteBar)
+            g_paletteBar->SetActiveView(this);
+    } else {
+        ApplyAutomaticZoom();
+        Recentre();
+        ApplyColoursOfFormat();
+    }
+    frameValid_ = false;
+    Redraw();
+}
+
+bool CIconViewState::SwitchFormat(int index)
+{
+    const int count = doc_ ? doc_->GetFormatCount() : 0;
+    if (count == 0)
+        return false;
+    index = Clamp(index, 0, count - 1);
+    if (index == formatIndex)
+        return false;
+    SaveFormatState();
+    formatIndex = index;
+    if (static_cast<int>(states_.size()) != count)
+        FormatsChanged();
+    RestoreFormatState();
+    window_->FormatSwitched();
+    window_->RepaintPreview();
+    UpdateStatus();
+    return true;
+}
+
+void CIconViewState::FormatsChanged()
+{
+    const int count = doc_ ? doc_->GetFormatCount() : 0;
+    std::optional<FormatState> previous;
+    if (formatIndex >= 0 && formatIndex < static_cast<int>(states_.size()))
+        previous = states_[formatIndex];
+    std::vector<FormatState> fresh(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const CIconObject* o = doc_->GetFormat(i);
+        auto same = std::find_if(states_.begin(), states_.end(), [&](const FormatState& s) {
+            return s.width == o->width && s.height == o->height && s.bitDepth == o->bitDepth;
+        });
+        if (same != states_.end()) {
+            fresh[i] = *same;
+        } else {
+            fresh[i].width = o->width;
+            fresh[i].height = o->height;
+            fresh[i].bitDepth = o->bitDepth;
+        }
+    }
+    states_ = std::move(fresh);
+    int found = -1;
+    if (previous)
+        for (int i = 0; i < count && found < 0; ++i)
+            if (states_[i].width == previous->width && states_[i].height == previous->height &&
+                states_[i].bitDepth == previous->bitDepth)
+                found = i;
+    if (found >= 0) {
+        formatIndex = found;
+    } else {
+        formatIndex = 0;
+        RestoreFormatState();
+    }
+    frameValid_ = false;
+    window_->FormatSwitched();
+}
+
+ColorValue CIconViewState::BarCell47() const
+{
+    // Cell 47 of the standard cells is black.
+    return g_paletteBar ? g_paletteBar->Cell(47) : RGB(0, 0, 0);
+}
+
+void CIconViewState::ApplyColoursOfFormat()
+{
+    if (g_paletteBar) {
+        leftColor = g_paletteBar->LeftColor();
+        rightColor = g_paletteBar->RightColor();
+        selectedPaletteIndex = g_paletteBar->SelectedIndex();
+    } else {
+        rightColor = COLOR_TRANSPARENT;
+        selectedPaletteIndex = 47;
+        leftColor = BarCell47();
+    }
+    const CIconObject* f = Format();
+    if (!f)
+        return;
+    if (f->bitDepth == 1) {
+        rightColor = COLOR_TRANSPARENT;
+        selectedPaletteIndex = 0;
+        leftColor = RGB(0, 0, 0);
+    } else if (f->ownPalette) {
+        rightColor = COLOR_TRANSPARENT;
+        selectedPaletteIndex = 0;
+        leftColor = PaletteIndexValue(0);
+    } else if (IsPaletteIndexValue(leftColor) || IsPaletteIndexValue(rightColor) || selectedPaletteIndex >= 50) {
+        // Palette entries mean nothing in a format without its own palette.
+        rightColor = COLOR_TRANSPARENT;
+        selectedPaletteIndex = 47;
+        leftColor = BarCell47();
+    }
+    if (g_paletteBar)
+        g_paletteBar->SetActiveView(this);
+}
+
+// ---- status ----
+
+std::string CIconViewState::StatusText(int pane) const
+{
+    const CIconObject* f = Format();
+    switch (pane) {
+    case 1:
+        return f ? FormatString(kFormatLine, f->width, f->height, ColorName(f->bitDepth)) : std::string();
+    case 2:
+        if (currentColumn < 0 || currentRow < 0)
+            return "@0 ";
+        return FormatString(kPositionPane, currentColumn, currentRow);
+    case 3:
+        if (!shownSize)
+            return "@1 ";
+        return FormatString(kSizePane, shownSize->right - shownSize->left + 1, shownSize->bottom - shownSize->top + 1);
+    case 4:
+        return FormatString(kZoomPane, zoom);
+    case 5:
+        return doc_ && doc_->IsModified() ? "@3 " : "   ";
+    default:
+        return {};
+    }
+}
+
+void CIconViewState::UpdateStatus()
+{
+    if (!window_->IsStatusBarShown())
+        return;
+    for (int pane = 1; pane <= 5; ++pane)
+        window_->SetStatusText(pane, StatusText(pane));
+}
+
+void CIconViewState::UpdatePositionPane()
+{
+    if (window_->IsStatusBarShown())
+        window_->SetStatusText(2, StatusText(2));
+}
+
+void CIconViewState::ShowSize(const std::optional<Rect>& inclusive)
+{
+    shownSize = inclusive;
+    if (window_->IsStatusBarShown())
+        window_->SetStatusText(3, StatusText(3));
+}
+
+// ---- commands ----
+
+bool CIconViewState::OnUpdateCommand(CCmdUI& ui)
+{
+    switch (ui.id) {
+    case ID_ZOOM_IN:
+        ui.Enable(zoom < kMaxZoom);
+        return true;
+    case ID_ZOOM_OUT:
+        ui.Enable(zoom > kMinZoom);
+        return true;
+    case ID_ZOOM_AUTO:
+        ui.SetCheck(autoZoom != 0);
+        return true;
+    case ID_VIEW_GRID:
+        ui.SetCheck(gridShown != 0);
+        return true;
+    case ID_TRANSPARENT_COPY:
+        ui.SetCheck(TransparentCopy != 0);
+        return true;
+    case ID_VIEW_LOCAL_TOOLBAR:
+        ui.SetCheck(window_->IsLocalToolbarShown());
+        return true;
+    case ID_LOCAL_TOOLBAR_HIDE:
+        return true;
+    default:
+        break;
+    }
+    for (int i = 0; i < kToolCount; ++i)
+        if (ui.id == kToolCommands[i]) {
+            ui.SetCheck(currentTool == i);
+            return true;
+        }
+    for (int i = 0; i < kBrushShapeCount; ++i)
+        if (ui.id == kBrushShapeCommands[i]) {
+            ui.SetCheck(brushShape == i);
+            return true;
+        }
+    for (int i = 0; i < static_cast<int>(kFillModeCommands.size()); ++i)
+        if (ui.id == kFillModeCommands[i]) {
+            ui.SetCheck(fillMode == i);
+            return true;
+        }
+    return false;
+}
+
+void CIconViewState::SetZoom(int z)
+{
+    z = Clamp(z, kMinZoom, kMaxZoom);
+    if (z == zoom)
+        return;
+    zoom = z;
+    Recentre();
+    Redraw();
+    UpdateStatus();
+}
+
+void CIconViewState::SelectTool(int index)
+{
+    if (index < 0 || index >= kToolCount)
+        return;
+    if (index == kToolColorPicker) {
+        // The picker returns to the tool it interrupted.
+        if (currentTool != kToolColorPicker)
+            previousTool = currentTool;
+        currentTool = index;
+        return;
+    }
+    // TODO #6: commit a floating selection before the tool changes.
+    currentTool = index;
+    LastTool() = index;
+}
+
+void CIconViewState::SelectBrushShape(int shape)
+{
+    if (shape < 0 || shape >= kBrushShapeCount)
+        return;
+    brushShape = shape;
+    LastBrushShape() = shape;
+}
+
+void CIconViewState::OnCommand(std::uint16_t id)
+{
+    // Zoom, grid, tools and the rest first leave capture mode.
+    captureMode = 0;
+    switch (id) {
+    case ID_ZOOM_IN:
+        autoZoom = 0;
+        SetZoom(zoom + 1);
+        return;
+    case ID_ZOOM_OUT:
+        autoZoom = 0;
+        SetZoom(zoom - 1);
+        return;
+    case ID_ZOOM_AUTO:
+        autoZoom = autoZoom ? 0 : 1;
+        if (autoZoom) {
+            const int before = zoom;
+            ApplyAutomaticZoom();
+            if (zoom != before) {
+                Recentre();
+                Redraw();
+                UpdateStatus();
+            }
+        }
+        return;
+    case ID_VIEW_GRID:
+        gridShown = gridShown ? 0 : 1;
+        frameValid_ = false;
+        window_->RedrawAllViews();
+        UpdateStatus();
+        return;
+    case ID_TRANSPARENT_COPY:
+        TransparentCopy = TransparentCopy ? 0 : 1;
+        frameValid_ = false;
+        Redraw();
+        window_->RepaintPreview();
+        return;
+    case ID_VIEW_LOCAL_TOOLBAR:
+        window_->ShowLocalToolbar(!window_->IsLocalToolbarShown());
+        return;
+    case ID_LOCAL_TOOLBAR_HIDE:
+        window_->ShowLocalToolbar(false);
+        return;
+    default:
+        break;
+    }
+    for (int i = 0; i < kToolCount; ++i)
+        if (id == kToolCommands[i])
+            return SelectTool(i);
+    for (int i = 0; i < kBrushShapeCount; ++i)
+        if (id == kBrushShapeCommands[i])
+            return SelectBrushShape(i);
+    for (int i = 0; i < static_cast<int>(kFillModeCommands.size()); ++i)
+        if (id == kFillModeCommands[i]) {
+            fillMode = i;
+            return;
+        }
+}
+
+// ---- mouse ----
+
+ToolContext CIconViewState::MakeToolContext()
+{
+    ToolContext c;
+    c.format = Format();
+    c.leftColor = leftColor;
+    c.rightColor = rightColor;
+    c.pressedColor = lastButton == 0 ? leftColor : rightColor;
+    c.lastButton = lastButton;
+    c.brushShape = brushShape;
+    c.fillMode = fillMode;
+    c.renderRegion = [this](const Bitmap& color, const Bitmap& mask, const Rect& r) { RenderRegion(color, mask, r); };
+    c.showSize = [this](const std::optional<Rect>& r) { ShowSize(r); };
+    c.setPressedColor = [this](ColorValue v) { (lastButton == 0 ? leftColor : rightColor) = v; };
+    return c;
+}
+
+CIconViewState::Press CIconViewState::ButtonDown(int button, int x, int y)
+{
+    if (captureMode) {
+        // TODO #9: a left press starts the screen capture.
+        if (button != 0) {
+            captureMode = 0;
+            window_->InvalidateClient(std::nullopt);
+        }
+        return Press::Ignored;
+    }
+    pointerX = x;
+    pointerY = y;
+    int c = 0, r = 0;
+    if (!PixelFromPoint(x, y, c, r))
+        return Press::OffImage;
+    lastButton = button ? 1 : 0;
+    currentColumn = c;
+    currentRow = r;
+    CDrawTool* tool = Tool(currentTool);
+    if (!tool || !Format())
+        return Press::OnImage;
+    buttonDown = 1;
+    // TODO #7: save an undo state of the format when the tool modifies the image.
+    ToolContext ctx = MakeToolContext();
+    tool->Begin(ctx, c, r);
+    reportedColumn = c;
+    reportedRow = r;
+    UpdatePositionPane();
+    return Press::OnImage;
+}
+
+void CIconViewState::PointerMove(int x, int y)
+{
+    if (captureMode)
+        return;
+    pointerX = x;
+    pointerY = y;
+    int c = 0, r = 0;
+    const bool on = PixelFromPoint(x, y, c, r);
+    if (!buttonDown) {
+        Hover(x, y);
+        return;
+    }
+    (void)on;
+    // While drawing, the pointer may leave the image: tools get the clamped pixel.
+    currentColumn = c;
+    currentRow = r;
+    if (c == reportedColumn && r == reportedRow)
+        return;
+    reportedColumn = c;
+    reportedRow = r;
+    UpdatePositionPane();
+    if (CDrawTool* tool = Tool(currentTool)) {
+        ToolContext ctx = MakeToolContext();
+        tool->Move(ctx, c, r);
+    }
+}
+
+bool CIconViewState::Hover(int x, int y)
+{
+    int c = 0, r = 0;
+    if (!PixelFromPoint(x, y, c, r)) {
+        if (pointerTracked)
+            EndHover();
+        return false;
+    }
+    pointerTracked = 1;
+    currentColumn = c;
+    currentRow = r;
+    if (c == reportedColumn && r == reportedRow)
+        return true;
+    reportedColumn = c;
+    reportedRow = r;
+    UpdatePositionPane();
+    CDrawTool* tool = Tool(currentTool);
+    if (tool && tool->HoverPreview() && Format()) {
+        if (hoverRect)
+            RenderRegion(*hoverRect);
+        ToolContext ctx = MakeToolContext();
+        hoverRect = tool->Hover(ctx, c, r);
+    }
+    return true;
+}
+
+void CIconViewState::EndHover()
+{
+    pointerTracked = 0;
+    if (hoverRect) {
+        const Rect r = *hoverRect;
+        hoverRect.reset();
+        RenderRegion(r);
+    }
+    currentColumn = currentRow = -1;
+    reportedColumn = reportedRow = -1;
+    UpdatePositionPane();
+}
+
+void CIconViewState::ButtonUp()
+{
+    if (!buttonDown)
+        return;
+    CDrawTool* tool = Tool(currentTool);
+    if (tool) {
+        ToolContext ctx = MakeToolContext();
+        tool->End(ctx);
+        if (currentTool != kToolColorPicker && tool->ModifiesImage() && doc_) {
+            doc_->SetModifiedFlag(true);
+            window_->RepaintPreview();
+            frameValid_ = false;
+            window_->RedrawAllViews();
+            UpdateStatus();
+        }
+    }
+    buttonDown = 0;
+}
+
+int CIconViewState::CursorId(int x, int y) const
+{
+    int c = 0, r = 0;
+    if (!PixelFromPoint(x, y, c, r))
+        return 0;
+    if (const CDrawTool* tool = Tool(currentTool))
+        return tool->CursorId();
+    return kToolCursors[Clamp(currentTool, 0, kToolCount - 1)];
+}
+
+// ---- rendering ----
+
+void CIconViewState::Redraw()
+{
+    frameValid_ = false;
+    window_->InvalidateClient(std::nullopt);
+}
+
+void CIconViewState::EnsureFrame()
+{
+    if (!frameValid_ || frame_.width() != clientWidth || frame_.height() != clientHeight)
+        RenderAll();
+}
+
+void CIconViewState::RenderAll()
+{
+    if (clientWidth <= 0 || clientHeight <= 0) {
+        frame_ = Bitmap();
+        frameValid_ = true;
+        return;
+    }
+    if (frame_.width() != clientWidth || frame_.height() != clientHeight)
+        frame_ = Bitmap::Color(clientWidth, clientHeight);
+    const ViewGeometry g = Geometry();
+    RenderViewBackground(frame_, g, CouleurFondEditeur, AfficheOmbreIcone != 0);
+    frameValid_ = true;
+    if (const CIconObject* f = Format())
+        RenderRegion(f->color, f->mask, std::nullopt);
+    hoverRect.reset();
+    RenderViewFrames(frame_, g);
+}
+
+Rect CIconViewState::RenderRegion(const std::optional<Rect>& imageRect)
+{
+    const CIconObject* f = Format();
+    if (!f)
+        return {};
+    return RenderRegion(f->color, f->mask, imageRect);
+}
+
+Rect CIconViewState::RenderRegion(const Bitmap& color, const Bitmap& mask, const std::optional<Rect>& imageRect)
+{
+    const CIconObject* f = Format();
+    if (!f)
+        return {};
+    if (!frameValid_ || frame_.width() != clientWidth || frame_.height() != clientHeight) {
+        // The whole frame is drawn at the next paint anyway.
+        window_->InvalidateClient(std::nullopt);
+        return {};
+    }
+    const Rect region = imageRect.value_or(Rect{0, 0, f->width, f->height});
+    // TODO #6: a floating selection is laid onto copies of the bitmaps first.
+    ViewRenderOptions options;
+    options.grid = gridShown != 0;
+    options.transparentPattern = &ViewTransparentPattern(MotifTransparent);
+    if (f->selectionActive && f->selection.left >= 0 && showSelectionFrame)
+        options.selection = f->selection;
+    const Rect changed = RenderViewRegion(frame_, Geometry(), color, mask, region, options);
+    if (!changed.empty())
+        window_->InvalidateClient(changed);
+    return changed;
+}
+
+}  // namespace kavrel

@@ -38,6 +38,10 @@ constexpr StringEntry kStrings[] = {
              "Library Files(*.icl;*.il;*.nil)|*.icl;*.il;*.nil|"
              "Program Files(*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx)|*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx|"
              "Tous les fichiers (*.*)|*.*||"},
+    {55031, "%dx%d - %s"},
+    {55032, "@2  %d:1"},
+    {55033, "@0  %d,%d"},
+    {55034, "@1  %dx%d"},
     {55036, "Loading ..."},
     {55037, "The specified file does not contains icons or is invalid"},
     {55039, "Saving ..."},
@@ -48,6 +52,7 @@ constexpr StringEntry kStrings[] = {
     {55052, "(No icon)"},
     {55060, "Unable to save changes in the library \"%s\"."},
     {55066, "Open an icon file..."},
+    {55072, "Page %d/%d"},
     {55080, "Importing ..."},
     {55083, "Please Wait ..."},
     {55084, "%dx%d - %s"},

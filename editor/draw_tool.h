@@ -1,0 +1,101 @@
+// The drawing tools' interface and the tool table. Twelve tool objects live
+// for the whole run; every view refers to them by index. Tools are plain
+// objects that work through a narrow context, never through the view itself.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "model/palettes.h"
+#include "platform/gdi.h"
+
+namespace kavrel {
+
+class CIconObject;
+
+constexpr int kToolCount = 12;
+constexpr int kBrushShapeCount = 12;
+
+enum ToolIndex : int {
+    kToolSelection = 0,
+    kToolColorPicker = 1,
+    kToolColorReplacer = 2,
+    kToolPencil = 3,
+    kToolBrush = 4,
+    kToolFloodFill = 5,
+    kToolRectangle = 6,
+    kToolFilledRectangle = 7,
+    kToolLine = 8,
+    kToolEllipse = 9,
+    kToolFilledEllipse = 10,
+    kTool3DFrame = 11,
+};
+
+// Command and cursor resource of each tool, by index.
+inline constexpr std::array<std::uint16_t, kToolCount> kToolCommands = {
+    32776, 32783, 32784, 32778, 32779, 32781, 32785, 32786, 32782, 32787, 32788, 32791};
+inline constexpr std::array<int, kToolCount> kToolCursors = {115, 116, 117, 118, 119, 120,
+                                                             121, 122, 125, 123, 124, 126};
+// Brush shape commands, by shape.
+inline constexpr std::array<std::uint16_t, kBrushShapeCount> kBrushShapeCommands = {
+    32792, 32794, 32795, 32845, 32796, 32797, 32798, 32846, 32848, 32847, 32849, 32850};
+// Fill modes 0 solid, 1 vertical, 2 horizontal, 3 radial gradient.
+inline constexpr std::array<std::uint16_t, 4> kFillModeCommands = {32814, 32815, 32816, 32863};
+
+// What a tool may reach while it works: the edited format, the view's drawing
+// state, and the view's rendering of a changed region.
+struct ToolContext {
+    CIconObject* format = nullptr;
+    ColorValue leftColor = 0;
+    ColorValue rightColor = COLOR_TRANSPARENT;
+    ColorValue pressedColor = 0;  // left or right colour by the button pressed
+    int lastButton = 0;           // 0 left, 1 right
+    int brushShape = 0;
+    int fillMode = 0;
+    // Redraws a rectangle of image pixels from the given bitmaps (a tool's
+    // working copies for a preview) or, with the format's own bitmaps, puts the
+    // image back.
+    std::function<void(const Bitmap& color, const Bitmap& mask, const Rect& imageRect)> renderRegion;
+    // Pane 3: the inclusive rectangle being drawn, or none.
+    std::function<void(const std::optional<Rect>& inclusive)> showSize;
+    // The colour picker hands the picked colour back for the pressed button.
+    std::function<void(ColorValue picked)> setPressedColor;
+};
+
+class CDrawTool {
+public:
+    virtual ~CDrawTool() = default;
+
+    // The cursor resource shown over the image.
+    virtual int CursorId() const = 0;
+    // An undo state is saved at button down and the document marked modified
+    // at button up.
+    virtual bool ModifiesImage() const { return true; }
+    // Writes pane 3 while dragging.
+    virtual bool ShowsSize() const { return false; }
+    // Shows the footprint under the pointer while no button is down.
+    virtual bool HoverPreview() const { return false; }
+
+    virtual void Begin(ToolContext& context, int column, int row) = 0;
+    virtual void Move(ToolContext& context, int column, int row) = 0;
+    virtual void End(ToolContext& context) = 0;
+    // The pointer moved over the image with no button down; the returned
+    // rectangle (image pixels) is what the preview covers, for erasing it.
+    virtual std::optional<Rect> Hover(ToolContext& context, int column, int row)
+    {
+        (void)context, (void)column, (void)row;
+        return std::nullopt;
+    }
+};
+
+// The tool table. Slots are empty until the tools are installed at start-up;
+// a view whose current tool is an empty slot ignores mouse input.
+// TODO #5: the twelve tools fill these slots.
+CDrawTool* Tool(int index);
+void InstallTool(int index, std::unique_ptr<CDrawTool> tool);
+void ClearTools();
+
+}  // namespace kavrel
