@@ -112,6 +112,15 @@ constexpr StringEntry kStrings[] = {
     {56220, "Minimize"},
     {56221, "Maximize"},
     {56222, "Restore"},
+    {61700, "Save changes to %s?"},
+    {61701, "Save As"},
+    {61702, "Insufficient video configuration"},
+    {61703, "Your Windows system is configured for only 16 color display. We recommend you to configure it for 256 "
+             "or greater colors"},
+    {61704, ". 640x480 256 colors"},
+    {61705, ". 800x600, 65535 colors (recommended)"},
+    {61706, " OK"},
+    {61707, "&Always Display this Warning Message"},
 };
 
 constexpr bool TableIsSorted()

@@ -1,0 +1,221 @@
+#include "shell/framework/child_frame.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "document/document.h"
+#include "editor/ui/icon_view.h"
+#include "shell/framework/command_router.h"
+#include "shell/framework/doc_manager.h"
+#include "shell/settings.h"
+
+namespace kavrel {
+
+namespace {
+
+constexpr int kLocalToolBarId = 59392;
+constexpr std::uint16_t kFormatBoxCommand = 21;
+
+}  // namespace
+
+CChildFrame::CChildFrame(CDocTemplate& tmpl, CDocument& doc, QWidget* parent)
+    : QMdiSubWindow(parent), template_(&tmpl), document_(&doc)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    body_ = new QWidget;
+    layout_ = new QVBoxLayout(body_);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+    setWidget(body_);
+    connect(this, &QMdiSubWindow::aboutToActivate, this, [this] {
+        // The view takes the keyboard as the frame becomes active.
+        if (view_)
+            view_->setFocus(Qt::ActiveWindowFocusReason);
+        emit frameActivated(this);
+    });
+}
+
+CChildFrame::~CChildFrame()
+{
+    // A frame destroyed without closing (the MDI area going away) still
+    // gives its document back.
+    if (!closed_) {
+        closed_ = true;
+        delete view_;
+        view_ = nullptr;
+        DocManager().OnFrameClosed(this);
+    }
+}
+
+CCmdTarget* CChildFrame::ViewTarget() const { return dynamic_cast<CCmdTarget*>(view_); }
+
+void CChildFrame::SetView(QWidget* view)
+{
+    if (view_ == view)
+        return;
+    delete view_;
+    view_ = view;
+    if (view_) {
+        layout_->addWidget(view_, 1);
+        setFocusProxy(view_);
+    }
+    ViewChanged();
+}
+
+QToolBar* CChildFrame::CreateLocalToolBar()
+{
+    if (toolBar_)
+        return toolBar_;
+    toolBar_ = new QToolBar(body_);
+    toolBar_->setObjectName(QStringLiteral("LocalToolBar%1").arg(kLocalToolBarId));
+    toolBar_->setIconSize(QSize(16, 16));
+    toolBar_->setMovable(false);
+    layout_->insertWidget(0, toolBar_);
+    return toolBar_;
+}
+
+void CChildFrame::ShowLocalToolBar(bool show)
+{
+    if (toolBar_)
+        toolBar_->setVisible(show);
+}
+
+std::string CChildFrame::FrameTitle() const { return document_ ? document_->GetTitle() : std::string(); }
+
+void CChildFrame::UpdateTitle()
+{
+    std::string title = FrameTitle();
+    int n = DocManager().WindowNumber(this);
+    if (n > 1)
+        title += ":" + std::to_string(n);
+    setWindowTitle(QString::fromStdString(title));
+}
+
+void CChildFrame::CloseWithoutAsking()
+{
+    closing_ = true;
+    close();
+}
+
+bool CChildFrame::OnUpdateCommand(CCmdUI& ui)
+{
+    switch (ui.id) {
+    case 57602:  // Close
+    case 57603:  // Save
+    case 57604:  // Save As
+        ui.Enable(document_ != nullptr);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CChildFrame::OnCommand(std::uint16_t id)
+{
+    switch (id) {
+    case 57602:
+        close();
+        break;
+    case 57603:
+        DocManager().DoFileSave(*document_);
+        break;
+    case 57604:
+        DocManager().DoSave(*document_, true);
+        break;
+    default:
+        break;
+    }
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event)
+{
+    if (!closing_ && document_ && DocManager().FramesOf(document_).size() <= 1 &&
+        !DocManager().SaveModified(*document_)) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+    if (!event->isAccepted()) {
+        closing_ = false;
+        return;
+    }
+    if (closed_)
+        return;
+    closed_ = true;
+    // The view goes before its document does.
+    delete view_;
+    view_ = nullptr;
+    DocManager().OnFrameClosed(this);
+}
+
+void COrvaneMDI::ShowFrame()
+{
+    if (Agrandissement == 1 && firstActivation_) {
+        firstActivation_ = false;
+        showMaximized();
+        return;
+    }
+    show();
+}
+
+CIconDocumentMDI::CIconDocumentMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent)
+    : COrvaneMDI(tmpl, doc, parent)
+{
+    QToolBar* bar = CreateLocalToolBar();
+    CCommandRouter* router = CCommandRouter::Instance();
+    auto add = [&](std::uint16_t id) {
+        if (router)
+            bar->addAction(router->Action(id));
+    };
+    add(57603);  // Save
+    add(32828);  // Add to the librarian
+    bar->addSeparator();
+    // The image-format slot: a 130-pixel gap that will hold the view's list.
+    formatGap_ = new QWidget(bar);
+    auto* gapLayout = new QHBoxLayout(formatGap_);
+    gapLayout->setContentsMargins(3, 0, 3, 0);
+    formatGap_->setFixedWidth(130);
+    bar->addWidget(formatGap_);
+    add(32877);  // New image format
+    add(32879);  // Delete an image format
+    bar->addSeparator();
+    add(57643);  // Undo
+    add(57644);  // Redo
+    bar->addSeparator();
+    add(57635);  // Cut
+    add(57634);  // Copy
+    add(57637);  // Paste
+    bar->addSeparator();
+    add(32809);  // Zoom in
+    add(32810);  // Zoom out
+    add(32843);  // Automatic zoom
+    bar->addSeparator();
+    add(57607);  // Print
+    add(57609);  // Print Preview
+    ShowLocalToolBar(ShowIcoToolBar == 1);
+}
+
+}  // namespace kavrel
+
+namespace kavrel {
+
+QComboBox* CIconDocumentMDI::FormatBox() const
+{
+    return formatGap_ ? formatGap_->findChild<QComboBox*>() : nullptr;
+}
+
+void CIconDocumentMDI::ViewChanged()
+{
+    auto* view = dynamic_cast<CIconView*>(View());
+    if (!view || !formatGap_)
+        return;
+    if (QComboBox* list = view->FormatList()) {
+        list->setFixedWidth(124);
+        list->setProperty("command", kFormatBoxCommand);
+        formatGap_->layout()->addWidget(list);
+    }
+}
+
+}  // namespace kavrel

@@ -1,1 +1,0 @@
-// The framework's Qt classes join this library here.

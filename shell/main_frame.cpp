@@ -1,0 +1,279 @@
+#include "shell/main_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "editor/ui/actual_size_preview.h"
+#include "editor/ui/icon_view.h"
+#include "platform/registry.h"
+#include "shell/framework/child_frame.h"
+#include "shell/framework/command_router.h"
+#include "shell/framework/doc_manager.h"
+#include "shell/reorganise.h"
+
+namespace kavrel {
+
+namespace {
+
+constexpr int kTimerPeriodMs = 50;
+
+// Framework window commands.
+constexpr std::uint16_t kNewWindow = 57648;
+constexpr std::uint16_t kArrangeIcons = 57649;
+constexpr std::uint16_t kCascade = 57650;
+constexpr std::uint16_t kTile = 57651;
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MainFrame"));
+    setMinimumSize(200, 100);
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName(QStringLiteral("MDIClient"));
+    setCentralWidget(mdiArea_);
+    router_ = new CCommandRouter([this] { return CommandRoute(); }, this);
+    DocManager().SetMdiArea(mdiArea_);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+
+    // Bars: the Standard, Draw and Scale 1:1 toolbars, the status bar and
+    // their layouts are created here (shell/bars.h, shell/status_bar.h).
+    statusBar();
+
+    router_->InstallAccelerators(this);
+    router_->SetRecentFiles([] { return RecentFiles().files(); },
+                            [this](int index) {
+                                const auto& files = RecentFiles().files();
+                                if (index >= 0 && index < static_cast<int>(files.size()) && open_)
+                                    open_(files[static_cast<std::size_t>(index)]);
+                            });
+    SelectMenuBar();
+    setAcceptDrops(true);
+    SetEditorHost(this);
+
+    timer_.setInterval(kTimerPeriodMs);
+    connect(&timer_, &QTimer::timeout, this, &CMainFrame::ActiveWindowUpdate);
+    timer_.start();
+}
+
+CMainFrame::~CMainFrame()
+{
+    SavePlacement();
+    timer_.stop();
+    if (GetEditorHost() == this)
+        SetEditorHost(nullptr);
+    CActualSizePreview::SetActiveView(nullptr);
+    // The document windows go before the frame's members do.
+    DocManager().CloseAllDocuments();
+    delete mdiArea_;
+    mdiArea_ = nullptr;
+    DocManager().SetMdiArea(nullptr);
+}
+
+CChildFrame* CMainFrame::ActiveFrame() const
+{
+    return mdiArea_ ? dynamic_cast<CChildFrame*>(mdiArea_->activeSubWindow()) : nullptr;
+}
+
+QWidget* CMainFrame::ActiveView() const
+{
+    CChildFrame* frame = ActiveFrame();
+    return frame ? frame->View() : nullptr;
+}
+
+std::vector<CCmdTarget*> CMainFrame::CommandRoute() const
+{
+    CChildFrame* frame = ActiveFrame();
+    return {frame ? frame->ViewTarget() : nullptr, frame ? frame->Document() : nullptr, frame,
+            const_cast<CMainFrame*>(this), appTarget_};
+}
+
+void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window)
+{
+    SelectMenuBar();
+    auto* frame = dynamic_cast<CChildFrame*>(window);
+    CActualSizePreview::SetActiveView(frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr);
+}
+
+void CMainFrame::SelectMenuBar()
+{
+    CChildFrame* frame = ActiveFrame();
+    // While the last window closes the MDI area may still name it.
+    if (frame && frame->Document() == nullptr)
+        frame = nullptr;
+    MenuKind kind = frame ? frame->Template().Menu() : MenuKind::Main;
+    if (menuBuilt_ && kind == menuKind_)
+        return;
+    menuKind_ = kind;
+    menuBuilt_ = true;
+    router_->BuildMenuBar(menuBar(), kind);
+}
+
+void CMainFrame::ActiveWindowUpdate()
+{
+    if (inUpdate_)
+        return;
+    inUpdate_ = true;
+    if (!isMinimized()) {
+        // TODO #14: the librarian bar refreshes its state here.
+        // TODO #8: nothing more while a mouse operation runs in an editor window.
+        if (OnActiveWindowUpdate() == ReorgAction::Now)
+            ReorganiseDesktop();
+        SelectMenuBar();
+        CChildFrame* frame = ActiveFrame();
+        auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
+        if (CActualSizePreview::ActiveView() != view)
+            CActualSizePreview::SetActiveView(view);
+        if (view)
+            view->UpdateStatus();
+        router_->UpdateActions();
+    }
+    inUpdate_ = false;
+}
+
+void CMainFrame::ReorganiseDesktop()
+{
+    // Applied to the MDI area by shell/reorganise_mdi.h.
+}
+
+bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
+{
+    switch (ui.id) {
+    case kNewWindow:
+        ui.Enable(ActiveFrame() != nullptr);
+        return true;
+    case kArrangeIcons:
+    case kCascade:
+    case kTile:
+        ui.Enable(!mdiArea_->subWindowList().isEmpty());
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnCommand(std::uint16_t id)
+{
+    switch (id) {
+    case kNewWindow:
+        if (CChildFrame* frame = ActiveFrame(); frame && frame->Document())
+            DocManager().NewFrame(*frame->Document());
+        break;
+    case kArrangeIcons:
+        // Minimised windows line up along the bottom: cascading does it too.
+        mdiArea_->cascadeSubWindows();
+        break;
+    case kCascade:
+        mdiArea_->cascadeSubWindows();
+        break;
+    case kTile:
+        mdiArea_->tileSubWindows();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!DocManager().SaveAllModified()) {
+        event->ignore();
+        return;
+    }
+    DocManager().CloseAllDocuments();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const auto urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    activateWindow();
+    for (const QUrl& url : urls)
+        if (url.isLocalFile() && open_)
+            open_(url.toLocalFile().toStdString());
+}
+
+void CMainFrame::ApplyPlacement(const MainWindowPlacement& placement)
+{
+    const WindowRect& r = placement.normal;
+    setGeometry(r.left, r.top, std::max(r.right - r.left, 0), std::max(r.bottom - r.top, 0));
+    if (placement.maximized)
+        showMaximized();
+    else
+        showNormal();
+}
+
+void CMainFrame::SavePlacement()
+{
+    if (placementSaved_)
+        return;
+    placementSaved_ = true;
+    QRect normal = normalGeometry();
+    if (!normal.isValid())
+        normal = geometry();
+    WindowRect rect{normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
+    MainWindowState state = isMinimized()   ? MainWindowState::Minimized
+                            : isMaximized() ? MainWindowState::Maximized
+                                            : MainWindowState::Normal;
+    SaveMainWindowPlacement(Registry::Instance(), rect, state, (windowState() & Qt::WindowMaximized) != 0);
+}
+
+CChildFrame* CMainFrame::FrameOfView(const QWidget* view) const
+{
+    for (CChildFrame* frame : DocManager().Frames())
+        if (frame->View() == view)
+            return frame;
+    return nullptr;
+}
+
+// ---- EditorHost ----
+
+void CMainFrame::SetStatusPaneText(int pane, const std::string& text)
+{
+    // TODO #4: the editor's panes 1 to 5 once the status bar has them.
+    if (pane == 0)
+        statusBar()->showMessage(QString::fromStdString(text));
+}
+
+bool CMainFrame::IsStatusBarShown() const { return statusBar()->isVisible(); }
+
+void CMainFrame::RepaintActualSizePreview() { CActualSizePreview::RepaintAll(); }
+
+void CMainFrame::ActivateViewFrame(CIconView* view) { DocManager().ActivateFrame(FrameOfView(view)); }
+
+void CMainFrame::SendMainWindowCommand(std::uint16_t id) { router_->Send(id); }
+
+bool CMainFrame::IsLocalToolbarShown(CIconView* view) const
+{
+    CChildFrame* frame = FrameOfView(view);
+    return frame && frame->LocalToolBar() && frame->LocalToolBar()->isVisibleTo(frame);
+}
+
+void CMainFrame::ShowLocalToolbar(CIconView* view, bool show)
+{
+    if (CChildFrame* frame = FrameOfView(view))
+        frame->ShowLocalToolBar(show);
+}
+
+bool CMainFrame::FocusLibrarian()
+{
+    // TODO #14: the librarian bar takes the focus when it is visible.
+    return false;
+}
+
+}  // namespace kavrel

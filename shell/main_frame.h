@@ -1,0 +1,94 @@
+// The main window: the MDI area that holds the document windows, the menu
+// bar of the active document kind, the application-wide accelerators, the
+// control bars, and the 50 ms active-window update.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "document/cmd_target.h"
+#include "editor/ui/editor_host.h"
+#include "resources/command_table.h"
+#include "shell/settings.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace kavrel {
+
+class CChildFrame;
+class CCommandRouter;
+
+class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
+    Q_OBJECT
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    CCommandRouter& Router() const { return *router_; }
+
+    // The last target of the command route (the application object).
+    void SetApplicationTarget(CCmdTarget* app) { appTarget_ = app; }
+    // Where dropped files go (the application's open operation).
+    void SetOpenHandler(std::function<void(const std::string&)> open) { open_ = std::move(open); }
+
+    // The active document window and its view, or nullptr.
+    CChildFrame* ActiveFrame() const;
+    QWidget* ActiveView() const;
+    // active view, its document, its child frame, this frame, the application.
+    std::vector<CCmdTarget*> CommandRoute() const;
+
+    // The menu bar shown now: the active window's kind, or the main menu.
+    MenuKind CurrentMenuKind() const { return menuKind_; }
+
+    // What the timer does every 50 ms (also run once at start-up).
+    void ActiveWindowUpdate();
+    // Lays the document windows out in the TypeReorganisation mode.
+    void ReorganiseDesktop();
+
+    // The "mainwin" placement: applied once at start-up, written when the
+    // frame is destroyed.
+    void ApplyPlacement(const MainWindowPlacement& placement);
+    void SavePlacement();
+
+    // EditorHost
+    void SetStatusPaneText(int pane, const std::string& text) override;
+    bool IsStatusBarShown() const override;
+    void RepaintActualSizePreview() override;
+    void ActivateViewFrame(CIconView* view) override;
+    void SendMainWindowCommand(std::uint16_t id) override;
+    bool IsLocalToolbarShown(CIconView* view) const override;
+    void ShowLocalToolbar(CIconView* view, bool show) override;
+    bool FocusLibrarian() override;
+
+    bool OnUpdateCommand(CCmdUI& ui) override;
+    void OnCommand(std::uint16_t id) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void SelectMenuBar();
+    CChildFrame* FrameOfView(const QWidget* view) const;
+
+    QMdiArea* mdiArea_ = nullptr;
+    CCommandRouter* router_ = nullptr;
+    CCmdTarget* appTarget_ = nullptr;
+    std::function<void(const std::string&)> open_;
+    QTimer timer_;
+    bool inUpdate_ = false;
+    bool placementSaved_ = false;
+    MenuKind menuKind_ = MenuKind::Main;
+    bool menuBuilt_ = false;
+};
+
+}  // namespace kavrel
