@@ -18,6 +18,9 @@ public:
     virtual ~CDocumentView() = default;
     // The document changed; sender is the view that changed it (or nullptr).
     virtual void OnDocumentUpdate(CDocumentView* sender, long hint) { (void)sender, (void)hint; }
+    // The document is about to be written: finish any edit the file must
+    // not miss (an icon view stamps its floating selection in place).
+    virtual void CommitBeforeSave() {}
 };
 
 class CDocument : public CCmdTarget {

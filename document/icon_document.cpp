@@ -117,8 +117,7 @@ void CIconDocument::PrepareForSave()
 {
     std::vector<CDocumentView*> views = Views();
     for (CDocumentView* v : views)
-        if (auto* iv = dynamic_cast<CIconDocumentView*>(v))
-            iv->CommitBeforeSave();
+        v->CommitBeforeSave();
     for (int i = 0; i < GetFormatCount(); ++i)
         DiscardUndo(i);
 }

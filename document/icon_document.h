@@ -46,14 +46,6 @@ private:
 void SetPendingIconSource(IconSource* source);
 IconSource* PendingIconSource();
 
-// Views of an icon document that hold edits the file must not miss: before a
-// save each one is asked to drop its selection (a floating selection is
-// stamped into its image format at its place and freed).
-class CIconDocumentView : public CDocumentView {
-public:
-    virtual void CommitBeforeSave() {}
-};
-
 class CIconDocument : public CDocument {
 public:
     // One blank format: 32x32, 16 colours, no own palette; name empty.
@@ -132,8 +124,9 @@ public:
     static void SetProgressSink(ProgressSink* sink);
 
 protected:
-    // Asks every CIconDocumentView to commit its selection, then drops every
-    // format's undo history. Overridable for documents with other views.
+    // Asks every view to commit its selection (CDocumentView::CommitBeforeSave:
+    // a floating selection is stamped into its format and freed), then drops
+    // every format's undo history. Overridable for documents with other views.
     virtual void PrepareForSave();
 
 private:

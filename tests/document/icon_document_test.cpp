@@ -130,7 +130,7 @@ TEST(IconDocumentNew, OneTransparentFormatOrThePendingSource)
 }
 
 // Records what a view is asked before a save.
-struct CommitView : CIconDocumentView {
+struct CommitView : CDocumentView {
     int commits = 0;
     void CommitBeforeSave() override { ++commits; }
 };
