@@ -24,6 +24,9 @@ ProgressSink& Progress() { return g_progress ? *g_progress : NullProgress(); }
 // original bytes can be written back unchanged.
 bool UneditedSinceLoad(const CIconObject& o)
 {
+    // Once packed, the original bytes are gone whatever the bitmaps hold.
+    if (o.packed.isClassic())
+        return false;
     Bitmap c, m;
     if (!o.packed.Unpack(c, m))
         return false;

@@ -308,6 +308,14 @@ TEST_F(IconDocumentTest, EditedAlphaAndPngFormatsAskBeforeFlattening)
         EXPECT_EQ(Bytes(copy), old);
         EXPECT_TRUE(doc.GetFormat(1)->converted);
 
+        // Packing for a preview loses the original too: still a question.
+        doc.GetFormat(1)->color.setRawPixel(0, 0, 0xFFFFFFFF);
+        doc.PackToIcon(1);
+        prompts.Answer(IDNO);
+        EXPECT_FALSE(doc.OnSaveDocument(copy));
+        EXPECT_EQ(prompts.shown.size(), 2u);
+        EXPECT_EQ(Bytes(copy), old);
+
         prompts.Answer(IDYES);
         ASSERT_TRUE(doc.OnSaveDocument(copy));
         EXPECT_FALSE(doc.GetFormat(1)->converted);
