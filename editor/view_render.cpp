@@ -167,3 +167,33 @@ Rect RenderViewRegion(Bitmap& frame, const ViewGeometry& g, const Bitmap& color,
 }
 
 }  // namespace kavrel
+
+namespace kavrel {
+
+void RenderActualSizePreview(Bitmap& target, const Bitmap* color, const Bitmap* mask, const Bitmap& pattern)
+{
+    const int W = target.width(), H = target.height();
+    if (W < 4 || H < 4)
+        return;
+    Edge(target, {0, 0, W, H}, RGB(0x80, 0x80, 0x80), RGB(255, 255, 255));
+    Edge(target, {1, 1, W - 1, H - 1}, RGB(0, 0, 0), RGB(0xC0, 0xC0, 0xC0));
+    const Rect interior{2, 2, W - 2, H - 2};
+    std::uint32_t* bits = target.colorBits();
+    for (int y = interior.top; y < interior.bottom; ++y)
+        for (int x = interior.left; x < interior.right; ++x)
+            bits[static_cast<std::size_t>(y) * W + x] = pattern.colorBits()[(y & 7) * 8 + (x & 7)];
+    if (!color || !mask || color->isNull() || mask->isNull())
+        return;
+    const int w = std::min({color->width(), mask->width(), 89, interior.width()});
+    const int h = std::min({color->height(), mask->height(), 83, interior.height()});
+    const int left = interior.left + (interior.width() - w + 1) / 2;
+    const int top = interior.top + (interior.height() - h + 1) / 2;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t& o = bits[static_cast<std::size_t>(top + y) * W + left + x];
+            const std::uint32_t under = mask->monoBits()[static_cast<std::size_t>(y) * mask->width() + x] ? o : 0xFF000000u;
+            o = 0xFF000000u | ((under ^ color->colorBits()[static_cast<std::size_t>(y) * color->width() + x]) & 0x00FFFFFFu);
+        }
+}
+
+}  // namespace kavrel

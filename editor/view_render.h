@@ -47,3 +47,13 @@ Rect RenderViewRegion(Bitmap& frame, const ViewGeometry& g, const Bitmap& color,
 Rect ImageRectFromClientRect(const ViewGeometry& g, const Rect& client);
 
 }  // namespace kavrel
+
+namespace kavrel {
+
+// The actual-size preview control: a sunken frame, a black and light-grey
+// inner frame, the transparent pattern inside, and the image at 1:1 (at most
+// 89 x 83 pixels of it from its top-left) centred in the interior. Without
+// bitmaps only the frames and the pattern are drawn.
+void RenderActualSizePreview(Bitmap& target, const Bitmap* color, const Bitmap* mask, const Bitmap& pattern);
+
+}  // namespace kavrel

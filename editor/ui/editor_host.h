@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include "document/cmd_target.h"
+
 namespace kavrel {
 
 class CIconView;
@@ -34,6 +36,15 @@ public:
     // Sends a command to the main window (for example 32841, the librarian
     // window command sent by Esc).
     virtual void SendMainWindowCommand(std::uint16_t id) = 0;
+    // The state of a command along the main window's route (for the items of
+    // the view's context menu that other targets handle). Unclaimed by default.
+    virtual CCmdUI UpdateMainWindowCommand(std::uint16_t id)
+    {
+        CCmdUI ui;
+        ui.id = id;
+        ui.enabled = false;
+        return ui;
+    }
 
     // The local toolbar of the view's child frame (commands 32880 / 32881).
     virtual bool IsLocalToolbarShown(CIconView* view) const = 0;

@@ -18,6 +18,9 @@ struct IconPrintSource {
     std::string fileName;  // as shown
 };
 
+// The title line: "Icons (Untitled)" or "Icons" and the name in quotes.
+std::string IconPrintTitle(const std::string& name);
+
 // Draws the page of the view's edited format on a painter whose device is
 // the page (printer or preview).
 void PaintIconPage(QPainter& painter, const CIconView& view, const IconPrintSource& source);

@@ -1,48 +1,234 @@
 #include "editor/ui/icon_view.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScreen>
+#include <QScrollBar>
 
 #include "editor/icon_view_state.h"
-
-// First skeleton so that the shell compiles and links against the view.
+#include "editor/ui/actual_size_preview.h"
+#include "editor/ui/editor_host.h"
+#include "model/icon_model.h"
+#include "resources/command_table.h"
 
 namespace kavrel {
 
-CIconView::CIconView(CIconDocument* doc, QWidget* parent)
-    : QAbstractScrollArea(parent), doc_(doc), state_(std::make_unique<CIconViewState>())
+namespace {
+
+Qt::CursorShape CursorShapeOf(int cursorId)
 {
+    switch (cursorId) {
+    case 0:
+        return Qt::ArrowCursor;
+    case 115:  // selection
+        return Qt::CrossCursor;
+    case 116:  // colour picker
+        return Qt::PointingHandCursor;
+    case 120:  // flood fill
+        return Qt::PointingHandCursor;
+    default:
+        return Qt::CrossCursor;
+    }
+}
+
+}  // namespace
+
+// The state's window: repaints the viewport and talks to the main window.
+class CIconView::Window final : public ViewWindow {
+public:
+    explicit Window(CIconView& view) : view_(view) {}
+
+    void InvalidateClient(const std::optional<Rect>& r) override
+    {
+        if (r)
+            view_.viewport()->update(r->left, r->top, r->width(), r->height());
+        else
+            view_.viewport()->update();
+    }
+    void RedrawAllViews() override { view_.RedrawAllViews(); }
+    void ScrollGeometryChanged() override { view_.SyncScrollBars(); }
+    void RepaintPreview() override
+    {
+        if (EditorHost* host = GetEditorHost())
+            host->RepaintActualSizePreview();
+        CActualSizePreview::RepaintAll();
+    }
+    bool IsStatusBarShown() const override
+    {
+        EditorHost* host = GetEditorHost();
+        return host && host->IsStatusBarShown();
+    }
+    void SetStatusText(int pane, const std::string& text) override
+    {
+        if (EditorHost* host = GetEditorHost())
+            host->SetStatusPaneText(pane, text);
+    }
+    bool IsLocalToolbarShown() const override
+    {
+        EditorHost* host = GetEditorHost();
+        return host && host->IsLocalToolbarShown(&view_);
+    }
+    void ShowLocalToolbar(bool show) override
+    {
+        if (EditorHost* host = GetEditorHost())
+            host->ShowLocalToolbar(&view_, show);
+    }
+    void FormatSwitched() override
+    {
+        view_.FillFormatList();
+        // TODO #7: the colour warning for the new format's depth.
+    }
+
+private:
+    CIconView& view_;
+};
+
+CIconView::CIconView(CIconDocument* doc, QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(doc), window_(std::make_unique<Window>(*this)),
+      state_(std::make_unique<CIconViewState>(doc, window_.get()))
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+    if (doc_)
+        doc_->AddView(this);
 }
 
 CIconView::~CIconView()
 {
+    if (CActualSizePreview::ActiveView() == this)
+        CActualSizePreview::SetActiveView(nullptr);
+    if (doc_)
+        doc_->RemoveView(this);
+    state_->SetWindow(nullptr);
     if (formatList_ && !formatList_->parent())
         delete formatList_.data();
 }
 
-CIconObject* CIconView::CurrentFormat() const { return nullptr; }
-int CIconView::FormatIndex() const { return 0; }
+CIconObject* CIconView::CurrentFormat() const { return state_->Format(); }
+int CIconView::FormatIndex() const { return state_->formatIndex; }
 
 QComboBox* CIconView::FormatList()
 {
-    if (!formatList_)
+    if (!formatList_) {
         formatList_ = new QComboBox;
+        formatList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        formatList_->setFocusPolicy(Qt::NoFocus);
+        connect(formatList_.data(), &QComboBox::activated, this, [this](int index) { OnFormatListChanged(index); });
+        FillFormatList();
+    }
     return formatList_;
 }
 
-void CIconView::OnFormatListChanged(int) {}
-void CIconView::OnFormatsChanged(CIconView*) {}
-void CIconView::OnPaletteChanged() {}
-void CIconView::OnActivateView(bool) {}
-void CIconView::UpdateStatus() {}
-void CIconView::SetModified(bool) {}
-void CIconView::ShowSize(const std::optional<Rect>&) {}
-void CIconView::RenderRegion(const Bitmap&, const Bitmap&, const std::optional<Rect>&) {}
-void CIconView::RenderRegion(const std::optional<Rect>&) {}
-void CIconView::RedrawAllViews() { viewport()->update(); }
-void CIconView::OnDocumentUpdate(CDocumentView*, long) { viewport()->update(); }
-bool CIconView::OnUpdateCommand(CCmdUI&) { return false; }
-void CIconView::OnCommand(std::uint16_t) {}
+void CIconView::FillFormatList()
+{
+    if (!formatList_ || !doc_)
+        return;
+    const QSignalBlocker block(formatList_.data());
+    formatList_->clear();
+    for (int i = 0; i < doc_->GetFormatCount(); ++i)
+        formatList_->addItem(QString::fromStdString(doc_->GetFormat(i)->description));
+    formatList_->setCurrentIndex(state_->formatIndex);
+}
+
+void CIconView::OnFormatListChanged(int index)
+{
+    if (index < 0 || index == state_->formatIndex)
+        return;
+    state_->SwitchFormat(index);
+    SyncScrollBars();
+    viewport()->update();
+}
+
+void CIconView::OnFormatsChanged(CIconView* sender)
+{
+    if (sender == this)
+        return;
+    state_->FormatsChanged();
+    SyncScrollBars();
+    viewport()->update();
+}
+
+void CIconView::OnPaletteChanged()
+{
+    // A true-colour screen realises nothing; the view only shows the new colours.
+    RedrawAllViews();
+}
+
+void CIconView::OnActivateView(bool active)
+{
+    if (active) {
+        window_->RepaintPreview();
+        state_->UpdateStatus();
+    } else {
+        state_->captureMode = 0;
+    }
+}
+
+void CIconView::UpdateStatus() { state_->UpdateStatus(); }
+
+void CIconView::SetModified(bool modified)
+{
+    if (doc_)
+        doc_->SetModifiedFlag(modified);
+    if (window_->IsStatusBarShown())
+        window_->SetStatusText(5, state_->StatusText(5));
+}
+
+void CIconView::ShowSize(const std::optional<Rect>& inclusive) { state_->ShowSize(inclusive); }
+
+void CIconView::RenderRegion(const Bitmap& color, const Bitmap& mask, const std::optional<Rect>& imageRect)
+{
+    state_->RenderRegion(color, mask, imageRect);
+}
+
+void CIconView::RenderRegion(const std::optional<Rect>& imageRect) { state_->RenderRegion(imageRect); }
+
+void CIconView::RedrawAllViews()
+{
+    if (!doc_) {
+        state_->InvalidateFrame();
+        viewport()->update();
+        return;
+    }
+    for (CDocumentView* v : doc_->Views())
+        if (auto* view = dynamic_cast<CIconView*>(v)) {
+            view->state_->InvalidateFrame();
+            view->viewport()->update();
+        }
+}
+
+void CIconView::OnDocumentUpdate(CDocumentView*, long)
+{
+    if (!initialised_)
+        return;
+    if (doc_ && static_cast<int>(state_->FormatStates().size()) != doc_->GetFormatCount())
+        state_->FormatsChanged();
+    state_->Recentre();
+    state_->InvalidateFrame();
+    viewport()->update();
+}
+
+void CIconView::CommitBeforeSave()
+{
+    // TODO #6: stamp a floating selection into its format before a save.
+}
+
+bool CIconView::OnUpdateCommand(CCmdUI& ui) { return state_->OnUpdateCommand(ui); }
+
+void CIconView::OnCommand(std::uint16_t id)
+{
+    state_->OnCommand(id);
+    SyncScrollBars();
+}
 
 CIconView::MenuPlacement CIconView::ContextMenuPlacement(int globalX, int globalY, int screenLeft, int screenWidth)
 {
@@ -51,26 +237,253 @@ CIconView::MenuPlacement CIconView::ContextMenuPlacement(int globalX, int global
     return {globalX + 10, globalY - 10, true};
 }
 
-QMenu* CIconView::BuildContextMenu(QWidget* parent) { return new QMenu(parent); }
+namespace {
 
-void CIconView::paintEvent(QPaintEvent* event) { QAbstractScrollArea::paintEvent(event); }
-void CIconView::resizeEvent(QResizeEvent* event) { QAbstractScrollArea::resizeEvent(event); }
-void CIconView::scrollContentsBy(int dx, int dy) { QAbstractScrollArea::scrollContentsBy(dx, dy); }
-void CIconView::mousePressEvent(QMouseEvent* event) { QAbstractScrollArea::mousePressEvent(event); }
-void CIconView::mouseMoveEvent(QMouseEvent* event) { QAbstractScrollArea::mouseMoveEvent(event); }
-void CIconView::mouseReleaseEvent(QMouseEvent* event) { QAbstractScrollArea::mouseReleaseEvent(event); }
-void CIconView::leaveEvent(QEvent* event) { QAbstractScrollArea::leaveEvent(event); }
-void CIconView::keyPressEvent(QKeyEvent* event) { QAbstractScrollArea::keyPressEvent(event); }
-void CIconView::showEvent(QShowEvent* event) { QAbstractScrollArea::showEvent(event); }
-void CIconView::focusInEvent(QFocusEvent* event) { QAbstractScrollArea::focusInEvent(event); }
-bool CIconView::viewportEvent(QEvent* event) { return QAbstractScrollArea::viewportEvent(event); }
+void AddItems(QMenu* menu, const MenuItem& item, CIconView* view)
+{
+    for (const MenuItem& child : item.items) {
+        switch (child.type) {
+        case MenuItem::Type::Separator:
+            menu->addSeparator();
+            break;
+        case MenuItem::Type::Submenu: {
+            QMenu* sub = menu->addMenu(QString::fromStdString(child.caption));
+            AddItems(sub, child, view);
+            break;
+        }
+        case MenuItem::Type::Command: {
+            QString text = QString::fromStdString(child.caption);
+            if (!child.shortcut.empty())
+                text += QLatin1Char('\t') + QString::fromStdString(child.shortcut);
+            QAction* action = menu->addAction(text);
+            const std::uint16_t id = child.command;
+            CCmdUI ui;
+            ui.id = id;
+            CCmdTarget* route[] = {view};
+            ui = UpdateCommand(route, id);
+            if (!ui.claimed)
+                if (EditorHost* host = GetEditorHost())
+                    ui = host->UpdateMainWindowCommand(id);
+            action->setEnabled(ui.claimed && ui.enabled);
+            if (ui.checked) {
+                action->setCheckable(true);
+                action->setChecked(true);
+            }
+            QObject::connect(action, &QAction::triggered, view, [view, id, claimed = ui.claimed] {
+                CCmdTarget* r[] = {view};
+                if (!SendCommand(r, id))
+                    if (EditorHost* host = GetEditorHost())
+                        host->SendMainWindowCommand(id);
+                (void)claimed;
+            });
+            break;
+        }
+        }
+    }
+}
 
-void CIconView::InitialUpdate() {}
-void CIconView::SyncScrollBars() {}
-void CIconView::SyncFromScrollBars() {}
-void CIconView::FillFormatList() {}
-void CIconView::UpdateCursor(int, int) {}
-void CIconView::EndHover() {}
-void CIconView::Press(QMouseEvent*, int) {}
+}  // namespace
+
+QMenu* CIconView::BuildContextMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    AddItems(menu, ContextMenu(0), this);
+    return menu;
+}
+
+void CIconView::ShowContextMenu(const QPoint& global)
+{
+    QScreen* screen = QGuiApplication::screenAt(global);
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
+    const MenuPlacement place = ContextMenuPlacement(global.x(), global.y(), area.left(), area.width());
+    QMenu* menu = BuildContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QPoint at(place.x, place.y);
+    if (place.alignRight)
+        at.rx() -= menu->sizeHint().width();
+    menu->popup(at);
+}
+
+// ---- Qt events ----
+
+void CIconView::InitialUpdate()
+{
+    initialised_ = true;
+    state_->InitialUpdate(viewport()->width(), viewport()->height());
+    FillFormatList();
+    SyncScrollBars();
+    state_->UpdateStatus();
+}
+
+void CIconView::SyncScrollBars()
+{
+    if (syncingScroll_)
+        return;
+    syncingScroll_ = true;
+    const CIconViewState& s = *state_;
+    horizontalScrollBar()->setRange(0, std::max(0, s.scrollWidth - s.clientWidth));
+    horizontalScrollBar()->setPageStep(std::max(1, s.clientWidth));
+    horizontalScrollBar()->setSingleStep(std::max(1, s.zoom));
+    horizontalScrollBar()->setValue(s.scrollX);
+    verticalScrollBar()->setRange(0, std::max(0, s.scrollHeight - s.clientHeight));
+    verticalScrollBar()->setPageStep(std::max(1, s.clientHeight));
+    verticalScrollBar()->setSingleStep(std::max(1, s.zoom));
+    verticalScrollBar()->setValue(s.scrollY);
+    syncingScroll_ = false;
+}
+
+void CIconView::SyncFromScrollBars()
+{
+    state_->SetScrollPosition(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void CIconView::paintEvent(QPaintEvent* event)
+{
+    if (!initialised_)
+        InitialUpdate();
+    state_->EnsureFrame();
+    const Bitmap& frame = state_->Frame();
+    QPainter painter(viewport());
+    if (frame.isNull()) {
+        painter.fillRect(event->rect(), QColor(0x80, 0x80, 0x80));
+        return;
+    }
+    // The frame's bits are laid out as RGB32; no copy is made.
+    const QImage image(reinterpret_cast<const uchar*>(frame.colorBits()), frame.width(), frame.height(),
+                       frame.width() * 4, QImage::Format_RGB32);
+    painter.drawImage(event->rect(), image, event->rect());
+}
+
+void CIconView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (!initialised_)
+        return;
+    state_->SetClientSize(viewport()->width(), viewport()->height());
+    SyncScrollBars();
+    state_->UpdateStatus();
+}
+
+void CIconView::scrollContentsBy(int, int)
+{
+    if (syncingScroll_)
+        return;
+    SyncFromScrollBars();
+    viewport()->update();
+}
+
+void CIconView::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    if (!initialised_)
+        InitialUpdate();
+}
+
+void CIconView::Press(QMouseEvent* event, int button)
+{
+    setFocus(Qt::MouseFocusReason);
+    if (EditorHost* host = GetEditorHost())
+        host->ActivateViewFrame(this);
+    const QPoint p = event->position().toPoint();
+    const auto result = state_->ButtonDown(button, p.x() + state_->scrollX, p.y() + state_->scrollY);
+    if (button == 1 && result == CIconViewState::Press::OffImage)
+        ShowContextMenu(event->globalPosition().toPoint());
+}
+
+void CIconView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        Press(event, 0);
+    else if (event->button() == Qt::RightButton)
+        Press(event, 1);
+    else
+        QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CIconView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    state_->PointerMove(p.x() + state_->scrollX, p.y() + state_->scrollY);
+    UpdateCursor(p.x(), p.y());
+}
+
+void CIconView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
+        return QAbstractScrollArea::mouseReleaseEvent(event);
+    state_->ButtonUp();
+    const QPoint p = event->position().toPoint();
+    UpdateCursor(p.x(), p.y());
+}
+
+void CIconView::leaveEvent(QEvent* event)
+{
+    QAbstractScrollArea::leaveEvent(event);
+    if (state_->pointerTracked && !state_->buttonDown)
+        state_->EndHover();
+}
+
+bool CIconView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Leave && state_->pointerTracked && !state_->buttonDown)
+        state_->EndHover();
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+bool CIconView::focusNextPrevChild(bool) { return false; }
+
+void CIconView::UpdateCursor(int x, int y)
+{
+    viewport()->setCursor(CursorShapeOf(state_->CursorId(x + state_->scrollX, y + state_->scrollY)));
+}
+
+void CIconView::keyPressEvent(QKeyEvent* event)
+{
+    if (state_->captureMode) {
+        state_->captureMode = 0;
+        viewport()->update();
+        return;
+    }
+    EditorHost* host = GetEditorHost();
+    CCmdTarget* route[] = {this};
+    switch (event->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Space:
+        if (host)
+            host->FocusLibrarian();
+        return;
+    case Qt::Key_Escape:
+        if (host)
+            host->SendMainWindowCommand(ID_VIEW_LIBRARIAN);
+        return;
+    case Qt::Key_Delete:
+        if (host)
+            host->SendMainWindowCommand(ID_EDIT_CLEAR);
+        return;
+    case Qt::Key_Plus:
+        if (event->modifiers() & Qt::KeypadModifier) {
+            SendCommand(route, ID_ZOOM_IN);
+            SyncScrollBars();
+            return;
+        }
+        break;
+    case Qt::Key_Minus:
+        if (event->modifiers() & Qt::KeypadModifier) {
+            SendCommand(route, ID_ZOOM_OUT);
+            SyncScrollBars();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CIconView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    state_->UpdateStatus();
+}
 
 }  // namespace kavrel

@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "document/cmd_target.h"
-#include "document/document.h"
+#include "document/icon_document.h"
 #include "platform/gdi.h"
 
 class QComboBox;
@@ -20,7 +20,6 @@ class QMenu;
 
 namespace kavrel {
 
-class CIconDocument;
 class CIconObject;
 class CIconViewState;
 
@@ -68,6 +67,7 @@ public:
 
     // CDocumentView
     void OnDocumentUpdate(CDocumentView* sender, long hint) override;
+    void CommitBeforeSave() override;
     // CCmdTarget
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
@@ -96,6 +96,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void InitialUpdate();
@@ -103,10 +104,12 @@ private:
     void SyncFromScrollBars();
     void FillFormatList();
     void UpdateCursor(int viewportX, int viewportY);
-    void EndHover();
     void Press(QMouseEvent* event, int button);
+    void ShowContextMenu(const QPoint& global);
 
+    class Window;
     CIconDocument* doc_;
+    std::unique_ptr<Window> window_;
     std::unique_ptr<CIconViewState> state_;
     QPointer<QComboBox> formatList_;
     bool initialised_ = false;
