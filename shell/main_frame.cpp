@@ -17,6 +17,7 @@
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
+#include "shell/frame_parts.h"
 #include "shell/reorganise.h"
 
 namespace kavrel {
@@ -44,9 +45,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     DocManager().SetMdiArea(mdiArea_);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
 
-    // Bars: the Standard, Draw and Scale 1:1 toolbars, the status bar and
-    // their layouts are created here (shell/bars.h, shell/status_bar.h).
-    statusBar();
+    // The caption, the Standard, Draw and Scale 1:1 toolbars and the status
+    // bar; the parts also answer the frame's commands for them.
+    parts_ = new CFrameParts(this, mdiArea_, *router_);
 
     router_->InstallAccelerators(this);
     router_->SetRecentFiles([] { return RecentFiles().files(); },
@@ -129,6 +130,8 @@ void CMainFrame::ActiveWindowUpdate()
             ReorganiseDesktop();
         SelectMenuBar();
         CChildFrame* frame = ActiveFrame();
+        if (parts_)
+            parts_->UpdateStatus(frame);
         auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
         if (CActualSizePreview::ActiveView() != view)
             CActualSizePreview::SetActiveView(view);
@@ -141,11 +144,14 @@ void CMainFrame::ActiveWindowUpdate()
 
 void CMainFrame::ReorganiseDesktop()
 {
-    // Applied to the MDI area by shell/reorganise_mdi.h.
+    if (parts_)
+        parts_->Reorganise();
 }
 
 bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 {
+    if (parts_ && parts_->OnUpdateCommand(ui))
+        return true;
     switch (ui.id) {
     case kNewWindow:
         ui.Enable(ActiveFrame() != nullptr);
@@ -162,6 +168,12 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 
 void CMainFrame::OnCommand(std::uint16_t id)
 {
+    CCmdUI probe;
+    probe.id = id;
+    if (parts_ && parts_->OnUpdateCommand(probe)) {
+        parts_->OnCommand(id);
+        return;
+    }
     switch (id) {
     case kNewWindow:
         if (CChildFrame* frame = ActiveFrame(); frame && frame->Document())
@@ -245,9 +257,8 @@ CChildFrame* CMainFrame::FrameOfView(const QWidget* view) const
 
 void CMainFrame::SetStatusPaneText(int pane, const std::string& text)
 {
-    // TODO #4: the editor's panes 1 to 5 once the status bar has them.
-    if (pane == 0)
-        statusBar()->showMessage(QString::fromStdString(text));
+    if (parts_)
+        parts_->StatusBar()->SetPaneText(pane, text);
 }
 
 bool CMainFrame::IsStatusBarShown() const { return statusBar()->isVisible(); }

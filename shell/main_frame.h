@@ -23,6 +23,7 @@ namespace kavrel {
 
 class CChildFrame;
 class CCommandRouter;
+class CFrameParts;
 
 class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
     Q_OBJECT
@@ -32,6 +33,8 @@ public:
 
     QMdiArea* MdiArea() const { return mdiArea_; }
     CCommandRouter& Router() const { return *router_; }
+    // Caption, bars, status bar and reorganisation (shell/frame_parts.h).
+    CFrameParts* Parts() const { return parts_; }
 
     // The last target of the command route (the application object).
     void SetApplicationTarget(CCmdTarget* app) { appTarget_ = app; }
@@ -82,6 +85,7 @@ private:
 
     QMdiArea* mdiArea_ = nullptr;
     CCommandRouter* router_ = nullptr;
+    CFrameParts* parts_ = nullptr;
     CCmdTarget* appTarget_ = nullptr;
     std::function<void(const std::string&)> open_;
     QTimer timer_;

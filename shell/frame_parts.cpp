@@ -1,0 +1,210 @@
+#include "shell/frame_parts.h"
+
+#include <QEvent>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+#include "shell/about_dialog.h"
+#include "shell/caption.h"
+#include "shell/framework/child_frame.h"
+#include "shell/framework/command_router.h"
+#include "shell/framework/doc_template.h"
+#include "shell/reorganise.h"
+#include "shell/reorganise_mdi.h"
+#include "shell/settings.h"
+#include "shell/welcome_dialog.h"
+
+namespace kavrel {
+
+namespace {
+
+CFrameParts* g_instance = nullptr;
+
+// Commands the parts answer.
+constexpr std::uint16_t kReorganise = 32811;
+constexpr std::uint16_t kReorganiseAuto = 32829;
+constexpr std::uint16_t kStandardBar = 32909;
+constexpr std::uint16_t kStandardBarFramework = 59392;
+constexpr std::uint16_t kStatusBarCommand = 59393;
+constexpr std::uint16_t kDrawBar = 32773;
+constexpr std::uint16_t kScaleBar = 32865;
+constexpr std::uint16_t kTipOfTheDay = 32835;
+constexpr std::uint16_t kWebSite = 32885;
+constexpr std::uint16_t kAbout = 57664;
+
+StatusLayout LayoutOf(QMdiSubWindow* window)
+{
+    auto* frame = dynamic_cast<CChildFrame*>(window);
+    if (!frame || !frame->Document())
+        return StatusLayout::None;
+    switch (frame->Template().Menu()) {
+    case MenuKind::ProgramFile: return StatusLayout::ProgramFile;
+    case MenuKind::IconLibrary: return StatusLayout::Library;
+    case MenuKind::Main: return StatusLayout::None;
+    default: return StatusLayout::Editor;
+    }
+}
+
+}  // namespace
+
+CFrameParts::CFrameParts(QMainWindow* frame, QMdiArea* area, CCommandRouter& router)
+    : QObject(frame), frame_(frame), area_(area), router_(router)
+{
+    g_instance = this;
+    caption_ = CFrameCaption::Install(frame);
+    if (area)
+        caption_->TrackMdiArea(area);
+    bars_ = CreateMainBars(frame, router);
+    status_ = new CStatusBarEx(frame);
+    status_->setObjectName(QStringLiteral("Bar%1").arg(kStatusBarCommand));
+    frame->setStatusBar(status_);
+    frame->installEventFilter(this);
+    if (area)
+        area->viewport()->installEventFilter(this);
+}
+
+CFrameParts::~CFrameParts()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CFrameParts* CFrameParts::Instance() { return g_instance; }
+
+void CFrameParts::Reorganise()
+{
+    reorganiseScheduled_ = false;
+    if (!area_ || !frame_->isVisible() || frame_->isMinimized())
+        return;
+    // A bar just shown or hidden changes the area only once the layout ran.
+    if (QLayout* layout = frame_->layout())
+        layout->activate();
+    if (area_->viewport()->width() <= 0 || area_->viewport()->height() <= 0)
+        return;
+    if (ReorganiseMdiArea(area_, TypeReorganisation))
+        ++reorganisations_;
+}
+
+void CFrameParts::ReorganiseSoon()
+{
+    if (reorganiseScheduled_)
+        return;
+    reorganiseScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (reorganiseScheduled_)
+            Reorganise();
+    });
+}
+
+void CFrameParts::UpdateStatus(QMdiSubWindow* active)
+{
+    status_->SetLayout(LayoutOf(active));
+    status_->SetDocumentPanesEnabled(area_ && !area_->subWindowList().isEmpty());
+}
+
+void CFrameParts::ToggleBar(QWidget* bar, bool side)
+{
+    if (!bar)
+        return;
+    bar->setVisible(!bar->isVisible());
+    if (side) {
+        if (OnSideBarToggled() == ReorgAction::Now)
+            Reorganise();
+    } else {
+        OnStandardBarToggled();
+    }
+}
+
+bool CFrameParts::OnUpdateCommand(CCmdUI& ui)
+{
+    int mode = ReorganisationModeOfCommand(ui.id);
+    if (mode >= 0) {
+        ui.SetCheck(TypeReorganisation == mode);
+        return true;
+    }
+    switch (ui.id) {
+    case kReorganise:
+    case kTipOfTheDay:
+    case kWebSite:
+    case kAbout:
+        return true;
+    case kReorganiseAuto: ui.SetCheck(ReorganiseAuto == 1); return true;
+    case kStandardBar:
+    case kStandardBarFramework: ui.SetCheck(bars_.standard && bars_.standard->isVisible()); return true;
+    case kStatusBarCommand: ui.SetCheck(status_->isVisible()); return true;
+    case kDrawBar: ui.SetCheck(bars_.draw && bars_.draw->isVisible()); return true;
+    case kScaleBar: ui.SetCheck(bars_.scale && bars_.scale->isVisible()); return true;
+    case kStatusPaneCommand: ui.Enable(area_ && !area_->subWindowList().isEmpty()); return true;
+    default: return false;
+    }
+}
+
+void CFrameParts::OnCommand(std::uint16_t id)
+{
+    int mode = ReorganisationModeOfCommand(id);
+    if (mode >= 0) {
+        OnChooseReorganisationMode(mode);
+        return;
+    }
+    switch (id) {
+    case kReorganise: Reorganise(); break;
+    case kReorganiseAuto: OnToggleAutomaticReorganisation(); break;
+    case kStandardBar:
+    case kStandardBarFramework: ToggleBar(bars_.standard, false); break;
+    case kStatusBarCommand: ToggleBar(status_, false); break;
+    case kDrawBar: ToggleBar(bars_.draw, true); break;
+    case kScaleBar: ToggleBar(bars_.scale, true); break;
+    case kTipOfTheDay: ShowWelcomeDialog(frame_); break;
+    case kWebSite: OpenWebSite(); break;
+    case kAbout: ShowAboutBox(frame_); break;
+    default: break;
+    }
+}
+
+bool CFrameParts::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == frame_) {
+        if (event->type() == QEvent::Move && OnFrameMoved() == ReorgAction::Now)
+            ReorganiseSoon();
+        else if (event->type() == QEvent::Resize && OnFrameResized(frame_->isMinimized()) == ReorgAction::Now)
+            ReorganiseSoon();
+        return false;
+    }
+    if (area_ && watched == area_->viewport()) {
+        if (event->type() == QEvent::ChildAdded) {
+            auto* child = static_cast<QChildEvent*>(event)->child();
+            if (auto* window = qobject_cast<QMdiSubWindow*>(child)) {
+                window->installEventFilter(this);
+                OnDocumentWindowOpened();
+            }
+        } else if (event->type() == QEvent::ChildRemoved) {
+            if (qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child()))
+                OnDocumentWindowClosed();
+        }
+        return false;
+    }
+    if (auto* window = qobject_cast<QMdiSubWindow*>(watched)) {
+        if (event->type() == QEvent::Show && !window->property("kavrelPlaced").toBool()) {
+            // A new editor goes at once where editor 0 will be; the full
+            // reorganisation follows at the next update.
+            window->setProperty("kavrelPlaced", true);
+            if (ReorganiseAuto == 1)
+                PlaceNewEditorWindow(area_, window, TypeReorganisation);
+        } else if (event->type() == QEvent::Hide) {
+            RequestReorganisation();
+        }
+    }
+    return false;
+}
+
+ProgressSink& FrameProgress()
+{
+    if (CFrameParts* parts = CFrameParts::Instance())
+        return *parts->StatusBar();
+    return NullProgress();
+}
+
+}  // namespace kavrel
