@@ -174,29 +174,27 @@ bool CFrameParts::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (area_ && watched == area_->viewport()) {
-        if (event->type() == QEvent::ChildAdded) {
-            auto* child = static_cast<QChildEvent*>(event)->child();
-            if (auto* window = qobject_cast<QMdiSubWindow*>(child)) {
-                window->installEventFilter(this);
+        // Document windows are complete only once polished (ChildAdded comes
+        // from inside their constructor), and already half gone when removed.
+        if (event->type() == QEvent::ChildPolished) {
+            auto* window = qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child());
+            if (window && windows_.insert(window).second) {
                 OnDocumentWindowOpened();
+                // A new editor goes at once where editor 0 will be; the full
+                // reorganisation follows at the next update.
+                if (ReorganiseAuto == 1)
+                    PlaceNewEditorWindow(area_, window, TypeReorganisation);
+                window->installEventFilter(this);
             }
         } else if (event->type() == QEvent::ChildRemoved) {
-            if (qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child()))
+            if (windows_.erase(static_cast<QChildEvent*>(event)->child()))
                 OnDocumentWindowClosed();
         }
         return false;
     }
-    if (auto* window = qobject_cast<QMdiSubWindow*>(watched)) {
-        if (event->type() == QEvent::Show && !window->property("kavrelPlaced").toBool()) {
-            // A new editor goes at once where editor 0 will be; the full
-            // reorganisation follows at the next update.
-            window->setProperty("kavrelPlaced", true);
-            if (ReorganiseAuto == 1)
-                PlaceNewEditorWindow(area_, window, TypeReorganisation);
-        } else if (event->type() == QEvent::Hide) {
-            RequestReorganisation();
-        }
-    }
+    // A document window closed (it is deleted later) or hidden.
+    if (event->type() == QEvent::Hide && windows_.count(watched))
+        RequestReorganisation();
     return false;
 }
 

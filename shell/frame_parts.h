@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <set>
 
 #include "document/cmd_target.h"
 #include "model/progress.h"
@@ -68,6 +69,7 @@ private:
     CFrameCaption* caption_ = nullptr;
     CStatusBarEx* status_ = nullptr;
     MainBars bars_;
+    std::set<QObject*> windows_;  // the document windows seen so far
     bool reorganiseScheduled_ = false;
     int reorganisations_ = 0;
 };
