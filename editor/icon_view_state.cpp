@@ -714,6 +714,14 @@ Rect CIconViewState::RenderRegion(const std::optional<Rect>& imageRect)
     return RenderRegion(f->color, f->mask, imageRect);
 }
 
+Rect CIconViewState::RenderClientRect(const Rect& clientRect)
+{
+    const Rect image = ImageRectFromClientRect(Geometry(), clientRect);
+    if (image.empty())
+        return {};
+    return RenderRegion(image);
+}
+
 Rect CIconViewState::RenderRegion(const Bitmap& color, const Bitmap& mask, const std::optional<Rect>& imageRect)
 {
     const CIconObject* f = Format();

@@ -174,6 +174,8 @@ public:
     // working copies; returns the client rectangle that changed.
     Rect RenderRegion(const std::optional<Rect>& imageRect = std::nullopt);
     Rect RenderRegion(const Bitmap& color, const Bitmap& mask, const std::optional<Rect>& imageRect);
+    // The same for the image pixels under a rectangle of the client area.
+    Rect RenderClientRect(const Rect& clientRect);
 
     // ---- fields ----
     int formatIndex = 0;

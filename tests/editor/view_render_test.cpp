@@ -218,3 +218,37 @@ TEST_F(RenderTest, RegionRenderingTouchesOnlyTheRegion)
 
 }  // namespace
 }  // namespace kavrel
+
+namespace kavrel {
+namespace {
+
+TEST_F(RenderTest, SelectionFrameIsDotted)
+{
+    auto doc = WhiteDocument(4);
+    CIconObject* f = doc->GetFormat(0);
+    f->selection = Rect{1, 1, 2, 1};  // inclusive: columns 1-2, row 1
+    f->selectionActive = 1;
+    CIconViewState view(doc.get());
+    view.InitialUpdate(60, 60);
+    view.OnCommand(ID_VIEW_GRID);
+    view.SetZoom(4);
+    view.RenderAll();
+    const Rect img = view.Geometry().EnlargedClientRect();
+    // From (4, 4) to (3 x 4 + 1, 2 x 4 + 1), far edges exclusive.
+    EXPECT_EQ(Sketch(view.Frame(), {img.left + 3, img.top + 3, img.left + 14, img.top + 10}),
+              (std::vector<std::string>{
+                  "wwwwwwwwwww",
+                  "w#w#w#w#w#w",
+                  "wwwwwwwwwww",
+                  "w#wwwwwww#w",
+                  "wwwwwwwwwww",
+                  "w#w#w#w#w#w",
+                  "wwwwwwwwwww",
+              }));
+    view.showSelectionFrame = 0;
+    view.RenderAll();
+    EXPECT_EQ(view.Frame().pixel(img.left + 4, img.top + 4), RGB(255, 255, 255));
+}
+
+}  // namespace
+}  // namespace kavrel

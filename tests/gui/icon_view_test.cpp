@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
+#include <QPainter>
 #include <QTest>
 
 #include "document/icon_document.h"
@@ -184,8 +185,34 @@ TEST_F(IconViewTest, ActualSizePreviewShowsTheActiveFormat)
     EXPECT_NE(At(shot, 32 + 32, 29 + 31), 0x0000FFu);
     CActualSizePreview::SetActiveView(nullptr);
 
+}
+
+TEST_F(IconViewTest, PrintedPageScalesTheImageIntoTheArea)
+{
     EXPECT_EQ(IconPrintTitle(""), "Icons (Untitled)");
     EXPECT_EQ(IconPrintTitle("Disk"), "Icons \"Disk\"");
+
+    CIconView view(&doc_);
+    QImage page(850, 1100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    PaintIconPage(painter, view, {IconPrintSource::Kind::IconLibrary, 4, "tools.icl"});
+    painter.end();
+    // The square image fills the page's width inside the margins: red on the
+    // left half, blue on the right, around the middle of the page.
+    const int margin = 850 / 20;
+    int firstRed = -1, lastBlue = -1;
+    const int y = 600;
+    for (int x = 0; x < 850; ++x) {
+        if (firstRed < 0 && At(page, x, y) == 0xFF0000u)
+            firstRed = x;
+        if (At(page, x, y) == 0x0000FFu)
+            lastBlue = x;
+    }
+    EXPECT_NEAR(firstRed, margin, 2);
+    EXPECT_NEAR(lastBlue, 850 - margin - 1, 3);
+    EXPECT_EQ(At(page, 425 - 20, y), 0xFF0000u);
+    EXPECT_EQ(At(page, 425 + 20, y), 0x0000FFu);
 }
 
 }  // namespace
