@@ -152,9 +152,22 @@ void CIconView::OnFormatsChanged(CIconView* sender)
 {
     if (sender == this)
         return;
+    if (!initialised_)
+        return;
     state_->FormatsChanged();
     SyncScrollBars();
     viewport()->update();
+}
+
+void CIconView::BroadcastFormatsChanged(CIconDocument* doc, CIconView* sender)
+{
+    if (!doc)
+        return;
+    // A copy: a view may go away while it rebuilds.
+    const std::vector<CDocumentView*> views = doc->Views();
+    for (CDocumentView* v : views)
+        if (auto* view = dynamic_cast<CIconView*>(v))
+            view->OnFormatsChanged(sender);
 }
 
 void CIconView::OnPaletteChanged()

@@ -47,6 +47,8 @@ public:
     // The document's list of formats changed (WM_USER + 9, sent to every view
     // of the document; the sender ignores it).
     void OnFormatsChanged(CIconView* sender);
+    // Tells every view of the document that its list of formats changed.
+    static void BroadcastFormatsChanged(CIconDocument* doc, CIconView* sender);
     // The palette of the edited format changed (WM_USER + 0).
     void OnPaletteChanged();
     // The view became (or stopped being) the active view of the main window.

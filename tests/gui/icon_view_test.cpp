@@ -165,6 +165,25 @@ TEST_F(IconViewTest, FormatListSwitchesAndRightClickOffTheImageOpensTheMenu)
     EXPECT_TRUE(right.alignRight);
 }
 
+TEST_F(IconViewTest, OtherViewsFollowAChangedListOfFormats)
+{
+    CIconView first(&doc_), second(&doc_);
+    QComboBox* list = second.FormatList();
+    first.resize(300, 300);
+    second.resize(300, 300);
+    first.show();
+    second.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+    EXPECT_EQ(list->count(), 1);
+    doc_.AddFormat(16, 16, 4, 0);  // sorts before 32x32
+    CIconView::BroadcastFormatsChanged(&doc_, &first);
+    EXPECT_EQ(list->count(), 2);
+    // The second view still edits 32x32, now at index 1.
+    EXPECT_EQ(second.FormatIndex(), 1);
+    EXPECT_EQ(list->currentIndex(), 1);
+    EXPECT_EQ(second.State().FormatStates().size(), 2u);
+}
+
 TEST_F(IconViewTest, ActualSizePreviewShowsTheActiveFormat)
 {
     CIconView view(&doc_);
