@@ -150,6 +150,10 @@ struct CStatusBarEx::PaneSpec {
 CStatusBarEx::CStatusBarEx(QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(true);
+    // The default interface font's size.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     // Prompts of highlighted commands arrive as the bar's own message; they
     // show in the message pane and leave the other panes in place.
     connect(this, &QStatusBar::messageChanged, this, [this](const QString& text) {
@@ -174,10 +178,19 @@ void CStatusBarEx::Rebuild(const std::vector<PaneSpec>& specs)
     addPermanentWidget(messagePane, 1);
     panes_.push_back(messagePane);
     for (const PaneSpec& s : specs) {
-        auto* pane = new CStatusPane(this, s.kind, s.width, s.ownerDrawn, QString::fromLatin1(s.text));
+        int width = s.kind == CStatusPane::Kind::Indicator ? s.width : ScaledWidth(s.width);
+        auto* pane = new CStatusPane(this, s.kind, width, s.ownerDrawn, QString::fromLatin1(s.text));
         addPermanentWidget(pane);
         panes_.push_back(pane);
     }
+}
+
+int CStatusBarEx::ScaledWidth(int width) const
+{
+    // The widths suit a font whose digits are 6 pixels wide, such as "16:1"
+    // in the zoom pane; wider fonts widen the panes alike.
+    int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    return digit <= 6 ? width : (width * digit + 3) / 6;
 }
 
 void CStatusBarEx::SetLayout(StatusLayout layout)

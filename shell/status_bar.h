@@ -44,6 +44,8 @@ public:
     void SetPaneText(int pane, const QString& text);
     void SetPaneText(int pane, const std::string& text) { SetPaneText(pane, QString::fromStdString(text)); }
     int PaneWidth(int pane) const;
+    // A layout's pane width in this bar's font.
+    int ScaledWidth(int width) const;
     bool PaneOwnerDrawn(int pane) const;
     bool PaneIsIndicator(int pane) const;  // "CAP" or "NUM"
     CStatusPane* Pane(int pane) const;

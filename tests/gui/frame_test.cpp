@@ -63,6 +63,7 @@ protected:
     }
 };
 
+// The widths a layout gives, in the font the bar scales them to.
 std::vector<int> Widths(const CStatusBarEx& bar)
 {
     std::vector<int> out;
@@ -72,18 +73,25 @@ std::vector<int> Widths(const CStatusBarEx& bar)
     return out;
 }
 
+std::vector<int> Scaled(const CStatusBarEx& bar, std::vector<int> widths)
+{
+    for (int& w : widths)
+        w = bar.ScaledWidth(w);
+    return widths;
+}
+
 TEST_F(FrameTest, StatusBarLayouts)
 {
     CStatusBarEx bar;
     EXPECT_EQ(bar.Layout(), StatusLayout::None);
     ASSERT_EQ(bar.PaneCount(), 4);
-    EXPECT_EQ(Widths(bar), (std::vector<int>{123}));
+    EXPECT_EQ(Widths(bar), Scaled(bar, {123}));
     EXPECT_EQ(bar.PaneText(2), "CAP");
     EXPECT_EQ(bar.PaneText(3), "NUM");
 
     bar.SetLayout(StatusLayout::Editor);
     ASSERT_EQ(bar.PaneCount(), 7);
-    EXPECT_EQ(Widths(bar), (std::vector<int>{130, 50, 50, 40, 12}));
+    EXPECT_EQ(Widths(bar), Scaled(bar, {130, 50, 50, 40, 12}));
     EXPECT_EQ(bar.PaneText(6), "NUM");
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(bar.PaneOwnerDrawn(i), i >= 2 && i <= 5) << i;
@@ -96,10 +104,19 @@ TEST_F(FrameTest, StatusBarLayouts)
     bar.SetPaneText(6, QStringLiteral("x"));
     EXPECT_EQ(bar.PaneText(6), "NUM");
 
+    // Scaled only for fonts with digits wider than 6 pixels.
+    QFont narrow = bar.font();
+    narrow.setPixelSize(8);
+    bar.setFont(narrow);
+    EXPECT_EQ(bar.ScaledWidth(40), 40);
+    narrow.setPixelSize(30);
+    bar.setFont(narrow);
+    EXPECT_GT(bar.ScaledWidth(40), 40);
+
     for (StatusLayout layout : {StatusLayout::ProgramFile, StatusLayout::Library}) {
         bar.SetLayout(layout);
         ASSERT_EQ(bar.PaneCount(), 5);
-        EXPECT_EQ(Widths(bar), (std::vector<int>{130, 170, 12}));
+        EXPECT_EQ(Widths(bar), Scaled(bar, {130, 170, 12}));
         EXPECT_TRUE(bar.PaneOwnerDrawn(3));
         EXPECT_FALSE(bar.PaneOwnerDrawn(2));
         EXPECT_EQ(bar.PaneText(1), "");  // a new layout starts empty
