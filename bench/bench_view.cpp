@@ -56,5 +56,5 @@ void BM_ViewOnePixelUpdate(benchmark::State& state)
 }
 BENCHMARK(BM_ViewOnePixelUpdate)->Args({32, 8})->Args({256, 8})->Args({256, 30});
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

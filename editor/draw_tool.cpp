@@ -8,7 +8,7 @@ std::array<std::unique_ptr<CDrawTool>, kToolCount>& Table()
     static std::array<std::unique_ptr<CDrawTool>, kToolCount> table;
     return table;
 }
-}  // namespace
+} // namespace
 
 CDrawTool* Tool(int index)
 {
@@ -29,4 +29,4 @@ void ClearTools()
         t.reset();
 }
 
-}  // namespace kavrel
+} // namespace kavrel

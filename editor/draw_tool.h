@@ -35,8 +35,8 @@ enum ToolIndex : int {
 };
 
 // Command and cursor resource of each tool, by index.
-inline constexpr std::array<std::uint16_t, kToolCount> kToolCommands = {
-    32776, 32783, 32784, 32778, 32779, 32781, 32785, 32786, 32782, 32787, 32788, 32791};
+inline constexpr std::array<std::uint16_t, kToolCount> kToolCommands = {32776, 32783, 32784, 32778, 32779, 32781,
+                                                                        32785, 32786, 32782, 32787, 32788, 32791};
 inline constexpr std::array<int, kToolCount> kToolCursors = {115, 116, 117, 118, 119, 120,
                                                              121, 122, 125, 123, 124, 126};
 // Brush shape commands, by shape.
@@ -51,8 +51,8 @@ struct ToolContext {
     CIconObject* format = nullptr;
     ColorValue leftColor = 0;
     ColorValue rightColor = COLOR_TRANSPARENT;
-    ColorValue pressedColor = 0;  // left or right colour by the button pressed
-    int lastButton = 0;           // 0 left, 1 right
+    ColorValue pressedColor = 0; // left or right colour by the button pressed
+    int lastButton = 0;          // 0 left, 1 right
     int brushShape = 0;
     int fillMode = 0;
     // Redraws a rectangle of image pixels from the given bitmaps (a tool's
@@ -66,7 +66,7 @@ struct ToolContext {
 };
 
 class CDrawTool {
-public:
+  public:
     virtual ~CDrawTool() = default;
 
     // The cursor resource shown over the image.
@@ -98,4 +98,4 @@ CDrawTool* Tool(int index);
 void InstallTool(int index, std::unique_ptr<CDrawTool> tool);
 void ClearTools();
 
-}  // namespace kavrel
+} // namespace kavrel

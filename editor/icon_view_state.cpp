@@ -15,17 +15,26 @@ namespace {
 PaletteBarColours* g_paletteBar = nullptr;
 
 // Strings of the status panes.
-constexpr int kFormatLine = 55031;    // "%dx%d - %s"
-constexpr int kZoomPane = 55032;      // "@2  %d:1"
-constexpr int kPositionPane = 55033;  // "@0  %d,%d"
-constexpr int kSizePane = 55034;      // "@1  %dx%d"
+constexpr int kFormatLine = 55031;   // "%dx%d - %s"
+constexpr int kZoomPane = 55032;     // "@2  %d:1"
+constexpr int kPositionPane = 55033; // "@0  %d,%d"
+constexpr int kSizePane = 55034;     // "@1  %dx%d"
 
-int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
+int Clamp(int v, int lo, int hi)
+{
+    return std::max(lo, std::min(v, hi));
+}
 
-}  // namespace
+} // namespace
 
-PaletteBarColours* GetPaletteBar() { return g_paletteBar; }
-void SetPaletteBar(PaletteBarColours* bar) { g_paletteBar = bar; }
+PaletteBarColours* GetPaletteBar()
+{
+    return g_paletteBar;
+}
+void SetPaletteBar(PaletteBarColours* bar)
+{
+    g_paletteBar = bar;
+}
 
 int& LastTool()
 {
@@ -745,4 +754,4 @@ Rect CIconViewState::RenderRegion(const Bitmap& color, const Bitmap& mask, const
     return changed;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

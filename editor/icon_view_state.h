@@ -24,7 +24,7 @@ class CIconViewState;
 
 constexpr int kMinZoom = 1;
 constexpr int kMaxZoom = 30;
-constexpr int kMinOrigin = 5;   // the image never comes nearer the window edge
+constexpr int kMinOrigin = 5; // the image never comes nearer the window edge
 constexpr int kScrollMargin = 13;
 
 // Command ids the view answers.
@@ -57,7 +57,7 @@ struct FormatState {
 // The colour palette bar's side of the colours: the bar shows and changes the
 // left and right colours of the active view.
 class PaletteBarColours {
-public:
+  public:
     virtual ~PaletteBarColours() = default;
     virtual ColorValue LeftColor() const = 0;
     virtual ColorValue RightColor() const = 0;
@@ -74,7 +74,7 @@ void SetPaletteBar(PaletteBarColours* bar);
 // What the view's window does for the state. Every call has a harmless
 // default so that tests need only what they watch.
 class ViewWindow {
-public:
+  public:
     virtual ~ViewWindow() = default;
     virtual void InvalidateClient(const std::optional<Rect>& clientRect) { (void)clientRect; }
     virtual void RedrawAllViews() {}
@@ -93,7 +93,7 @@ int& LastTool();
 int& LastBrushShape();
 
 class CIconViewState : public CCmdTarget {
-public:
+  public:
     explicit CIconViewState(CIconDocument* doc, ViewWindow* window = nullptr);
     ~CIconViewState() override;
     CIconViewState(const CIconViewState&) = delete;
@@ -146,7 +146,7 @@ public:
     // ---- commands ----
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
-    void SetZoom(int zoom);  // clamped; automatic zoom unchanged
+    void SetZoom(int zoom); // clamped; automatic zoom unchanged
     void SelectTool(int index);
     void SelectBrushShape(int shape);
 
@@ -160,7 +160,7 @@ public:
     void EndHover();
     void ButtonUp();
     ToolContext MakeToolContext();
-    int CursorId(int x, int y) const;  // 0: the standard arrow
+    int CursorId(int x, int y) const; // 0: the standard arrow
 
     // ---- rendering ----
     // The client-sized bitmap the window shows.
@@ -199,12 +199,12 @@ public:
     int scrollWidth = 0, scrollHeight = 0;
     int scrollX = 0, scrollY = 0;
     int clientWidth = 0, clientHeight = 0;
-    std::optional<Rect> hoverRect;  // image pixels of the last hover preview
+    std::optional<Rect> hoverRect; // image pixels of the last hover preview
     int showSelectionFrame = 1;
     int captureMode = 0;
     std::optional<Rect> shownSize;
 
-private:
+  private:
     void RestoreFormatState();
     void Redraw();
     ColorValue BarCell47() const;
@@ -217,4 +217,4 @@ private:
     bool frameValid_ = false;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

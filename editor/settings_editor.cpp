@@ -10,4 +10,4 @@ int GrilleAuto = 1;
 int AfficheOmbreIcone = 1;
 std::uint32_t CouleurFondEditeur = 0x804000;
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -9,8 +9,7 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kLight = RGB(0xC0, 0xC0, 0xC0);
 
-template <class F>
-Bitmap Make(F colourAt)
+template <class F> Bitmap Make(F colourAt)
 {
     Bitmap b = Bitmap::Color(8, 8);
     for (int y = 0; y < 8; ++y)
@@ -36,7 +35,9 @@ const std::array<Pair, 4>& Pairs()
         Pair{Make([](int x, int y) { return (x % 4 == 1 && y % 4 == 1) ? RGB(0x80, 0x80, 0x80) : kWhite; }),
              Make([](int x, int y) { return (x % 2 == 0 && y % 2 == 0) ? kLight : kWhite; })},
         // 3: pale blue with a lighter cross-hatch.
-        Pair{Make([](int x, int y) { return (x % 4 == 0 || y % 4 == 0) ? RGB(0xE8, 0xF0, 0xFF) : RGB(0xC8, 0xD8, 0xF0); }),
+        Pair{Make([](int x, int y) {
+                 return (x % 4 == 0 || y % 4 == 0) ? RGB(0xE8, 0xF0, 0xFF) : RGB(0xC8, 0xD8, 0xF0);
+             }),
              Make([](int x, int y) { return ((x + y) % 2) ? RGB(0xE8, 0xF0, 0xFF) : RGB(0xC8, 0xD8, 0xF0); })},
     };
     return pairs;
@@ -49,10 +50,16 @@ const Pair& PairOf(int motif)
     return Pairs()[static_cast<std::size_t>(motif)];
 }
 
-}  // namespace
+} // namespace
 
-const Bitmap& ViewTransparentPattern(int motif) { return PairOf(motif).view; }
-const Bitmap& PreviewTransparentPattern(int motif) { return PairOf(motif).preview; }
+const Bitmap& ViewTransparentPattern(int motif)
+{
+    return PairOf(motif).view;
+}
+const Bitmap& PreviewTransparentPattern(int motif)
+{
+    return PairOf(motif).preview;
+}
 
 const Bitmap& GridPattern()
 {
@@ -61,4 +68,4 @@ const Bitmap& GridPattern()
     return grid;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

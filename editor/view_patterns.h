@@ -15,4 +15,4 @@ const Bitmap& PreviewTransparentPattern(int motif);
 // The grid's pattern: a one-pixel checkerboard of 0x808080 and 0xC0C0C0.
 const Bitmap& GridPattern();
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -39,9 +39,12 @@ void Edge(Bitmap& frame, const Rect& r, COLORREF topLeft, COLORREF bottomRight)
     FillClipped(frame, {r.right - 1, r.top, r.right, r.bottom}, b);
 }
 
-int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int FloorDiv(int a, int b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
-}  // namespace
+} // namespace
 
 void RenderViewBackground(Bitmap& frame, const ViewGeometry& g, COLORREF background, bool shade)
 {
@@ -77,8 +80,7 @@ Rect ImageRectFromClientRect(const ViewGeometry& g, const Rect& client)
 {
     const int ex0 = client.left + g.scrollX - g.originX, ey0 = client.top + g.scrollY - g.originY;
     const int ex1 = client.right + g.scrollX - g.originX, ey1 = client.bottom + g.scrollY - g.originY;
-    Rect r{FloorDiv(ex0, g.zoom), FloorDiv(ey0, g.zoom), FloorDiv(ex1 - 1, g.zoom) + 1,
-           FloorDiv(ey1 - 1, g.zoom) + 1};
+    Rect r{FloorDiv(ex0, g.zoom), FloorDiv(ey0, g.zoom), FloorDiv(ex1 - 1, g.zoom) + 1, FloorDiv(ey1 - 1, g.zoom) + 1};
     return r.intersected({0, 0, g.imageWidth, g.imageHeight});
 }
 
@@ -93,10 +95,10 @@ Rect RenderViewRegion(Bitmap& frame, const ViewGeometry& g, const Bitmap& color,
         return {};
     // The region in enlarged coordinates, its far grid line included, then the
     // part of it the client area shows.
-    const int dx = g.originX - g.scrollX, dy = g.originY - g.scrollY;  // client position of enlarged (0, 0)
+    const int dx = g.originX - g.scrollX, dy = g.originY - g.scrollY; // client position of enlarged (0, 0)
     Rect enlarged{region.left * z, region.top * z, region.right * z + 1, region.bottom * z + 1};
-    Rect visible = Rect{enlarged.left + dx, enlarged.top + dy, enlarged.right + dx, enlarged.bottom + dy}
-                       .intersected(frame.rect());
+    Rect visible = Rect{enlarged.left + dx, enlarged.top + dy, enlarged.right + dx, enlarged.bottom + dy}.intersected(
+        frame.rect());
     if (visible.empty())
         return {};
     const bool grid = options.grid && z > 3;
@@ -166,7 +168,7 @@ Rect RenderViewRegion(Bitmap& frame, const ViewGeometry& g, const Bitmap& color,
     return visible;
 }
 
-}  // namespace kavrel
+} // namespace kavrel
 
 namespace kavrel {
 
@@ -191,9 +193,11 @@ void RenderActualSizePreview(Bitmap& target, const Bitmap* color, const Bitmap* 
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             std::uint32_t& o = bits[static_cast<std::size_t>(top + y) * W + left + x];
-            const std::uint32_t under = mask->monoBits()[static_cast<std::size_t>(y) * mask->width() + x] ? o : 0xFF000000u;
-            o = 0xFF000000u | ((under ^ color->colorBits()[static_cast<std::size_t>(y) * color->width() + x]) & 0x00FFFFFFu);
+            const std::uint32_t under =
+                mask->monoBits()[static_cast<std::size_t>(y) * mask->width() + x] ? o : 0xFF000000u;
+            o = 0xFF000000u |
+                ((under ^ color->colorBits()[static_cast<std::size_t>(y) * color->width() + x]) & 0x00FFFFFFu);
         }
 }
 
-}  // namespace kavrel
+} // namespace kavrel

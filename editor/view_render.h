@@ -13,9 +13,9 @@ namespace kavrel {
 // Where the enlarged image lies in the client area.
 struct ViewGeometry {
     int zoom = 8;
-    int originX = 5, originY = 5;    // the image's top-left in scrolled view coordinates
+    int originX = 5, originY = 5; // the image's top-left in scrolled view coordinates
     int imageWidth = 32, imageHeight = 32;
-    int scrollX = 0, scrollY = 0;    // scroll position: client (0, 0) in view coordinates
+    int scrollX = 0, scrollY = 0; // scroll position: client (0, 0) in view coordinates
     int clientWidth = 0, clientHeight = 0;
 
     // The enlarged area, closing lines included, in client coordinates.
@@ -27,9 +27,9 @@ struct ViewGeometry {
 };
 
 struct ViewRenderOptions {
-    bool grid = true;                  // only drawn above zoom 3
-    const Bitmap* transparentPattern = nullptr;  // 8x8; white when null
-    std::optional<Rect> selection;     // inclusive image rectangle for the dotted frame
+    bool grid = true;                           // only drawn above zoom 3
+    const Bitmap* transparentPattern = nullptr; // 8x8; white when null
+    std::optional<Rect> selection;              // inclusive image rectangle for the dotted frame
 };
 
 // The background around the image, the shade and the two frames.
@@ -46,7 +46,7 @@ Rect RenderViewRegion(Bitmap& frame, const ViewGeometry& g, const Bitmap& color,
 // The image rectangle (in image pixels, clipped) that covers a client rectangle.
 Rect ImageRectFromClientRect(const ViewGeometry& g, const Rect& client);
 
-}  // namespace kavrel
+} // namespace kavrel
 
 namespace kavrel {
 
@@ -56,4 +56,4 @@ namespace kavrel {
 // bitmaps only the frames and the pattern are drawn.
 void RenderActualSizePreview(Bitmap& target, const Bitmap* color, const Bitmap* mask, const Bitmap& pattern);
 
-}  // namespace kavrel
+} // namespace kavrel

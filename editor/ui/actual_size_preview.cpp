@@ -23,7 +23,7 @@ std::vector<QPointer<CActualSizePreview>>& Previews()
     return previews;
 }
 
-}  // namespace
+} // namespace
 
 CActualSizePreview::CActualSizePreview(QWidget* parent) : QWidget(parent)
 {
@@ -42,7 +42,10 @@ void CActualSizePreview::SetActiveView(CIconView* view)
     RepaintAll();
 }
 
-CIconView* CActualSizePreview::ActiveView() { return g_activeView; }
+CIconView* CActualSizePreview::ActiveView()
+{
+    return g_activeView;
+}
 
 void CActualSizePreview::RepaintAll()
 {
@@ -51,7 +54,10 @@ void CActualSizePreview::RepaintAll()
             p->update();
 }
 
-QSize CActualSizePreview::sizeHint() const { return {95, 89}; }
+QSize CActualSizePreview::sizeHint() const
+{
+    return {95, 89};
+}
 
 void CActualSizePreview::paintEvent(QPaintEvent*)
 {
@@ -73,4 +79,4 @@ void CActualSizePreview::paintEvent(QPaintEvent*)
     painter.drawImage(0, 0, image);
 }
 
-}  // namespace kavrel
+} // namespace kavrel

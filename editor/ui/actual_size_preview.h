@@ -10,7 +10,7 @@ class CIconView;
 
 class CActualSizePreview : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CActualSizePreview(QWidget* parent = nullptr);
     ~CActualSizePreview() override;
 
@@ -23,8 +23,8 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -6,7 +6,13 @@ namespace {
 EditorHost* g_host = nullptr;
 }
 
-EditorHost* GetEditorHost() { return g_host; }
-void SetEditorHost(EditorHost* host) { g_host = host; }
+EditorHost* GetEditorHost()
+{
+    return g_host;
+}
+void SetEditorHost(EditorHost* host)
+{
+    g_host = host;
+}
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -24,7 +24,7 @@ namespace kavrel {
 class CIconView;
 
 class EditorHost {
-public:
+  public:
     virtual ~EditorHost() = default;
 
     // Panes 1 to 5 of the status bar (format, position, size, zoom, modified);
@@ -63,4 +63,4 @@ public:
 EditorHost* GetEditorHost();
 void SetEditorHost(EditorHost* host);
 
-}  // namespace kavrel
+} // namespace kavrel

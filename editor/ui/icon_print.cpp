@@ -41,7 +41,7 @@ QFont Arial(int points, bool bold)
     return font;
 }
 
-}  // namespace
+} // namespace
 
 std::string IconPrintTitle(const std::string& name)
 {
@@ -86,8 +86,8 @@ void PaintIconPage(QPainter& painter, const CIconView& view, const IconPrintSour
         return;
 
     // As large as the area allows, keeping the proportions, pixels kept square.
-    const double scale = std::min(static_cast<double>(area.width()) / f->width,
-                                  static_cast<double>(area.height()) / f->height);
+    const double scale =
+        std::min(static_cast<double>(area.width()) / f->width, static_cast<double>(area.height()) / f->height);
     const int w = static_cast<int>(f->width * scale), h = static_cast<int>(f->height * scale);
     const QRect target(area.left() + (area.width() - w) / 2, area.top() + (area.height() - h) / 2, w, h);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -107,4 +107,4 @@ bool PrintIcon(QPrinter& printer, const CIconView& view, const IconPrintSource& 
     return painter.end();
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -14,8 +14,8 @@ class CIconView;
 struct IconPrintSource {
     enum class Kind { None, ProgramFile, IconLibrary };
     Kind kind = Kind::None;
-    int iconIndex = 0;     // 0-based; printed + 1
-    std::string fileName;  // as shown
+    int iconIndex = 0;    // 0-based; printed + 1
+    std::string fileName; // as shown
 };
 
 // The title line: "Icons (Untitled)" or "Icons" and the name in quotes.
@@ -27,4 +27,4 @@ void PaintIconPage(QPainter& painter, const CIconView& view, const IconPrintSour
 // Prints on the printer; false when nothing could be printed.
 bool PrintIcon(QPrinter& printer, const CIconView& view, const IconPrintSource& source = {});
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -6,8 +6,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -26,22 +26,22 @@ Qt::CursorShape CursorShapeOf(int cursorId)
     switch (cursorId) {
     case 0:
         return Qt::ArrowCursor;
-    case 115:  // selection
+    case 115: // selection
         return Qt::CrossCursor;
-    case 116:  // colour picker
+    case 116: // colour picker
         return Qt::PointingHandCursor;
-    case 120:  // flood fill
+    case 120: // flood fill
         return Qt::PointingHandCursor;
     default:
         return Qt::CrossCursor;
     }
 }
 
-}  // namespace
+} // namespace
 
 // The state's window: repaints the viewport and talks to the main window.
 class CIconView::Window final : public ViewWindow {
-public:
+  public:
     explicit Window(CIconView& view) : view_(view) {}
 
     void InvalidateClient(const std::optional<Rect>& r) override
@@ -85,7 +85,7 @@ public:
         // TODO #7: the colour warning for the new format's depth.
     }
 
-private:
+  private:
     CIconView& view_;
 };
 
@@ -113,8 +113,14 @@ CIconView::~CIconView()
         delete formatList_.data();
 }
 
-CIconObject* CIconView::CurrentFormat() const { return state_->Format(); }
-int CIconView::FormatIndex() const { return state_->formatIndex; }
+CIconObject* CIconView::CurrentFormat() const
+{
+    return state_->Format();
+}
+int CIconView::FormatIndex() const
+{
+    return state_->formatIndex;
+}
 
 QComboBox* CIconView::FormatList()
 {
@@ -186,7 +192,10 @@ void CIconView::OnActivateView(bool active)
     }
 }
 
-void CIconView::UpdateStatus() { state_->UpdateStatus(); }
+void CIconView::UpdateStatus()
+{
+    state_->UpdateStatus();
+}
 
 void CIconView::SetModified(bool modified)
 {
@@ -196,14 +205,20 @@ void CIconView::SetModified(bool modified)
         window_->SetStatusText(5, state_->StatusText(5));
 }
 
-void CIconView::ShowSize(const std::optional<Rect>& inclusive) { state_->ShowSize(inclusive); }
+void CIconView::ShowSize(const std::optional<Rect>& inclusive)
+{
+    state_->ShowSize(inclusive);
+}
 
 void CIconView::RenderRegion(const Bitmap& color, const Bitmap& mask, const std::optional<Rect>& imageRect)
 {
     state_->RenderRegion(color, mask, imageRect);
 }
 
-void CIconView::RenderRegion(const std::optional<Rect>& imageRect) { state_->RenderRegion(imageRect); }
+void CIconView::RenderRegion(const std::optional<Rect>& imageRect)
+{
+    state_->RenderRegion(imageRect);
+}
 
 void CIconView::RedrawAllViews()
 {
@@ -235,7 +250,10 @@ void CIconView::CommitBeforeSave()
     // TODO #6: stamp a floating selection into its format before a save.
 }
 
-bool CIconView::OnUpdateCommand(CCmdUI& ui) { return state_->OnUpdateCommand(ui); }
+bool CIconView::OnUpdateCommand(CCmdUI& ui)
+{
+    return state_->OnUpdateCommand(ui);
+}
 
 void CIconView::OnCommand(std::uint16_t id)
 {
@@ -295,7 +313,7 @@ void AddItems(QMenu* menu, const MenuItem& item, CIconView* view)
     }
 }
 
-}  // namespace
+} // namespace
 
 QMenu* CIconView::BuildContextMenu(QWidget* parent)
 {
@@ -443,7 +461,10 @@ bool CIconView::viewportEvent(QEvent* event)
     return QAbstractScrollArea::viewportEvent(event);
 }
 
-bool CIconView::focusNextPrevChild(bool) { return false; }
+bool CIconView::focusNextPrevChild(bool)
+{
+    return false;
+}
 
 void CIconView::UpdateCursor(int x, int y)
 {
@@ -499,4 +520,4 @@ void CIconView::focusInEvent(QFocusEvent* event)
     state_->UpdateStatus();
 }
 
-}  // namespace kavrel
+} // namespace kavrel

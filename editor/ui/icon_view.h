@@ -25,7 +25,7 @@ class CIconViewState;
 
 class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdTarget {
     Q_OBJECT
-public:
+  public:
     explicit CIconView(CIconDocument* doc, QWidget* parent = nullptr);
     ~CIconView() override;
 
@@ -86,7 +86,7 @@ public:
     // send their command to this view.
     QMenu* BuildContextMenu(QWidget* parent);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -100,7 +100,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
-private:
+  private:
     void InitialUpdate();
     void SyncScrollBars();
     void SyncFromScrollBars();
@@ -118,4 +118,4 @@ private:
     bool syncingScroll_ = false;
 };
 
-}  // namespace kavrel
+} // namespace kavrel
