@@ -57,7 +57,8 @@ class CIconView::Window final : public ViewWindow {
     {
         if (EditorHost* host = GetEditorHost())
             host->RepaintActualSizePreview();
-        CActualSizePreview::RepaintAll();
+        else
+            CActualSizePreview::RepaintAll();
     }
     bool IsStatusBarShown() const override
     {
