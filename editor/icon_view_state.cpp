@@ -560,7 +560,7 @@ ToolContext CIconViewState::MakeToolContext()
 CIconViewState::Press CIconViewState::ButtonDown(int button, int x, int y)
 {
     if (captureMode) {
-        // TODO #9: a left press starts the screen capture.
+        // TODO #6: a left press starts the screen capture.
         if (button != 0) {
             captureMode = 0;
             window_->InvalidateClient(std::nullopt);
@@ -579,7 +579,7 @@ CIconViewState::Press CIconViewState::ButtonDown(int button, int x, int y)
     if (!tool || !Format())
         return Press::OnImage;
     buttonDown = 1;
-    // TODO #7: save an undo state of the format when the tool modifies the image.
+    // TODO #5: save an undo state of the format when the tool modifies the image.
     ToolContext ctx = MakeToolContext();
     tool->Begin(ctx, c, r);
     reportedColumn = c;

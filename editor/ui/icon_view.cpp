@@ -83,7 +83,7 @@ class CIconView::Window final : public ViewWindow {
     void FormatSwitched() override
     {
         view_.FillFormatList();
-        // TODO #7: the colour warning for the new format's depth.
+        // TODO #6: the colour warning for the new format's depth.
     }
 
   private:
