@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
+#include "platform/registry.h"
 #include "shell/about_dialog.h"
 #include "shell/caption.h"
 #include "shell/framework/child_frame.h"
@@ -86,6 +87,30 @@ void CFrameParts::Reorganise()
         return;
     if (ReorganiseMdiArea(area_, TypeReorganisation))
         ++reorganisations_;
+}
+
+namespace {
+
+std::string BarStateKey() { return std::string(kApplicationKey) + "\\General"; }
+constexpr const char* kBarStateValue = "BarState";
+// Bumped when the bars change so that an older layout is not forced on them.
+constexpr int kBarStateVersion = 1;
+
+}  // namespace
+
+void CFrameParts::SaveBarState(Registry& registry)
+{
+    QByteArray state = frame_->saveState(kBarStateVersion).toBase64();
+    registry.setString(RegHive::CurrentUser, BarStateKey(), kBarStateValue, state.toStdString());
+}
+
+bool CFrameParts::RestoreBarState(Registry& registry)
+{
+    auto text = registry.queryString(RegHive::CurrentUser, BarStateKey(), kBarStateValue);
+    if (!text || text->empty())
+        return false;
+    QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(*text));
+    return frame_->restoreState(state, kBarStateVersion);
 }
 
 void CFrameParts::ReorganiseSoon()

@@ -23,6 +23,7 @@ namespace kavrel {
 
 class CCommandRouter;
 class CFrameCaption;
+class Registry;
 
 class CFrameParts : public QObject, public CCmdTarget {
     Q_OBJECT
@@ -50,6 +51,13 @@ public:
     // status layout of the active window's kind, and the text panes enabled
     // while a document window is open.
     void UpdateStatus(QMdiSubWindow* active);
+
+    // The bars' docking layout, kept under "General" in the settings store
+    // (as the frame's own saved-state bytes). Restore once every bar exists;
+    // save when the frame closes. Restore is false when nothing was stored
+    // or it did not fit the bars.
+    void SaveBarState(Registry& registry);
+    bool RestoreBarState(Registry& registry);
 
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;

@@ -63,6 +63,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     timer_.setInterval(kTimerPeriodMs);
     connect(&timer_, &QTimer::timeout, this, &CMainFrame::ActiveWindowUpdate);
     timer_.start();
+    // The bar layout of the last close; the librarian and colour bars must
+    // exist by then to take their places too (TODO #14).
+    parts_->RestoreBarState(Registry::Instance());
 }
 
 CMainFrame::~CMainFrame()
@@ -196,6 +199,8 @@ void CMainFrame::OnCommand(std::uint16_t id)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (parts_)
+        parts_->SaveBarState(Registry::Instance());
     if (!DocManager().SaveAllModified()) {
         event->ignore();
         return;

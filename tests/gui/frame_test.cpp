@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <set>
 
+#include "platform/registry.h"
 #include "platform/screen.h"
 #include "resources/strings.h"
 #include "shell/about_dialog.h"
@@ -370,6 +371,16 @@ TEST_F(MdiFixture, FramePartsCommandsAndTriggers)
     parts.OnUpdateCommand(autoUi);
     EXPECT_TRUE(autoUi.checked);
     EXPECT_TRUE(ReorganisationPending());
+
+    // The bar layout goes to the store and comes back.
+    Registry store("");
+    EXPECT_FALSE(parts.RestoreBarState(store));
+    parts.OnCommand(32865);  // Scale 1:1 hidden
+    parts.SaveBarState(store);
+    parts.OnCommand(32865);
+    ASSERT_TRUE(parts.Bars().scale->isVisible());
+    EXPECT_TRUE(parts.RestoreBarState(store));
+    EXPECT_FALSE(parts.Bars().scale->isVisible());
 
     // Status layout and panes follow the active window.
     parts.UpdateStatus(nullptr);
