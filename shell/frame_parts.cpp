@@ -135,12 +135,16 @@ void CFrameParts::ToggleBar(QWidget* bar, bool side)
     if (!bar)
         return;
     bar->setVisible(!bar->isVisible());
-    if (side) {
-        if (OnSideBarToggled() == ReorgAction::Now)
-            Reorganise();
-    } else {
+    if (side)
+        SideBarToggled();
+    else
         OnStandardBarToggled();
-    }
+}
+
+void CFrameParts::SideBarToggled()
+{
+    if (OnSideBarToggled() == ReorgAction::Now)
+        Reorganise();
 }
 
 bool CFrameParts::OnUpdateCommand(CCmdUI& ui)

@@ -44,6 +44,9 @@ public:
     // (F12, and whenever an automatic reorganisation is due). Nothing while
     // a document window is maximised or the area has no size yet.
     void Reorganise();
+    // A side bar (Draw, Colors, Scale 1:1, Librarian) was shown or hidden:
+    // reorganises at once while ReorganiseAuto is 1.
+    void SideBarToggled();
     // How many times Reorganise placed the windows (for tests).
     int Reorganisations() const { return reorganisations_; }
 
