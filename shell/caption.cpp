@@ -7,10 +7,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QToolTip>
 #include <QWindow>
 #include <optional>
 #include <qdrawutil.h>
 
+#include "resources/strings.h"
 #include "shell/frame_rules.h"
 
 namespace kavrel {
@@ -286,6 +288,27 @@ void CFrameCaption::DrawButton(QPainter& p, Button button, bool down)
         break;
     case Button::None: break;
     }
+}
+
+bool CFrameCaption::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        int id = 0;
+        switch (ButtonAt(help->pos())) {
+        case Button::Close: id = 56203; break;
+        case Button::Maximise: id = frame_->isMaximized() ? 56222 : 56221; break;
+        case Button::Minimise: id = 56220; break;
+        case Button::None: break;
+        }
+        if (id)
+            QToolTip::showText(help->globalPos(), QString::fromStdString(LoadString(id)), this,
+                               ButtonRect(ButtonAt(help->pos())));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void CFrameCaption::paintEvent(QPaintEvent*)
