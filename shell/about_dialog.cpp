@@ -1,14 +1,18 @@
 #include "shell/about_dialog.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
 
+#include "model/picture_import.h"
+#include "platform/dib.h"
 #include "platform/screen.h"
 #include "resources/strings.h"
 #include "shell/frame_rules.h"
@@ -19,10 +23,29 @@ namespace {
 
 QString Text(int id) { return QString::fromStdString(LoadString(id)); }
 
-// The box's picture: the product name over a dusk gradient with a few
-// enlarged pixels, drawn here rather than carried as artwork.
+// The start-up picture beside the program, when there is one.
+QImage StartupPicture()
+{
+    std::string path = QCoreApplication::applicationDirPath().toStdString() + "/kavrel-splash.jpg";
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return {};
+    std::optional<Bitmap> bitmap = DibToBitmap(ReadJpegFile(path));
+    if (!bitmap || bitmap->isNull() || bitmap->isMono())
+        return {};
+    return QImage(reinterpret_cast<const uchar*>(bitmap->colorBits()), bitmap->width(), bitmap->height(),
+                  bitmap->width() * 4, QImage::Format_RGB32)
+        .copy();
+}
+
+// The box's picture: the start-up picture, else the product name over a
+// dusk gradient with a few enlarged pixels, drawn here.
 QPixmap Picture()
 {
+    QImage startup = StartupPicture();
+    if (!startup.isNull())
+        return QPixmap::fromImage(startup);
+
     QPixmap pm(360, 115);
     QPainter p(&pm);
     QLinearGradient sky(0, 0, 0, pm.height());
