@@ -420,8 +420,21 @@ TEST_F(FrameTest, CaptionButtonsAndCache)
 
     // A dark caption text colour turns white on the active caption.
     CaptionColours dark;
+    dark.active = RGB(0, 84, 227);
+    dark.inactive = RGB(100, 110, 120);
     dark.activeText = RGB(0, 0, 64);
     CFrameCaption::SetColours(&dark);
+    frame.activateWindow();
+    QApplication::processEvents();
+    QImage painted = caption->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Away from the buttons and the text: the far left and just before the buttons.
+    QPoint nearButtons(caption->ButtonRect(CFrameCaption::Button::Minimise).left() - 3, 1);
+    if (caption->ActiveLook()) {
+        EXPECT_EQ(painted.pixel(0, 1), qRgb(0, 0, 0));
+        EXPECT_EQ(painted.pixel(nearButtons), qRgb(0, 84, 227));
+    } else {
+        EXPECT_EQ(painted.pixel(nearButtons), qRgb(100, 110, 120));
+    }
     COLORREF expected = caption->ActiveLook() ? RGB(255, 255, 255) : dark.inactiveText;
     EXPECT_EQ(caption->DocumentTitleColourNow(), expected);
     CFrameCaption::SetColours(nullptr);
