@@ -78,13 +78,18 @@ CFrameParts* CFrameParts::Instance() { return g_instance; }
 void CFrameParts::Reorganise()
 {
     reorganiseScheduled_ = false;
-    if (!area_ || !frame_->isVisible() || frame_->isMinimized())
+    if (!area_)
         return;
     // A bar just shown or hidden changes the area only once the layout ran.
     if (QLayout* layout = frame_->layout())
         layout->activate();
-    if (area_->viewport()->width() <= 0 || area_->viewport()->height() <= 0)
+    // Not yet shown, or minimised: the windows would all shrink to nothing.
+    // The next update tries again.
+    if (!frame_->isVisible() || frame_->isMinimized() || area_->viewport()->width() <= 0 ||
+        area_->viewport()->height() <= 0) {
+        RequestReorganisation();
         return;
+    }
     if (ReorganiseMdiArea(area_, TypeReorganisation))
         ++reorganisations_;
 }

@@ -316,7 +316,13 @@ TEST_F(MdiFixture, FramePartsCommandsAndTriggers)
 {
     CCommandRouter router([] { return std::vector<CCmdTarget*>{}; });
     CFrameParts parts(&window_, area_, router);
-    window_.show();  // a frameless window is shown again
+    // Hidden (a frameless window is shown again below), the frame asks again
+    // at the next update instead of squeezing the windows.
+    SetReorganisationPending(false);
+    parts.Reorganise();
+    EXPECT_TRUE(ReorganisationPending());
+    EXPECT_EQ(parts.Reorganisations(), 0);
+    window_.show();
     EXPECT_EQ(CFrameParts::Instance(), &parts);
     EXPECT_EQ(&FrameProgress(), static_cast<ProgressSink*>(parts.StatusBar()));
     QApplication::processEvents();
