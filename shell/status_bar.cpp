@@ -305,7 +305,7 @@ void CStatusBarEx::ProgressBegin(const QString& text)
         w -= 100;
     w = std::max(w, 0);
     blocks_ = std::min(w / kBlockWidth, 100);
-    filled_ = drawnFilled_ = 0;
+    filled_ = 0;
     percent_ = 0;
     progressActive_ = true;
     ++progressDraws_;
@@ -386,7 +386,6 @@ void CStatusBarEx::PaintProgress(QPainter& p, const QRect& r)
     p.fillRect(box, QColor(0xC0, 0xC0, 0xC0));
     p.setPen(Qt::black);
     p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, percent);
-    drawnFilled_ = filled_;
 }
 
 const QPixmap& CStatusBarEx::GlyphStrip()

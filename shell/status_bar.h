@@ -105,7 +105,6 @@ private:
     QString progressCaption_;
     int blocks_ = 0;
     int filled_ = 0;
-    int drawnFilled_ = 0;
     int percent_ = 0;
     int progressSteps_ = 0;
     int progressDraws_ = 0;
