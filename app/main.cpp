@@ -1,11 +1,14 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "shell/app.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Kavrel");
-    window.show();
-    return app.exec();
+    QApplication qtApp(argc, argv);
+    kavrel::CKavrelApp app(QCoreApplication::arguments());
+    if (!app.InitInstance())
+        return app.HandedOver() ? 0 : 1;
+    int status = qtApp.exec();
+    app.ExitInstance();
+    return status;
 }

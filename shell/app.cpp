@@ -1,0 +1,579 @@
+#include "shell/app.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMdiArea>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "document/icon_document.h"
+#include "document/open_files.h"
+#include "editor/ui/icon_view.h"
+#include "model/ico_file.h"
+#include "model/picture_import.h"
+#include "platform/dib.h"
+#include "platform/prompter.h"
+#include "platform/registry.h"
+#include "platform/screen.h"
+#include "resources/strings.h"
+#include "shell/framework/child_frame.h"
+#include "shell/framework/doc_manager.h"
+#include "shell/framework/doc_template.h"
+#include "shell/framework/framework_strings.h"
+#include "shell/main_frame.h"
+#include "shell/open_dialog.h"
+#include "shell/qt_prompter.h"
+#include "shell/reorganise.h"
+#include "shell/settings.h"
+
+namespace kavrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+CKavrelApp* g_app = nullptr;
+std::string g_programFolder;
+std::string g_librarianFolder;
+
+constexpr int kSplashWidth = 529;
+constexpr int kSplashHeight = 169;
+constexpr const char* kSplashFile = "kavrel-splash.jpg";
+
+// Commands of the application object.
+constexpr std::uint16_t kFileNew = 57600;
+constexpr std::uint16_t kFileOpen = 57601;
+constexpr std::uint16_t kPrintSetup = 57606;
+constexpr std::uint16_t kAppExit = 57665;
+
+// Messages between instances, one line each: "open PATH" (PATH
+// percent-encoded, empty to bring the window forward) is answered "ok";
+// "documents" (only with KAVREL_TEST_HOOKS=1) lists the open documents'
+// paths, one encoded path a line, then "end".
+constexpr int kHandOverTimeoutMs = 3000;
+
+QByteArray Encode(const std::string& text) { return QByteArray::fromStdString(text).toPercentEncoding(); }
+std::string Decode(const QByteArray& text) { return QByteArray::fromPercentEncoding(text).toStdString(); }
+
+bool TestHooksEnabled() { return qEnvironmentVariable("KAVREL_TEST_HOOKS") == QLatin1String("1"); }
+
+std::string WithSlash(std::string folder)
+{
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+// The borderless picture shown while the program starts.
+class CSplashWnd : public QWidget {
+public:
+    explicit CSplashWnd(QImage picture)
+        : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+          picture_(std::move(picture))
+    {
+        setObjectName(QStringLiteral("Splash"));
+        setAttribute(Qt::WA_DeleteOnClose);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setCursor(Qt::ArrowCursor);
+        setFixedSize(kSplashWidth, kSplashHeight);
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect area = screen->geometry();
+            move(area.left() + (area.width() - kSplashWidth) / 2, area.top() + (area.height() - kSplashHeight) / 2);
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.drawImage(rect(), picture_);
+    }
+
+private:
+    QImage picture_;
+};
+
+QImage LoadSplashPicture(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return {};
+    PackedDib dib = ReadJpegFile(path);
+    if (dib.empty())
+        return {};
+    std::optional<Bitmap> bitmap = DibToBitmap(dib);
+    if (!bitmap || bitmap->isNull() || bitmap->isMono())
+        return {};
+    QImage image(reinterpret_cast<const uchar*>(bitmap->colorBits()), bitmap->width(), bitmap->height(),
+                 bitmap->width() * 4, QImage::Format_RGB32);
+    return image.copy();
+}
+
+// The "Insufficient video configuration" warning; its box writes back ShowWarnColor16.
+void ShowVideoWarning(QWidget* parent)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QString::fromStdString(LoadString(kStrVideoTitle)));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* text = new QLabel(QString::fromStdString(LoadString(kStrVideoText)), &dialog);
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    layout->addWidget(new QLabel(QString::fromStdString(LoadString(kStrVideoAdvice1)), &dialog));
+    layout->addWidget(new QLabel(QString::fromStdString(LoadString(kStrVideoAdvice2)), &dialog));
+    auto* always = new QCheckBox(QString::fromStdString(LoadString(kStrVideoAlways)), &dialog);
+    always->setChecked(ShowWarnColor16 == 1);
+    layout->addWidget(always);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QString::fromStdString(LoadString(kStrVideoOk)), QDialogButtonBox::AcceptRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    dialog.exec();
+    ShowWarnColor16 = always->isChecked() ? 1 : 0;
+}
+
+}  // namespace
+
+// ---- folders ----
+
+QString InstanceServerName(const std::string& configFolder)
+{
+    QByteArray key = QCryptographicHash::hash(QByteArray::fromStdString(configFolder), QCryptographicHash::Sha1)
+                         .toHex()
+                         .left(16);
+    return QStringLiteral("kavrel-%1-%2").arg(static_cast<qulonglong>(getuid())).arg(QString::fromLatin1(key));
+}
+
+std::string ChooseLibrarianFolder(const std::string& programFolder)
+{
+    QString env = qEnvironmentVariable("KAVREL_LIBRARIAN");
+    if (!env.isEmpty())
+        return env.toStdString();
+    QFileInfo program(QString::fromStdString(programFolder));
+    if (!programFolder.empty() && program.isDir() && program.isWritable())
+        return WithSlash(programFolder) + "librarian";
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty())
+        data = qEnvironmentVariable("HOME") + QStringLiteral("/.local/share");
+    return data.toStdString() + "/kavrel/librarian";
+}
+
+bool EnsureLibrarianFolder(const std::string& folder, bool inProgramFolder)
+{
+    std::error_code ec;
+    auto status = fs::symlink_status(folder, ec);
+    if (!ec && fs::exists(status) && !fs::is_directory(fs::status(folder, ec))) {
+        // Only the program's own folder is ours to tidy; a plain file named
+        // elsewhere by the user is left alone.
+        if (!inProgramFolder)
+            return false;
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add, ec);
+        fs::remove(folder, ec);
+        if (ec)
+            return false;
+    }
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec);
+}
+
+const std::string& ProgramFolder() { return g_programFolder; }
+const std::string& LibrarianFolder() { return g_librarianFolder; }
+
+QPrinter& ApplicationPrinter()
+{
+    static QPrinter printer;
+    return printer;
+}
+
+// ---- the application ----
+
+CKavrelApp::CKavrelApp(QStringList arguments, QObject* parent) : QObject(parent), arguments_(std::move(arguments))
+{
+    g_app = this;
+    // The whole command line is one file name, blanks and all.
+    QStringList rest = arguments_.mid(1);
+    rawCommandLine_ = rest.join(QLatin1Char(' ')).trimmed().toStdString();
+}
+
+CKavrelApp::~CKavrelApp()
+{
+    ExitInstance();
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CKavrelApp* CKavrelApp::Instance() { return g_app; }
+
+bool CKavrelApp::InitInstance()
+{
+    if (started_)
+        return mainFrame_ != nullptr;
+    started_ = true;
+
+    // A Kavrel already running for this configuration takes the file.
+    if (HandOverToRunningInstance()) {
+        handedOver_ = true;
+        return false;
+    }
+
+    // What the program knows of the screen. True-colour screens stay at 24
+    // bits: that is the depth the bitmap layer works in.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        ScreenInfo& info = Screen();
+        info.width = screen->geometry().width();
+        info.height = screen->geometry().height();
+        info.dpiX = static_cast<int>(screen->logicalDotsPerInchX());
+        info.dpiY = static_cast<int>(screen->logicalDotsPerInchY());
+        int depth = screen->depth();
+        info.bitsPerPixel = depth >= 24 ? 24 : depth;
+    }
+
+    ShowSplash();
+
+    g_programFolder = WithSlash(QCoreApplication::applicationDirPath().toStdString());
+    bool fromEnvironment = !qEnvironmentVariable("KAVREL_LIBRARIAN").isEmpty();
+    g_librarianFolder = ChooseLibrarianFolder(g_programFolder);
+    EnsureLibrarianFolder(g_librarianFolder,
+                          !fromEnvironment && g_librarianFolder == g_programFolder + "librarian");
+
+    // From here on every question has a real dialog.
+    prompter_ = std::make_unique<QtPrompter>();
+    chooser_ = std::make_unique<QtFileChooser>();
+    SetPrompter(prompter_.get());
+    SetFileChooser(chooser_.get());
+
+    // TODO #6: register the private clipboard format "Kavrel 4.0 Data".
+    RecentFiles().load(Registry::Instance());
+    LoadSettings();
+    // TODO #5: the editor's tool cursors.
+
+    RegisterTemplates();
+
+    mainFrame_ = new CMainFrame;
+    mainFrame_->SetApplicationTarget(this);
+    mainFrame_->SetOpenHandler([this](const std::string& path) {
+        if (OpenDocumentFile(path) == OpenResult::NoKind)
+            ReportFilesWithoutIcons(1, 1);
+    });
+    prompter_->SetParent(mainFrame_);
+    chooser_->SetParent(mainFrame_);
+    ListenForOtherInstances();
+
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // TODO #5: the twelve drawing-tool objects are created here.
+
+    mainFrame_->ApplyPlacement(LoadMainWindowPlacement(Registry::Instance(), Screen().width, Screen().height));
+
+    // TODO #10: an earlier librarian ("library" in the program folder) is converted once.
+
+    CloseSplash();
+    mainFrame_->setWindowTitle(QString::fromStdString(LoadString(2)));
+
+    if (rawCommandLine_.empty()) {
+        if (IconeAuto == 1)
+            FileNew();
+    } else if (OpenDocumentFile(rawCommandLine_) == OpenResult::NoKind) {
+        ReportFilesWithoutIcons(1, 1);
+    }
+
+    OnStartupReorganisation();
+    mainFrame_->ActiveWindowUpdate();
+
+    CheckDisplayDepth();
+    // TODO #20: the ICO/ICL file associations are checked here.
+
+    if (splashClosed_ && rawCommandLine_.empty() && ShowBienvenue == 1) {
+        // TODO #4: the welcome dialog (shell/welcome_dialog.h).
+    }
+    return true;
+}
+
+void CKavrelApp::ExitInstance()
+{
+    if (!started_ || exited_ || handedOver_)
+        return;
+    exited_ = true;
+    if (server_) {
+        server_->close();
+        delete server_;
+        server_ = nullptr;
+    }
+    CloseSplash();
+    // The main frame writes its placement as it goes.
+    delete mainFrame_;
+    mainFrame_ = nullptr;
+    SaveSettings();
+    RecentFiles().save(Registry::Instance());
+    // TODO #5: the drawing-tool objects and cursors are released here.
+    SetPrompter(nullptr);
+    SetFileChooser(nullptr);
+}
+
+void CKavrelApp::RegisterTemplates()
+{
+    CDocManager& docs = DocManager();
+    if (!docs.Templates().empty())
+        return;
+    docs.AddTemplate(std::make_unique<CDocTemplate>(
+        CIconDocument::kTemplateStringId, MenuKind::IconDocument, LoadString(CIconDocument::kTemplateStringId),
+        [] { return std::make_unique<CIconDocument>(); },
+        [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CIconDocumentMDI(tmpl, doc); },
+        [](CDocument& doc, CChildFrame&) -> QWidget* { return new CIconView(static_cast<CIconDocument*>(&doc)); }));
+    // TODO #15: position 2, icons taken from a file (CFileIconDoc, CKavrelFileDocMDI, CFileIconView).
+    // TODO #15: position 3, program files (CFileDoc, CFileExeMDI, CFileView).
+    // TODO #16: position 4, icon libraries (CLibDoc, CFileIclMDI, CLibView).
+}
+
+// ---- opening ----
+
+OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
+{
+    if (rawPath.empty())
+        return OpenResult::NoKind;
+    // One file has one name, however it was reached.
+    std::error_code ec;
+    std::string path = fs::absolute(fs::path(rawPath), ec).lexically_normal().string();
+    if (ec)
+        path = rawPath;
+
+    CDocManager& docs = DocManager();
+    if (CChildFrame* frame = docs.FindFrame(path)) {
+        docs.ActivateFrame(frame);
+        return OpenResult::Activated;
+    }
+
+    CDocTemplate* tmpl = nullptr;
+    switch (FileKind(path)) {
+    case FileKindType::Icon: tmpl = docs.Template(1); break;
+    case FileKindType::ProgramFile: tmpl = docs.Template(3); break;
+    case FileKindType::IconLibrary: tmpl = docs.Template(4); break;
+    default: break;
+    }
+    if (!tmpl)
+        return OpenResult::NoKind;
+    CDocument* doc = docs.OpenDocument(*tmpl, path);
+    RequestReorganisation();
+    if (!doc)
+        return OpenResult::Refused;
+    // TODO #15: after a program file, the "NOTE: Program File" window while ShowWarnExeType is 1.
+    emit documentOpened(QString::fromStdString(path));
+    return OpenResult::Opened;
+}
+
+CDocument* CKavrelApp::FileNew()
+{
+    CDocTemplate* tmpl = DocManager().Template(1);
+    CDocument* doc = tmpl ? DocManager().NewDocument(*tmpl) : nullptr;
+    RequestReorganisation();
+    if (doc)
+        emit documentOpened(QString());
+    return doc;
+}
+
+void CKavrelApp::FileOpen()
+{
+    CDocManager& docs = DocManager();
+    auto canOpen = [&docs](FileKindType kind) {
+        switch (kind) {
+        case FileKindType::Icon: return docs.Template(1) != nullptr;
+        case FileKindType::ProgramFile: return docs.Template(3) != nullptr;
+        case FileKindType::IconLibrary: return docs.Template(4) != nullptr;
+        default: return false;
+        }
+    };
+    std::vector<std::string> paths = Chooser().ChooseOpen(LoadString(55066), OpenFilter(LoadString(55028), canOpen), true);
+    int withoutIcon = 0;
+    for (const std::string& path : paths)
+        if (OpenDocumentFile(path) == OpenResult::NoKind)
+            ++withoutIcon;
+    ReportFilesWithoutIcons(static_cast<int>(paths.size()), withoutIcon);
+}
+
+bool CKavrelApp::OnUpdateCommand(CCmdUI& ui)
+{
+    switch (ui.id) {
+    case kFileNew:
+    case kFileOpen:
+    case kPrintSetup:
+    case kAppExit:
+        ui.Enable();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CKavrelApp::OnCommand(std::uint16_t id)
+{
+    switch (id) {
+    case kFileNew:
+        FileNew();
+        break;
+    case kFileOpen:
+        FileOpen();
+        break;
+    case kPrintSetup: {
+        QPageSetupDialog dialog(&ApplicationPrinter(), mainFrame_);
+        dialog.exec();
+        break;
+    }
+    case kAppExit:
+        if (mainFrame_)
+            mainFrame_->close();
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- splash ----
+
+void CKavrelApp::ShowSplash()
+{
+    QImage picture = LoadSplashPicture(WithSlash(QCoreApplication::applicationDirPath().toStdString()) + kSplashFile);
+    if (picture.isNull())
+        return;
+    auto* splash = new CSplashWnd(std::move(picture));
+    splash_ = splash;
+    splash->show();
+    QCoreApplication::instance()->installEventFilter(this);
+    QCoreApplication::processEvents();
+}
+
+void CKavrelApp::CloseSplash()
+{
+    splashClosed_ = true;
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
+    if (splash_) {
+        splash_->close();
+        splash_ = nullptr;
+        if (mainFrame_)
+            mainFrame_->update();
+    }
+}
+
+bool CKavrelApp::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+        if (splash_)
+            QTimer::singleShot(0, this, [this] {
+                CloseSplash();
+                if (mainFrame_ && mainFrame_->MdiArea())
+                    mainFrame_->MdiArea()->update();
+            });
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CKavrelApp::CheckDisplayDepth()
+{
+    if (ShowWarnColor16 != 1 || Screen().bitsPerPixel > 4)
+        return;
+    CloseSplash();
+    ShowVideoWarning(mainFrame_);
+}
+
+// ---- one Kavrel per configuration ----
+
+bool CKavrelApp::HandOverToRunningInstance()
+{
+    QLocalSocket socket;
+    socket.connectToServer(InstanceServerName(Registry::Instance().folder()));
+    if (!socket.waitForConnected(500))
+        return false;
+    std::string path;
+    if (!rawCommandLine_.empty()) {
+        std::error_code ec;
+        path = fs::absolute(fs::path(rawCommandLine_), ec).lexically_normal().string();
+        if (ec)
+            path = rawCommandLine_;
+    }
+    socket.write("open " + Encode(path) + "\n");
+    if (!socket.waitForBytesWritten(kHandOverTimeoutMs))
+        return false;
+    // The answer tells that the running Kavrel took the file.
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(kHandOverTimeoutMs))
+        answer += socket.readAll();
+    return answer.startsWith("ok");
+}
+
+void CKavrelApp::ListenForOtherInstances()
+{
+    QString name = InstanceServerName(Registry::Instance().folder());
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_->listen(name)) {
+        // Nobody answered before, so the name is left over from a Kavrel that ended abruptly.
+        QLocalServer::removeServer(name);
+        if (!server_->listen(name)) {
+            delete server_;
+            server_ = nullptr;
+            return;
+        }
+    }
+    connect(server_, &QLocalServer::newConnection, this, &CKavrelApp::OnInstanceConnection);
+}
+
+void CKavrelApp::OnInstanceConnection()
+{
+    while (QLocalSocket* socket = server_ ? server_->nextPendingConnection() : nullptr) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine())
+                return;
+            QByteArray line = socket->readLine().trimmed();
+            if (line == "open" || line.startsWith("open ")) {
+                std::string path = Decode(line.mid(5));
+                socket->write("ok\n");
+                socket->flush();
+                // Opened from the event loop, so that the other Kavrel is
+                // answered before any message this open may show.
+                QTimer::singleShot(0, this, [this, path] {
+                    if (!mainFrame_)
+                        return;
+                    if (mainFrame_->isMinimized())
+                        mainFrame_->showNormal();
+                    mainFrame_->raise();
+                    mainFrame_->activateWindow();
+                    if (!path.empty() && OpenDocumentFile(path) == OpenResult::NoKind)
+                        ReportFilesWithoutIcons(1, 1);
+                });
+            } else if (line == "documents" && TestHooksEnabled()) {
+                for (CChildFrame* frame : DocManager().Frames())
+                    if (frame->Document())
+                        socket->write(Encode(frame->Document()->GetPathName()) + "\n");
+                socket->write("end\n");
+                socket->flush();
+            }
+            socket->disconnectFromServer();
+        });
+    }
+}
+
+}  // namespace kavrel
