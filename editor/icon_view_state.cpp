@@ -4,6 +4,8 @@
 
 #include "document/icon_document.h"
 #include "editor/settings_editor.h"
+#include "editor/transforms.h"
+#include "editor/undo.h"
 #include "editor/view_patterns.h"
 #include "model/icon_model.h"
 #include "resources/strings.h"
@@ -403,6 +405,8 @@ void CIconViewState::ShowSize(const std::optional<Rect>& inclusive)
 
 bool CIconViewState::OnUpdateCommand(CCmdUI& ui)
 {
+    if (OnUpdateEditCommand(ui))
+        return true;
     switch (ui.id) {
     case ID_ZOOM_IN:
         ui.Enable(zoom < kMaxZoom);
@@ -484,6 +488,8 @@ void CIconViewState::OnCommand(std::uint16_t id)
 {
     // Zoom, grid, tools and the rest first leave capture mode.
     captureMode = 0;
+    if (OnEditCommand(id))
+        return;
     switch (id) {
     case ID_ZOOM_IN:
         autoZoom = 0;
@@ -539,6 +545,112 @@ void CIconViewState::OnCommand(std::uint16_t id)
         }
 }
 
+bool CIconViewState::OnUpdateEditCommand(CCmdUI& ui)
+{
+    const CIconObject* f = Format();
+    const bool selected = f && f->selectionActive && f->selection.left >= 0;
+    switch (ui.id) {
+    case ID_EDIT_UNDO:
+        ui.Enable(f && CanUndo(*f));
+        return true;
+    case ID_EDIT_REDO:
+        ui.Enable(f && CanRedo(*f));
+        return true;
+    case ID_MIRROR_HORIZONTAL:
+        ui.Enable(selected && f->selection.left != f->selection.right);
+        return true;
+    case ID_MIRROR_VERTICAL:
+        ui.Enable(selected && f->selection.top != f->selection.bottom);
+        return true;
+    case ID_INVERT_COLORS:
+        ui.Enable(selected);
+        return true;
+    case ID_ROTATE:
+        ui.Enable(f && CanRotate(*f));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CIconViewState::OnEditCommand(std::uint16_t id)
+{
+    CIconObject* f = Format();
+    switch (id) {
+    case ID_EDIT_UNDO:
+    case ID_EDIT_REDO:
+        UndoOrRedo(id == ID_EDIT_UNDO);
+        return true;
+    case ID_MIRROR_HORIZONTAL:
+    case ID_MIRROR_VERTICAL:
+    case ID_INVERT_COLORS: {
+        if (!f || !f->selectionActive || f->selection.left < 0)
+            return true;
+        const Rect& s = f->selection;
+        if ((id == ID_MIRROR_HORIZONTAL && s.left == s.right) || (id == ID_MIRROR_VERTICAL && s.top == s.bottom))
+            return true;
+        // TODO #6: stamp the floating contents in place first (the selection stays marked).
+        const Rect area{s.left, s.top, s.right + 1, s.bottom + 1};
+        ChangeImage([&](CIconObject& format) {
+            if (id == ID_MIRROR_HORIZONTAL)
+                MirrorHorizontal(format, area);
+            else if (id == ID_MIRROR_VERTICAL)
+                MirrorVertical(format, area);
+            else
+                InvertColors(format, area);
+        });
+        return true;
+    }
+    case ID_ROTATE:
+        if (!f || !CanRotate(*f))
+            return true;
+        // TODO #6: commit the selection before the whole image turns.
+        ChangeImage([](CIconObject& format) { Rotate90(format); });
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CIconViewState::UndoOrRedo(bool undo)
+{
+    CIconObject* f = Format();
+    if (!f || !(undo ? CanUndo(*f) : CanRedo(*f)))
+        return;
+    // TODO #6: commit a floating selection before the image is replaced.
+    if (!(undo ? Undo(*f) : Redo(*f)))
+        return;
+    // Undo takes the document back towards what was saved; redo leaves the
+    // flag as it stands.
+    if (undo)
+        MarkModified(false);
+    frameValid_ = false;
+    window_->RepaintPreview();
+    window_->RedrawAllViews();
+    Redraw();
+}
+
+template <class Change> void CIconViewState::ChangeImage(Change&& change)
+{
+    CIconObject* f = Format();
+    if (!f)
+        return;
+    SaveUndoState(*f);
+    change(*f);
+    Redraw();
+    window_->RepaintPreview();
+    window_->RedrawAllViews();
+    MarkModified(true);
+}
+
+void CIconViewState::MarkModified(bool modified)
+{
+    if (doc_)
+        doc_->SetModifiedFlag(modified);
+    if (window_->IsStatusBarShown())
+        window_->SetStatusText(5, StatusText(5));
+}
+
 // ---- mouse ----
 
 ToolContext CIconViewState::MakeToolContext()
@@ -579,7 +691,8 @@ CIconViewState::Press CIconViewState::ButtonDown(int button, int x, int y)
     if (!tool || !Format())
         return Press::OnImage;
     buttonDown = 1;
-    // TODO #5: save an undo state of the format when the tool modifies the image.
+    if (tool->ModifiesImage())
+        SaveUndoState(*Format());
     ToolContext ctx = MakeToolContext();
     tool->Begin(ctx, c, r);
     reportedColumn = c;

@@ -38,6 +38,12 @@ enum : std::uint16_t {
     ID_LOCAL_TOOLBAR_HIDE = 32881,
     ID_VIEW_LIBRARIAN = 32841,
     ID_EDIT_CLEAR = 57632,
+    ID_EDIT_UNDO = 57643,
+    ID_EDIT_REDO = 57644,
+    ID_MIRROR_VERTICAL = 32801,
+    ID_MIRROR_HORIZONTAL = 32802,
+    ID_INVERT_COLORS = 32803,
+    ID_ROTATE = 211,
 };
 
 // The remembered state of one image format of the document.
@@ -207,6 +213,14 @@ class CIconViewState : public CCmdTarget {
   private:
     void RestoreFormatState();
     void Redraw();
+    // Undo, redo and the transforms (a floating selection is committed first).
+    bool OnUpdateEditCommand(CCmdUI& ui);
+    bool OnEditCommand(std::uint16_t id);
+    void UndoOrRedo(bool undo);
+    // Saves an undo state, runs a change on the edited format and shows it.
+    template <class Change> void ChangeImage(Change&& change);
+    // The document's modified flag and the status pane that shows it.
+    void MarkModified(bool modified);
     ColorValue BarCell47() const;
 
     CIconDocument* doc_;
