@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "editor/ui/actual_size_preview.h"
+#include "editor/icon_view_state.h"
 #include "editor/ui/icon_view.h"
 #include "platform/registry.h"
 #include "shell/framework/child_frame.h"
@@ -128,19 +129,21 @@ void CMainFrame::ActiveWindowUpdate()
     inUpdate_ = true;
     if (!isMinimized()) {
         // TODO #14: the librarian bar refreshes its state here.
-        // TODO #8: nothing more while a mouse operation runs in an editor window.
-        if (OnActiveWindowUpdate() == ReorgAction::Now)
-            ReorganiseDesktop();
-        SelectMenuBar();
         CChildFrame* frame = ActiveFrame();
-        if (parts_)
-            parts_->UpdateStatus(frame);
         auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
-        if (CActualSizePreview::ActiveView() != view)
-            CActualSizePreview::SetActiveView(view);
-        if (view)
-            view->UpdateStatus();
-        router_->UpdateActions();
+        // Nothing more while a mouse button is down in the editor.
+        if (!view || view->State().buttonDown == 0) {
+            if (OnActiveWindowUpdate() == ReorgAction::Now)
+                ReorganiseDesktop();
+            SelectMenuBar();
+            if (parts_)
+                parts_->UpdateStatus(frame);
+            if (CActualSizePreview::ActiveView() != view)
+                CActualSizePreview::SetActiveView(view);
+            if (view)
+                view->UpdateStatus();
+            router_->UpdateActions();
+        }
     }
     inUpdate_ = false;
 }
