@@ -249,7 +249,7 @@ TEST_F(ViewStateTest, CommandsAndTheirState)
     EXPECT_EQ(next.fillMode, 0);
 
     // Commands of other areas are left to them.
-    EXPECT_FALSE(UpdateCommand(route, 57643).claimed);
+    EXPECT_FALSE(UpdateCommand(route, 57603).claimed);
 }
 
 TEST_F(ViewStateTest, StatusPanes)
