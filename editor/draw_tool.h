@@ -61,9 +61,22 @@ struct ToolContext {
     std::function<void(const Bitmap& color, const Bitmap& mask, const Rect& imageRect)> renderRegion;
     // Pane 3: the inclusive rectangle being drawn, or none.
     std::function<void(const std::optional<Rect>& inclusive)> showSize;
-    // The colour picker hands the picked colour back for the pressed button.
+    // The colour picker hands the picked colour back for the pressed button,
+    // marks the palette cell it found, and at release brings back the tool
+    // it interrupted.
     std::function<void(ColorValue picked)> setPressedColor;
+    std::function<void(int index)> setSelectedPaletteIndex;
+    std::function<void()> returnToPreviousTool;
+    // For the hover step: the image area the last hover preview covered. The
+    // tool renders the union of that and its new footprint in one go.
+    std::optional<Rect> previousHover;
 };
+
+// The colour of the button not pressed (the other end of a gradient).
+inline ColorValue OtherColor(const ToolContext& c)
+{
+    return c.lastButton == 0 ? c.rightColor : c.leftColor;
+}
 
 class CDrawTool {
   public:
@@ -82,8 +95,9 @@ class CDrawTool {
     virtual void Begin(ToolContext& context, int column, int row) = 0;
     virtual void Move(ToolContext& context, int column, int row) = 0;
     virtual void End(ToolContext& context) = 0;
-    // The pointer moved over the image with no button down; the returned
-    // rectangle (image pixels) is what the preview covers, for erasing it.
+    // The pointer moved over the image with no button down. The tool shows
+    // its footprint, erasing context.previousHover in the same rendering, and
+    // returns the rectangle (image pixels) the preview now covers.
     virtual std::optional<Rect> Hover(ToolContext& context, int column, int row)
     {
         (void)context, (void)column, (void)row;
@@ -93,7 +107,7 @@ class CDrawTool {
 
 // The tool table. Slots are empty until the tools are installed at start-up;
 // a view whose current tool is an empty slot ignores mouse input.
-// TODO #5: the twelve tools fill these slots.
+// InstallDrawingTools (editor/tool_set.h) fills every slot but the selection.
 CDrawTool* Tool(int index);
 void InstallTool(int index, std::unique_ptr<CDrawTool> tool);
 void ClearTools();

@@ -666,6 +666,8 @@ ToolContext CIconViewState::MakeToolContext()
     c.renderRegion = [this](const Bitmap& color, const Bitmap& mask, const Rect& r) { RenderRegion(color, mask, r); };
     c.showSize = [this](const std::optional<Rect>& r) { ShowSize(r); };
     c.setPressedColor = [this](ColorValue v) { (lastButton == 0 ? leftColor : rightColor) = v; };
+    c.setSelectedPaletteIndex = [this](int index) { selectedPaletteIndex = index; };
+    c.returnToPreviousTool = [this] { currentTool = Clamp(previousTool, 0, kToolCount - 1); };
     return c;
 }
 
@@ -691,6 +693,12 @@ CIconViewState::Press CIconViewState::ButtonDown(int button, int x, int y)
     if (!tool || !Format())
         return Press::OnImage;
     buttonDown = 1;
+    // The hover footprint would otherwise stay on screen under the stroke.
+    if (hoverRect) {
+        const Rect hover = *hoverRect;
+        hoverRect.reset();
+        RenderRegion(hover);
+    }
     if (tool->ModifiesImage())
         SaveUndoState(*Format());
     ToolContext ctx = MakeToolContext();
@@ -746,10 +754,14 @@ bool CIconViewState::Hover(int x, int y)
     UpdatePositionPane();
     CDrawTool* tool = Tool(currentTool);
     if (tool && tool->HoverPreview() && Format()) {
-        if (hoverRect)
-            RenderRegion(*hoverRect);
+        // The tool erases the previous footprint in the same rendering.
         ToolContext ctx = MakeToolContext();
+        ctx.previousHover = hoverRect;
         hoverRect = tool->Hover(ctx, c, r);
+    } else if (hoverRect) {
+        const Rect hover = *hoverRect;
+        hoverRect.reset();
+        RenderRegion(hover);
     }
     return true;
 }
