@@ -57,24 +57,6 @@ std::string ExeTitle;
 std::string ExeCopyright;
 int Converted = 0;
 
-const std::uint32_t kStandardColourCells[48] = {
-    0xC0C0FF, 0xC0FFC0, 0xFFC0C0, 0xC0FFFF, 0xFFC0FF, 0xFFFFC0, 0x0080FF, 0xFFFFFF,
-    0x8080FF, 0x80FF80, 0xFF8080, 0x80FFFF, 0xFF80FF, 0xFFFF80, 0x4080FF, 0xE0E0E0,
-    0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00, 0x00FF80, 0xC0C0C0,
-    0x0000C0, 0x00C000, 0xC00000, 0x00C0C0, 0xC000C0, 0xC0C000, 0xFF8000, 0x808080,
-    0x000080, 0x008000, 0x800000, 0x008080, 0x800080, 0x808000, 0xFF0080, 0x404040,
-    0x000040, 0x004000, 0x400000, 0x004040, 0x400040, 0x404000, 0x8000FF, 0x000000,
-};
-
-std::uint32_t CustColor[16] = {};
-std::uint32_t PalColor[48] = {
-    0xC0C0FF, 0xC0FFC0, 0xFFC0C0, 0xC0FFFF, 0xFFC0FF, 0xFFFFC0, 0x0080FF, 0xFFFFFF,
-    0x8080FF, 0x80FF80, 0xFF8080, 0x80FFFF, 0xFF80FF, 0xFFFF80, 0x4080FF, 0xE0E0E0,
-    0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00, 0x00FF80, 0xC0C0C0,
-    0x0000C0, 0x00C000, 0xC00000, 0x00C0C0, 0xC000C0, 0xC0C000, 0xFF8000, 0x808080,
-    0x000080, 0x008000, 0x800000, 0x008080, 0x800080, 0x808000, 0xFF0080, 0x404040,
-    0x000040, 0x004000, 0x400000, 0x004040, 0x400040, 0x404000, 0x8000FF, 0x000000,
-};
 std::uint32_t ClipBoardBackgroundColor = 0xFFFFFF;
 
 int PreviewPages = 1;
@@ -118,6 +100,13 @@ SettingInfo Colour(const char* section, std::string name, std::uint32_t* var, st
     SettingInfo s = Row(section, std::move(name), Kind::Colour);
     s.colourValue = var;
     s.colourDefault = def;
+    return s;
+}
+
+SettingInfo ColourValue(const char* section, const char* name, std::uint32_t* var, std::uint32_t def)
+{
+    SettingInfo s = Colour(section, name, var, def);
+    s.kind = Kind::ColourValue;
     return s;
 }
 
@@ -192,6 +181,11 @@ std::vector<SettingInfo> BuildTable()
     }
     t.push_back(Colour("colors", "ClipBoardBackgroundColor", &ClipBoardBackgroundColor, 0xFFFFFF));
     t.push_back(Colour("colors", "CouleurFondEditeur", &CouleurFondEditeur, 0x804000));
+    t.push_back(ColourValue("colors", "LeftColor", &LeftColor, 0));
+    t.push_back(ColourValue("colors", "RightColor", &RightColor, 0x01000000));
+    t.push_back(Bool("colors", "IsDirty", &IsDirty, 0));
+    t.push_back(Int("colors", "SelectedColor", &SelectedColor, 47, 0, 257));
+    t.push_back(Bool("colors", "LastButtonHit", &LastButtonHit, 0));
     t.push_back(Int("Settings", "PreviewPages", &PreviewPages, 1, 1, 2));
     return t;
 }
@@ -203,9 +197,12 @@ void Reset(const SettingInfo& s)
     switch (s.kind) {
     case Kind::Int: *s.intValue = s.intDefault; break;
     case Kind::String: *s.stringValue = s.stringDefault; break;
-    case Kind::Colour: *s.colourValue = s.colourDefault; break;
+    case Kind::Colour:
+    case Kind::ColourValue: *s.colourValue = s.colourDefault; break;
     }
 }
+
+bool ReadDecimal(std::string_view text, std::size_t pos, long long& out);
 
 void Load(Registry& reg, const SettingInfo& s)
 {
@@ -227,6 +224,15 @@ void Load(Registry& reg, const SettingInfo& s)
         if (auto text = reg.queryString(RegHive::CurrentUser, key, s.name))
             *s.colourValue = ParseColourString(*text);
         break;
+    case Kind::ColourValue:
+        if (auto text = reg.queryString(RegHive::CurrentUser, key, s.name); text && !text->empty()) {
+            long long v = 0;
+            if (ReadDecimal(*text, 0, v))
+                *s.colourValue = static_cast<std::uint32_t>(std::clamp<long long>(v, INT32_MIN, UINT32_MAX));
+            else
+                *s.colourValue = 0;
+        }
+        break;
     }
 }
 
@@ -240,6 +246,9 @@ void Store(Registry& reg, const SettingInfo& s)
     case Kind::String: reg.setString(RegHive::CurrentUser, key, s.name, *s.stringValue); break;
     case Kind::Colour:
         reg.setString(RegHive::CurrentUser, key, s.name, std::to_string(*s.colourValue & 0x00FFFFFF));
+        break;
+    case Kind::ColourValue:
+        reg.setString(RegHive::CurrentUser, key, s.name, std::to_string(static_cast<std::int32_t>(*s.colourValue)));
         break;
     }
 }

@@ -80,20 +80,18 @@ extern std::string ExeTitle;
 extern std::string ExeCopyright;
 extern int Converted;                  // 1 once the old librarian was converted
 
-// ---- colors ---- (colour references 0x00BBGGRR)
-extern std::uint32_t CustColor[16];   // CustColor01..16: the colour dialog's custom colours
-extern std::uint32_t PalColor[48];    // PalColor01..48: the colour palette bar's cells
+// ---- colors ---- (colour references 0x00BBGGRR; CustColor, PalColor and
+// the palette bar's own values: editor/settings_editor.h)
 extern std::uint32_t ClipBoardBackgroundColor;
 
 // ---- Settings ---- (print preview)
 extern int PreviewPages;
 
-// The colour palette bar's standard cells 0 to 47 (cell 7 white, 47 black).
-extern const std::uint32_t kStandardColourCells[48];
-
 // One row of the settings table.
 struct SettingInfo {
-    enum class Kind { Int, String, Colour };
+    // ColourValue: an editor colour value kept whole (palette indices and
+    // pseudo-colours too), as signed decimal text.
+    enum class Kind { Int, String, Colour, ColourValue };
     const char* section = "";
     std::string name;  // value name ("CustColor01" and so on for the arrays)
     Kind kind = Kind::Int;

@@ -81,7 +81,7 @@ TEST_F(SettingsTest, AnEmptyStoreGivesEveryDefault)
         EXPECT_TRUE(names.insert(s.name).second) << s.name;
         sections.insert(s.section);
     }
-    EXPECT_EQ(names.size(), 43u + 1 + 9 + 16 + 48 + 2 + 1);
+    EXPECT_EQ(names.size(), 43u + 1 + 9 + 16 + 48 + 2 + 5 + 1);
     EXPECT_EQ(sections, (std::set<std::string>{"prefs", "paths", "specs", "colors", "Settings"}));
 
     auto p = LoadMainWindowPlacement(reg, 1024, 768);
@@ -160,6 +160,32 @@ TEST_F(SettingsTest, WrongTypesAndOddValuesTakeTheDefault)
     EXPECT_EQ(PalColor[2] & 0xFF000000u, 0u);
     EXPECT_EQ(PalColor[3], 0x00FFFFFFu);
     EXPECT_EQ(PalColor[4], 0x0000FFu);
+}
+
+TEST_F(SettingsTest, PaletteBarColoursKeepTheirWholeValue)
+{
+    Registry reg("");
+    // Defaults when absent or empty: black on the left, palette entry 0 on the right.
+    reg.setString(RegHive::CurrentUser, kColors, "RightColor", "");
+    LoadSettings(reg);
+    EXPECT_EQ(LeftColor, 0u);
+    EXPECT_EQ(RightColor, 0x01000000u);
+    EXPECT_EQ(SelectedColor, 47);
+
+    // Pseudo-colours are negative as signed decimal text, and survive a round trip.
+    LeftColor = 0xF1000000u;
+    RightColor = 0x010000FEu;
+    IsDirty = 1;
+    SelectedColor = 257;
+    ASSERT_TRUE(SaveSettings(reg));
+    EXPECT_EQ(reg.queryString(RegHive::CurrentUser, kColors, "LeftColor"), "-251658240");
+    EXPECT_EQ(reg.queryString(RegHive::CurrentUser, kColors, "RightColor"), "16777470");
+    ResetSettings();
+    LoadSettings(reg);
+    EXPECT_EQ(LeftColor, 0xF1000000u);
+    EXPECT_EQ(RightColor, 0x010000FEu);
+    EXPECT_EQ(IsDirty, 1);
+    EXPECT_EQ(SelectedColor, 257);
 }
 
 TEST_F(SettingsTest, MainWindowPlacementCases)
