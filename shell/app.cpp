@@ -27,7 +27,9 @@
 
 #include "document/icon_document.h"
 #include "document/open_files.h"
+#include "editor/tool_set.h"
 #include "editor/ui/icon_view.h"
+#include "editor/ui/tool_cursor.h"
 #include "model/ico_file.h"
 #include "model/picture_import.h"
 #include "platform/dib.h"
@@ -263,7 +265,6 @@ bool CKavrelApp::InitInstance()
     // TODO #6: register the private clipboard format "Kavrel 4.0 Data".
     RecentFiles().load(Registry::Instance());
     LoadSettings();
-    // TODO #5: the editor's tool cursors.
 
     RegisterTemplates();
 
@@ -278,7 +279,7 @@ bool CKavrelApp::InitInstance()
     ListenForOtherInstances();
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    // TODO #5: the twelve drawing-tool objects are created here.
+    InstallDrawingTools();
 
     mainFrame_->ApplyPlacement(LoadMainWindowPlacement(Registry::Instance(), Screen().width, Screen().height));
 
@@ -322,7 +323,8 @@ void CKavrelApp::ExitInstance()
     mainFrame_ = nullptr;
     SaveSettings();
     RecentFiles().save(Registry::Instance());
-    // TODO #5: the drawing-tool objects and cursors are released here.
+    ReleaseDrawingTools();
+    ReleaseToolCursors();
     SetPrompter(nullptr);
     SetFileChooser(nullptr);
 }

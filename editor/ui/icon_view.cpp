@@ -14,30 +14,11 @@
 #include "editor/icon_view_state.h"
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/editor_host.h"
+#include "editor/ui/tool_cursor.h"
 #include "model/icon_model.h"
 #include "resources/command_table.h"
 
 namespace kavrel {
-
-namespace {
-
-Qt::CursorShape CursorShapeOf(int cursorId)
-{
-    switch (cursorId) {
-    case 0:
-        return Qt::ArrowCursor;
-    case 115: // selection
-        return Qt::CrossCursor;
-    case 116: // colour picker
-        return Qt::PointingHandCursor;
-    case 120: // flood fill
-        return Qt::PointingHandCursor;
-    default:
-        return Qt::CrossCursor;
-    }
-}
-
-} // namespace
 
 // The state's window: repaints the viewport and talks to the main window.
 class CIconView::Window final : public ViewWindow {
@@ -469,7 +450,7 @@ bool CIconView::focusNextPrevChild(bool)
 
 void CIconView::UpdateCursor(int x, int y)
 {
-    viewport()->setCursor(CursorShapeOf(state_->CursorId(x + state_->scrollX, y + state_->scrollY)));
+    viewport()->setCursor(ToolCursor(state_->CursorId(x + state_->scrollX, y + state_->scrollY)));
 }
 
 void CIconView::keyPressEvent(QKeyEvent* event)
