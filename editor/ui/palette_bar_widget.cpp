@@ -1,0 +1,351 @@
+#include "editor/ui/palette_bar_widget.h"
+
+#include <QAction>
+#include <QColorDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "document/icon_document.h"
+#include "editor/icon_view_state.h"
+#include "editor/settings_editor.h"
+#include "editor/ui/actual_size_preview.h"
+#include "editor/ui/editor_host.h"
+#include "editor/ui/icon_view.h"
+#include "resources/command_table.h"
+#include "resources/strings.h"
+
+namespace kavrel {
+
+namespace {
+
+CColorPaletteBar* g_instance = nullptr;
+
+constexpr int kColorsTitle = 16;
+constexpr int kTransparentText = 55021;
+constexpr int kInvertedText = 55022;
+
+QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+// The tool strip's button images, drawn here rather than shipped.
+QIcon StripIcon(std::uint16_t id)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    switch (id) {
+    case ID_PALETTE_STANDARD: {
+        const QColor colours[4] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+        for (int i = 0; i < 4; ++i) {
+            p.fillRect(1 + (i % 2) * 7, 1 + (i / 2) * 7, 6, 6, colours[i]);
+            p.setPen(Qt::black);
+            p.drawRect(1 + (i % 2) * 7, 1 + (i / 2) * 7, 6, 6);
+        }
+        break;
+    }
+    case ID_PALETTE_OPEN:
+        p.fillRect(1, 4, 13, 10, QColor(0xE0, 0xC0, 0x40));
+        p.setPen(Qt::black);
+        p.drawRect(1, 4, 13, 10);
+        p.drawLine(1, 4, 4, 2);
+        p.drawLine(4, 2, 7, 4);
+        break;
+    case ID_PALETTE_SAVE:
+        p.fillRect(1, 1, 14, 14, QColor(0x00, 0x00, 0x80));
+        p.fillRect(4, 1, 8, 6, Qt::white);
+        p.fillRect(4, 10, 8, 5, QColor(0xC0, 0xC0, 0xC0));
+        break;
+    case ID_PALETTE_GRADIENT:
+        for (int x = 0; x < 14; ++x)
+            p.fillRect(1 + x, 3, 1, 10, QColor(x * 255 / 13, 0, 255 - x * 255 / 13));
+        p.setPen(Qt::black);
+        p.drawRect(1, 3, 13, 9);
+        break;
+    default: break;
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+// ---- the pieces the logic works through ----
+
+class CColorPaletteBar::CanvasWidget final : public QWidget, public PaletteBarWindow {
+public:
+    CanvasWidget(CColorPaletteBar& bar, QWidget* parent) : QWidget(parent), bar_(bar)
+    {
+        setFixedSize(kPaletteBarWidth, kPaletteBarHeight);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        font_ = QFont(QStringLiteral("Arial"));
+        font_.setPixelSize(13); // 10 points at 96 dots per inch
+    }
+
+    void Repaint(const Rect& r) override
+    {
+        if (!r.empty())
+            update(r.left, r.top, r.width(), r.height());
+    }
+    void RepaintAll() override { update(); }
+    void RedrawViews(CIconViewState* view) override
+    {
+        if (!view || !view->Document())
+            return;
+        for (CDocumentView* v : view->Document()->Views())
+            if (auto* iconView = dynamic_cast<CIconView*>(v)) {
+                iconView->RedrawAllViews();
+                break;
+            }
+        if (EditorHost* host = GetEditorHost())
+            host->RepaintActualSizePreview();
+        else
+            CActualSizePreview::RepaintAll();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        bar_.Logic().Render(image_);
+        QPainter p(this);
+        const QImage image(reinterpret_cast<const uchar*>(image_.colorBits()), image_.width(), image_.height(),
+                           image_.width() * 4, QImage::Format_RGB32);
+        p.drawImage(event->rect(), image, event->rect());
+        p.setFont(font_);
+        p.setPen(Qt::black);
+        for (const auto& [r, id] : {std::pair{CPaletteBar::TransparentCellRect(), kTransparentText},
+                                    std::pair{CPaletteBar::InvertedCellRect(), kInvertedText}})
+            p.drawText(QRect(r.left, r.top, r.width(), r.height()), Qt::AlignCenter,
+                       QString::fromStdString(LoadString(id)));
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        const int button = event->button() == Qt::LeftButton ? 0 : event->button() == Qt::RightButton ? 1 : -1;
+        if (button < 0)
+            return;
+        const QPoint pos = event->position().toPoint();
+        const bool coarse = (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) != 0;
+        if (bar_.Logic().ButtonDown(button, pos.x(), pos.y(), coarse) == CPaletteBar::Press::ContextMenu)
+            bar_.ShowContextMenu(event->globalPosition().toPoint());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        const QPoint pos = event->position().toPoint();
+        const bool coarse = (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) != 0;
+        bar_.Logic().PointerMove(pos.x(), pos.y(), coarse);
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { bar_.Logic().ButtonUp(); }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        if (event->button() != Qt::LeftButton) {
+            mousePressEvent(event);
+            return;
+        }
+        const QPoint pos = event->position().toPoint();
+        bar_.Logic().DoubleClick(pos.x(), pos.y());
+    }
+
+private:
+    CColorPaletteBar& bar_;
+    Bitmap image_;
+    QFont font_;
+};
+
+class CColorPaletteBar::Timer final : public BarTimer {
+public:
+    explicit Timer(CPaletteBar& logic)
+    {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [&logic] { logic.OnTimer(); });
+    }
+    void Start(int ms) override { timer_.start(ms); }
+    void Stop() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+};
+
+class CColorPaletteBar::QtColourDialog final : public ColourDialog {
+public:
+    explicit QtColourDialog(QWidget* parent) : parent_(parent) {}
+    bool Choose(COLORREF& colour, std::uint32_t (&custom)[16]) override
+    {
+        // Our own dialog, so that the 16 custom colours are the ones it shows.
+        for (int i = 0; i < 16 && i < QColorDialog::customCount(); ++i)
+            QColorDialog::setCustomColor(i, ToQColor(custom[i]));
+        QColorDialog dialog(ToQColor(colour), parent_);
+        dialog.setOption(QColorDialog::DontUseNativeDialog);
+        const bool ok = dialog.exec() == QDialog::Accepted;
+        for (int i = 0; i < 16 && i < QColorDialog::customCount(); ++i)
+            custom[i] = FromQColor(QColorDialog::customColor(i));
+        if (ok)
+            colour = FromQColor(dialog.selectedColor());
+        return ok;
+    }
+
+private:
+    QWidget* parent_;
+};
+
+// ---- the bar ----
+
+CColorPaletteBar::CColorPaletteBar(QWidget* parent) : QDockWidget(parent)
+{
+    g_instance = this;
+    setObjectName(QStringLiteral("Bar%1").arg(kColorBarId));
+    setWindowTitle(QString::fromStdString(LoadString(kColorsTitle)));
+    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable | QDockWidget::DockWidgetClosable);
+
+    auto* body = new QWidget(this);
+    body->setFixedSize(kPaletteBarWidth, kPaletteBarHeight);
+    canvas_ = new CanvasWidget(*this, body);
+    canvas_->move(0, 0);
+    logic_ = std::make_unique<CPaletteBar>(canvas_);
+    timer_ = std::make_unique<Timer>(*logic_);
+    dialog_ = std::make_unique<QtColourDialog>(this);
+    logic_->SetTimer(timer_.get());
+    logic_->SetColourDialog(dialog_.get());
+
+    // The tool strip over the top of the canvas: Standard palette, Open,
+    // Save, Create a color gradient.
+    strip_ = new QToolBar(body);
+    strip_->setIconSize(QSize(16, 16));
+    strip_->setMovable(false);
+    strip_->setGeometry(2, 0, 104, 30);
+    for (std::uint16_t id : {ID_PALETTE_STANDARD, ID_PALETTE_OPEN, ID_PALETTE_SAVE, ID_PALETTE_GRADIENT}) {
+        const CommandInfo* info = FindCommand(id);
+        QAction* action = strip_->addAction(StripIcon(id), info ? QString::fromStdString(std::string(info->tooltip))
+                                                                 : QString());
+        action->setData(static_cast<int>(id));
+        if (info)
+            action->setStatusTip(QString::fromStdString(std::string(info->prompt)));
+        connect(action, &QAction::triggered, this, [this, id] {
+            CCmdTarget* route[] = {this};
+            SendCommand(route, id);
+        });
+    }
+    setWidget(body);
+    SetPaletteBar(logic_.get());
+    UpdateToolStrip();
+}
+
+CColorPaletteBar::~CColorPaletteBar()
+{
+    if (GetPaletteBar() == logic_.get())
+        SetPaletteBar(nullptr);
+    if (g_instance == this)
+        g_instance = nullptr;
+    logic_->SetTimer(nullptr);
+    logic_->SetWindow(nullptr);
+    logic_.reset(); // writes the bar's settings back
+}
+
+CColorPaletteBar* CColorPaletteBar::Instance() { return g_instance; }
+
+QWidget* CColorPaletteBar::Canvas() const { return canvas_; }
+
+void CColorPaletteBar::SetColourDialog(ColourDialog* dialog)
+{
+    logic_->SetColourDialog(dialog ? dialog : dialog_.get());
+}
+
+void CColorPaletteBar::Follow(CIconView* view)
+{
+    logic_->SetActiveView(view ? &view->State() : nullptr);
+    UpdateToolStrip();
+}
+
+void CColorPaletteBar::UpdateToolStrip()
+{
+    for (QAction* action : strip_->actions()) {
+        CCmdUI ui;
+        ui.id = static_cast<std::uint16_t>(action->data().toInt());
+        if (logic_->OnUpdateCommand(ui) && action->isEnabled() != ui.enabled)
+            action->setEnabled(ui.enabled);
+    }
+}
+
+QMenu* CColorPaletteBar::BuildContextMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    std::function<void(QMenu*, const MenuItem&)> add = [&](QMenu* into, const MenuItem& item) {
+        for (const MenuItem& child : item.items) {
+            switch (child.type) {
+            case MenuItem::Type::Separator: into->addSeparator(); break;
+            case MenuItem::Type::Submenu: add(into->addMenu(QString::fromStdString(child.caption)), child); break;
+            case MenuItem::Type::Command: {
+                QString text = QString::fromStdString(child.caption);
+                if (!child.shortcut.empty())
+                    text += QLatin1Char('\t') + QString::fromStdString(child.shortcut);
+                QAction* action = into->addAction(text);
+                const std::uint16_t id = child.command;
+                CCmdUI ui;
+                ui.id = id;
+                CCmdTarget* route[] = {this};
+                ui = UpdateCommand(route, id);
+                if (!ui.claimed)
+                    if (EditorHost* host = GetEditorHost())
+                        ui = host->UpdateMainWindowCommand(id);
+                action->setEnabled(ui.claimed && ui.enabled);
+                if (ui.checked) {
+                    action->setCheckable(true);
+                    action->setChecked(true);
+                }
+                connect(action, &QAction::triggered, this, [this, id] {
+                    CCmdTarget* r[] = {this};
+                    if (!SendCommand(r, id))
+                        if (EditorHost* host = GetEditorHost())
+                            host->SendMainWindowCommand(id);
+                });
+                break;
+            }
+            }
+        }
+    };
+    add(menu, ContextMenu(4));
+    return menu;
+}
+
+void CColorPaletteBar::ShowContextMenu(const QPoint& global)
+{
+    // As the editor's own menu: beside the pointer, towards the screen's middle.
+    QScreen* screen = QGuiApplication::screenAt(global);
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
+    const CIconView::MenuPlacement place = CIconView::ContextMenuPlacement(global.x(), global.y(), area.left(), area.width());
+    QMenu* menu = BuildContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QPoint at(place.x, place.y);
+    if (place.alignRight)
+        at.rx() -= menu->sizeHint().width();
+    menu->popup(at);
+}
+
+bool CColorPaletteBar::OnUpdateCommand(CCmdUI& ui)
+{
+    if (ui.id == ID_VIEW_COLORS_BAR) {
+        ui.Enable(true);
+        ui.SetCheck(isVisible());
+        return true;
+    }
+    return logic_->OnUpdateCommand(ui);
+}
+
+void CColorPaletteBar::OnCommand(std::uint16_t id)
+{
+    if (id == ID_VIEW_COLORS_BAR) {
+        setVisible(!isVisible());
+        if (toggled_)
+            toggled_();
+        return;
+    }
+    logic_->OnCommand(id);
+    UpdateToolStrip();
+}
+
+} // namespace kavrel
