@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace kavrel {
@@ -178,15 +178,22 @@ void FillThroughStencil(Bitmap& color, Bitmap& mask, const Bitmap& stencil, cons
     const bool solid = IsSolidFill(spec);
     const Cells solidCells = solid ? BrushCells(colorBrush, false) : Cells{};
     // Gradient brushes are made for the steps the area actually meets.
-    std::vector<std::optional<Cells>> steps(solid ? 0 : static_cast<std::size_t>(GradientSteps(spec)));
+    std::unordered_map<int, Cells> steps;
+    int lastStep = -1;
+    const Cells* lastCells = nullptr;
     auto stepCells = [&](int i) -> const Cells& {
-        std::optional<Cells>& c = steps[static_cast<std::size_t>(i)];
-        if (!c) {
+        // Neighbouring pixels mostly share their step.
+        if (i == lastStep)
+            return *lastCells;
+        auto it = steps.find(i);
+        if (it == steps.end()) {
             Brush b, unused;
             MakeImageBrushes(GradientColor(spec, i), b, unused, spec.bitDepth, spec.palette);
-            c = BrushCells(b, false);
+            it = steps.emplace(i, BrushCells(b, false)).first;
         }
-        return *c;
+        lastStep = i;
+        lastCells = &it->second;
+        return it->second;
     };
 
     const std::size_t width = static_cast<std::size_t>(color.width());
