@@ -47,7 +47,8 @@ void BM_BrushStroke1000Points(benchmark::State& state)
         brush.Begin(context, 128, 128);
         for (int i = 1; i < 1000; ++i) {
             const double t = i / 1000.0 * 6.2831853;
-            brush.Move(context, 128 + static_cast<int>(110 * std::sin(3 * t)), 128 + static_cast<int>(110 * std::sin(2 * t)));
+            brush.Move(context, 128 + static_cast<int>(110 * std::sin(3 * t)),
+                       128 + static_cast<int>(110 * std::sin(2 * t)));
         }
         brush.End(context);
         benchmark::DoNotOptimize(format.color.colorBits());

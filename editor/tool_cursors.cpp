@@ -6,6 +6,7 @@ namespace {
 
 // The shapes' cursors are the selection's cross with the shape in the
 // lower right corner, clear of the pixel being pointed at.
+// clang-format off
 constexpr CursorArt kArts[] = {
     // selection: the cross, its centre on the pixel
     {115, 7, 6, {
@@ -236,6 +237,7 @@ constexpr CursorArt kArts[] = {
         "..........######",
     }},
 };
+// clang-format on
 
 } // namespace
 

@@ -105,8 +105,7 @@ TEST_F(ToolTest, BrushStrokeAndPencilSegmentsRenderWhatTheyTouch)
 
 TEST_F(ToolTest, ShapesChangeNothingUntilRelease)
 {
-    for (int tool : {kToolRectangle, kToolFilledRectangle, kToolEllipse, kToolFilledEllipse, kToolLine,
-                     kTool3DFrame}) {
+    for (int tool : {kToolRectangle, kToolFilledRectangle, kToolEllipse, kToolFilledEllipse, kToolLine, kTool3DFrame}) {
         Drawing d(24, 10, 8);
         d.context.leftColor = RGB(0, 0, 255);
         d.context.rightColor = RGB(255, 0, 0);

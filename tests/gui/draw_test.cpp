@@ -45,7 +45,8 @@ class DrawTest : public ::testing::Test {
     static QPoint PointOf(const CIconView& view, int column, int row)
     {
         const CIconViewState& s = view.State();
-        return {s.originX + column * s.zoom + s.zoom / 2 - s.scrollX, s.originY + row * s.zoom + s.zoom / 2 - s.scrollY};
+        return {s.originX + column * s.zoom + s.zoom / 2 - s.scrollX,
+                s.originY + row * s.zoom + s.zoom / 2 - s.scrollY};
     }
 
     CIconDocument doc_;
