@@ -46,6 +46,7 @@
 #include "shell/qt_prompter.h"
 #include "shell/reorganise.h"
 #include "shell/settings.h"
+#include "shell/welcome_dialog.h"
 
 namespace kavrel {
 
@@ -70,7 +71,8 @@ constexpr std::uint16_t kAppExit = 57665;
 // Messages between instances, one line each: "open PATH" (PATH
 // percent-encoded, empty to bring the window forward) is answered "ok";
 // "documents" (only with KAVREL_TEST_HOOKS=1) lists the open documents'
-// paths, one encoded path a line, then "end".
+// paths, one encoded path a line, then "end"; "quit" (the same) closes the
+// main window as Exit does.
 constexpr int kHandOverTimeoutMs = 3000;
 
 QByteArray Encode(const std::string& text) { return QByteArray::fromStdString(text).toPercentEncoding(); }
@@ -301,9 +303,8 @@ bool CKavrelApp::InitInstance()
     CheckDisplayDepth();
     // TODO #20: the ICO/ICL file associations are checked here.
 
-    if (splashClosed_ && rawCommandLine_.empty() && ShowBienvenue == 1) {
-        // TODO #4: the welcome dialog (shell/welcome_dialog.h).
-    }
+    if (splashClosed_ && rawCommandLine_.empty() && ShowBienvenue == 1)
+        ShowWelcomeDialog(mainFrame_);
     return true;
 }
 
@@ -572,6 +573,13 @@ void CKavrelApp::OnInstanceConnection()
                         socket->write(Encode(frame->Document()->GetPathName()) + "\n");
                 socket->write("end\n");
                 socket->flush();
+            } else if (line == "quit" && TestHooksEnabled()) {
+                socket->write("ok\n");
+                socket->flush();
+                QTimer::singleShot(0, this, [this] {
+                    if (mainFrame_)
+                        mainFrame_->close();
+                });
             }
             socket->disconnectFromServer();
         });

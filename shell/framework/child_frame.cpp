@@ -1,12 +1,15 @@
 #include "shell/framework/child_frame.h"
 
 #include <QCloseEvent>
+#include <QAction>
 #include <QComboBox>
+#include <QMenu>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "document/document.h"
 #include "editor/ui/icon_view.h"
+#include "resources/command_table.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/settings.h"
@@ -29,6 +32,17 @@ CChildFrame::CChildFrame(CDocTemplate& tmpl, CDocument& doc, QWidget* parent)
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
     setWidget(body_);
+    // The system menu's keys must not shadow the program's accelerators
+    // (Ctrl+W is the vertical mirror, not Close).
+    if (QMenu* menu = systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            keys.removeIf([](const QKeySequence& key) {
+                return FindAccelerator(key.toString(QKeySequence::PortableText).toStdString()) != nullptr;
+            });
+            action->setShortcuts(keys);
+        }
+    }
     connect(this, &QMdiSubWindow::aboutToActivate, this, [this] {
         // The view takes the keyboard as the frame becomes active.
         if (view_)

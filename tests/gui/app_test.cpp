@@ -1,0 +1,503 @@
+// The application as a whole: start-up with an empty configuration, the
+// icon named on the command line shown in an editor window, the menu bar of
+// each kind, accelerators reaching the active window, document windows and
+// their titles, and a second Kavrel handing its file to the first.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLocalSocket>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "document/icon_document.h"
+#include "editor/icon_view_state.h"
+#include "editor/ui/icon_view.h"
+#include "model/ico_file.h"
+#include "model/icon_model.h"
+#include "platform/registry.h"
+#include "resources/command_table.h"
+#include "resources/strings.h"
+#include "shell/app.h"
+#include "shell/framework/child_frame.h"
+#include "shell/framework/command_router.h"
+#include "shell/framework/doc_manager.h"
+#include "shell/main_frame.h"
+#include "shell/settings.h"
+#include "support/scripted_prompter.h"
+
+namespace kavrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The process-wide registry must never be the user's own: it is made on
+// first use from KAVREL_CONFIG_DIR.
+const bool kConfigured = [] {
+    if (!std::getenv("KAVREL_CONFIG_DIR")) {
+        static char pattern[] = "/tmp/kavrel-gui-config-XXXXXX";
+        if (char* dir = mkdtemp(pattern))
+            setenv("KAVREL_CONFIG_DIR", dir, 1);
+    }
+    return true;
+}();
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+// A 32x32 true-colour icon: the left half opaque red, the right half transparent.
+void WriteHalfRedIcon(const std::string& path)
+{
+    CIconObject format(24, 32, 32, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            bool opaque = x < 16;
+            format.color.setRawPixel(x, y, opaque ? PixelFromColorRef(kRed) : 0xFF000000u);
+            format.mask.setRawPixel(x, y, opaque ? 0 : 1);
+        }
+    format.PackToIcon();
+    ASSERT_TRUE(WriteIcoFile(path, {&format.packed}));
+}
+
+std::vector<std::uint16_t> MenuBarCommands(QMenuBar* bar)
+{
+    std::vector<std::uint16_t> ids;
+    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+        for (QAction* a : menu->actions()) {
+            if (a->menu())
+                walk(a->menu());
+            else if (std::uint16_t id = CCommandRouter::CommandOf(a))
+                ids.push_back(id);
+        }
+    };
+    for (QAction* top : bar->actions())
+        if (top->menu())
+            walk(top->menu());
+    return ids;
+}
+
+QStringList MenuTitles(QMenuBar* bar)
+{
+    QStringList titles;
+    for (QAction* top : bar->actions())
+        titles << top->text();
+    return titles;
+}
+
+bool Contains(const std::vector<std::uint16_t>& ids, std::uint16_t id)
+{
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        (void)kConfigured;
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "kavrel_tests_gui";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/kavrel-app-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        setenv("KAVREL_LIBRARIAN", (dir_ + "/librarian").c_str(), 1);
+        // An empty configuration: nothing stored, every setting its default.
+        Registry::Instance().clear();
+        ResetSettings();
+        RecentFiles().clear();
+        // A dialog nobody expected must not hang the test: it is closed and noted.
+        watchdog_.setInterval(200);
+        QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                unexpectedDialogs_ << modal->windowTitle();
+                modal->close();
+            }
+        });
+        watchdog_.start();
+    }
+    void TearDown() override
+    {
+        watchdog_.stop();
+        EXPECT_TRUE(unexpectedDialogs_.isEmpty()) << unexpectedDialogs_.join(", ").toStdString();
+        app_.reset();
+        Registry::Instance().clear();
+        ResetSettings();
+        RecentFiles().clear();
+        unsetenv("KAVREL_LIBRARIAN");
+        fs::remove_all(dir_);
+    }
+
+    std::string file(const std::string& name) const { return dir_ + "/" + name; }
+
+    CKavrelApp& Start(QStringList arguments)
+    {
+        arguments.prepend(QStringLiteral("kavrel"));
+        app_ = std::make_unique<CKavrelApp>(arguments);
+        EXPECT_TRUE(app_->InitInstance());
+        // Window shortcuts act in the active window only.
+        app_->MainFrame()->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(app_->MainFrame(), 2000));
+        QApplication::processEvents();
+        return *app_;
+    }
+
+    CMainFrame& Frame() { return *app_->MainFrame(); }
+    CIconView* ActiveIconView() { return dynamic_cast<CIconView*>(Frame().ActiveView()); }
+    int WindowCount() { return static_cast<int>(Frame().MdiArea()->subWindowList().size()); }
+
+    // Stores a setting as an earlier run would have left it.
+    static void Store(const char* name, std::uint32_t value)
+    {
+        Registry::Instance().setDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs", name, value);
+    }
+
+    std::string dir_;
+    std::unique_ptr<CKavrelApp> app_;
+    QTimer watchdog_;
+    QStringList unexpectedDialogs_;
+};
+
+TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
+{
+    std::string path = file("half red.ico");
+    WriteHalfRedIcon(path);
+    // Blanks and all, the command line is one file name.
+    Start({QString::fromStdString(dir_ + "/half"), QStringLiteral("red.ico")});
+
+    EXPECT_TRUE(Frame().isMaximized());
+    EXPECT_EQ(Frame().windowTitle(), QString::fromStdString(LoadString(2)));
+    EXPECT_TRUE(fs::is_directory(dir_ + "/librarian"));
+    ASSERT_EQ(WindowCount(), 1);  // no automatic new icon beside the named file
+    CChildFrame* frame = Frame().ActiveFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->Document()->GetPathName(), path);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("half red.ico"));
+    EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
+
+    CIconView* view = ActiveIconView();
+    ASSERT_NE(view, nullptr);
+    view->resize(400, 400);
+    QApplication::processEvents();
+    QImage shot = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(shot.isNull());
+
+    // The background shows at the corner, the red half as a block twice as tall as wide.
+    EXPECT_EQ(shot.pixel(1, 1) & 0xFFFFFF, PixelFromColorRef(CouleurFondEditeur) & 0xFFFFFF);
+    int left = shot.width(), right = -1, top = shot.height(), bottom = -1;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if ((shot.pixel(x, y) & 0xFFFFFF) == 0xFF0000) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, left) << "no red pixel in the editor";
+    int w = right - left + 1, h = bottom - top + 1;
+    EXPECT_NEAR(h, 2 * w, 3);
+    EXPECT_GE(w, 16 * 2);  // enlarged
+    // Right of the red half lies the transparent half: not red, not background.
+    QRgb transparent = shot.pixel(right + w / 2, top + h / 2) & 0xFFFFFF;
+    EXPECT_NE(transparent, 0xFF0000u);
+    EXPECT_NE(transparent, PixelFromColorRef(CouleurFondEditeur) & 0xFFFFFF);
+}
+
+TEST_F(AppTest, WithoutAFileANewIconOpensAndSettingsAreWrittenOnceAtExit)
+{
+    Store("ShowBienvenue", 0);
+    Start({});
+    ASSERT_EQ(WindowCount(), 1);
+    EXPECT_TRUE(Frame().ActiveFrame()->Document()->GetPathName().empty());
+    EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
+    EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs",
+                                              "IconeAuto"),
+              std::nullopt);
+
+    // Opening an open file again only brings its window forward; a picture opens nothing.
+    std::string path = file("a.ico");
+    WriteHalfRedIcon(path);
+    EXPECT_EQ(app_->OpenDocumentFile(path), OpenResult::Opened);
+    EXPECT_EQ(app_->OpenDocumentFile(dir_ + "/./a.ico"), OpenResult::Activated);
+    std::ofstream(file("p.bmp")) << "BM";
+    EXPECT_EQ(app_->OpenDocumentFile(file("p.bmp")), OpenResult::NoKind);
+    EXPECT_EQ(WindowCount(), 2);
+    EXPECT_EQ(RecentFiles().files().front(), path);
+
+    app_->ExitInstance();
+    std::string prefs = std::string(kApplicationKey) + "\\prefs";
+    EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, prefs, "IconeAuto"), 1u);
+    EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\mainwin",
+                                              "Maximized"),
+              1u);
+    EXPECT_TRUE(Registry::Instance()
+                    .queryString(RegHive::CurrentUser, std::string(kApplicationKey) + "\\Recent File List", "File1")
+                    .has_value());
+}
+
+TEST_F(AppTest, MenuBarFollowsTheActiveKind)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    ASSERT_EQ(WindowCount(), 0);
+    // With no document window: no Edit or Draw menu, no editor commands.
+    EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::Main);
+    std::vector<std::uint16_t> main = MenuBarCommands(Frame().menuBar());
+    for (std::uint16_t editorCommand : {57634, 57637, 32778, 32809, 32812, 57603})
+        EXPECT_FALSE(Contains(main, editorCommand)) << editorCommand;
+    EXPECT_TRUE(Contains(main, 57600));
+    EXPECT_FALSE(MenuTitles(Frame().menuBar()).contains(QStringLiteral("&Edit")));
+    // Their keys do nothing either.
+    QSignalSpy sent(&Frame().Router(), &CCommandRouter::commandSent);
+    QTest::keyClick(&Frame(), Qt::Key_C, Qt::ControlModifier);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0][0].value<std::uint16_t>(), 57634);
+    EXPECT_FALSE(sent[0][1].toBool());
+
+    ASSERT_NE(app_->FileNew(), nullptr);
+    Frame().ActiveWindowUpdate();
+    EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
+    std::vector<std::uint16_t> icon = MenuBarCommands(Frame().menuBar());
+    for (std::uint16_t editorCommand : {57634, 57637, 32778, 32809, 32812, 57603})
+        EXPECT_TRUE(Contains(icon, editorCommand)) << editorCommand;
+    EXPECT_EQ(MenuTitles(Frame().menuBar()).size(), static_cast<qsizetype>(MenuBar(MenuKind::IconDocument).size()));
+
+    // A menu about to show takes its items' state from the route: Close is
+    // the frame's, Ctrl+E's command nobody's.
+    QMenu* fileMenu = Frame().menuBar()->actions().front()->menu();
+    emit fileMenu->aboutToShow();
+    for (QAction* a : fileMenu->actions()) {
+        if (CCommandRouter::CommandOf(a) == 57602) {
+            EXPECT_TRUE(a->isEnabled());
+        }
+    }
+    EXPECT_FALSE(Frame().Router().Update(32844).enabled);
+    EXPECT_FALSE(Frame().Router().Update(1).claimed);
+
+    Frame().ActiveFrame()->close();
+    QApplication::processEvents();
+    Frame().ActiveWindowUpdate();
+    EXPECT_EQ(WindowCount(), 0);
+    EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::Main);
+}
+
+TEST_F(AppTest, AcceleratorsReachTheActiveWindow)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    app_->FileNew();
+    CIconView* first = ActiveIconView();
+    app_->FileNew();
+    CIconView* second = ActiveIconView();
+    ASSERT_TRUE(first && second && first != second);
+    int grid = first->State().gridShown;
+    ASSERT_EQ(second->State().gridShown, grid);
+
+    // Ctrl+G toggles the grid of the active window only.
+    QTest::keyClick(&Frame(), Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(second->State().gridShown, grid ? 0 : 1);
+    EXPECT_EQ(first->State().gridShown, grid);
+    DocManager().ActivateFrame(DocManager().Frames().front());
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(first->State().gridShown, grid ? 0 : 1);
+
+    // Keys go by the accelerator table, not by what the menus show.
+    QSignalSpy sent(&Frame().Router(), &CCommandRouter::commandSent);
+    QTest::keyClick(&Frame(), Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(&Frame(), Qt::Key_F8, Qt::ControlModifier);
+    QTest::keyClick(&Frame(), Qt::Key_F12, Qt::AltModifier);
+    QTest::keyClick(&Frame(), Qt::Key_W, Qt::ControlModifier);
+    ASSERT_EQ(sent.size(), 4);
+    EXPECT_EQ(sent[0][0].value<std::uint16_t>(), 32844);
+    EXPECT_FALSE(sent[0][1].toBool());  // Ctrl+E: nobody handles it
+    EXPECT_EQ(sent[1][0].value<std::uint16_t>(), 32865);
+    EXPECT_EQ(sent[2][0].value<std::uint16_t>(), 32841);
+    EXPECT_EQ(sent[3][0].value<std::uint16_t>(), 32801);  // not the window's own close key
+    EXPECT_EQ(WindowCount(), 2);
+}
+
+TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Store("Agrandissement", 1);
+    Start({});
+    std::string path = file("disk.ico");
+    WriteHalfRedIcon(path);
+    ASSERT_EQ(app_->OpenDocumentFile(path), OpenResult::Opened);
+    auto* first = dynamic_cast<COrvaneMDI*>(Frame().ActiveFrame());
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isMaximized());
+    EXPECT_FALSE(first->FirstActivation());
+    // Restored and shown again, it stays restored.
+    first->showNormal();
+    first->ShowFrame();
+    EXPECT_FALSE(first->isMaximized());
+
+    // A second window on the same document carries its number.
+    EXPECT_TRUE(Frame().Router().Send(57648));
+    ASSERT_EQ(WindowCount(), 2);
+    CChildFrame* second = Frame().ActiveFrame();
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("disk.ico"));
+    EXPECT_EQ(second->windowTitle(), QStringLiteral("disk.ico:2"));
+    EXPECT_EQ(second->Document(), first->Document());
+
+    // Closing one of two windows asks nothing; the last one of a modified
+    // document asks, and Cancel keeps it open.
+    test::ScriptedPrompter prompts;
+    CDocument* doc = first->Document();
+    doc->SetModifiedFlag(true);
+    second->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(WindowCount(), 1);
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("disk.ico"));
+
+    prompts.Answer(IDCANCEL);
+    first->close();
+    QApplication::processEvents();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, FormatString(61700, path));
+    EXPECT_EQ(prompts.shown[0].style, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+    EXPECT_EQ(WindowCount(), 1);
+
+    prompts.Answer(IDNO);
+    first->close();
+    QApplication::processEvents();
+    EXPECT_EQ(WindowCount(), 0);
+    EXPECT_TRUE(DocManager().Template(1)->Documents().empty());
+}
+
+TEST_F(AppTest, SaveAsAsksForAPathAndRenamesTheWindow)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    ASSERT_NE(app_->FileNew(), nullptr);
+
+    struct Chooser : FileChooser {
+        std::string answer;
+        std::string suggested;
+        std::vector<std::string> ChooseOpen(const std::string&, const std::string&, bool) override { return {}; }
+        std::string ChooseSave(const std::string&, const std::string&, const std::string& s) override
+        {
+            suggested = s;
+            return answer;
+        }
+    } chooser;
+    FileChooser* saved = &kavrel::Chooser();
+    SetFileChooser(&chooser);
+    chooser.answer = file("saved");  // the kind's extension is added
+    EXPECT_TRUE(Frame().Router().Send(57603));
+    SetFileChooser(saved);
+
+    EXPECT_EQ(chooser.suggested.substr(chooser.suggested.size() - 4), ".ico");
+    EXPECT_TRUE(fs::exists(file("saved.ico")));
+    CChildFrame* frame = Frame().ActiveFrame();
+    EXPECT_EQ(frame->Document()->GetPathName(), file("saved.ico"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("saved.ico"));
+    EXPECT_FALSE(frame->Document()->IsModified());
+}
+
+// ---- two processes ----
+
+// Asks a running Kavrel (test hooks on) for its open documents.
+std::vector<std::string> RunningDocuments(const QString& server)
+{
+    QLocalSocket socket;
+    socket.connectToServer(server);
+    if (!socket.waitForConnected(1000))
+        return {};
+    socket.write("documents\n");
+    socket.waitForBytesWritten(1000);
+    QByteArray answer;
+    while (!answer.contains("end\n") && socket.waitForReadyRead(2000))
+        answer += socket.readAll();
+    std::vector<std::string> out;
+    for (const QByteArray& line : answer.split('\n'))
+        if (!line.isEmpty() && line != "end")
+            out.push_back(QByteArray::fromPercentEncoding(line).toStdString());
+    return out;
+}
+
+TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
+{
+    char pattern[] = "/tmp/kavrel-instance-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    std::string config = dir + "/config";
+    WriteHalfRedIcon(dir + "/one.ico");
+    WriteHalfRedIcon(dir + "/two.ico");
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KAVREL_CONFIG_DIR", QString::fromStdString(config));
+    env.insert("KAVREL_LIBRARIAN", QString::fromStdString(dir + "/librarian"));
+    env.insert("KAVREL_TEST_HOOKS", "1");
+    const QString server = InstanceServerName(config);
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(KAVREL_APP_PATH, {QString::fromStdString(dir + "/one.ico")});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    // Ready once it answers on its socket with its file open.
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::string> documents;
+    while (documents.empty() && clock.elapsed() < 15000) {
+        documents = RunningDocuments(server);
+        if (documents.empty())
+            QTest::qWait(50);
+    }
+    ASSERT_EQ(documents, std::vector<std::string>{dir + "/one.ico"});
+
+    // The second one, started in the folder with a relative name, hands it over and ends.
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(QString::fromStdString(dir));
+    second.start(KAVREL_APP_PATH, {QStringLiteral("two.ico")});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+
+    clock.restart();
+    while (documents.size() < 2 && clock.elapsed() < 10000) {
+        QTest::qWait(50);
+        documents = RunningDocuments(server);
+    }
+    EXPECT_EQ(documents, (std::vector<std::string>{dir + "/one.ico", dir + "/two.ico"}));
+
+    // Closed as Exit closes it, the first writes its settings once.
+    QLocalSocket socket;
+    socket.connectToServer(server);
+    ASSERT_TRUE(socket.waitForConnected(1000));
+    socket.write("quit\n");
+    socket.waitForBytesWritten(1000);
+    socket.waitForReadyRead(2000);
+    EXPECT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitCode(), 0);
+    std::ifstream hive(config + "/HKEY_CURRENT_USER.reg", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(hive)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("IconeAuto"), std::string::npos);
+    EXPECT_NE(text.find("two.ico"), std::string::npos);  // the recent files
+    if (first.state() != QProcess::NotRunning)
+        first.kill();
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kavrel
