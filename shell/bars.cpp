@@ -294,15 +294,15 @@ bool Paint(QPainter& p, std::uint16_t id)
         p.fillRect(1, 1, 14, 14, g);
         break;
     }
-    case 32801:  // Vertical mirror: left and right swap
-        Arrow(p, {8, 8}, {14, 8});
-        Arrow(p, {8, 8}, {2, 8});
-        p.fillRect(7, 1, 2, 14, kGrey);
-        break;
-    case 32802:  // Horizontal mirror: top and bottom swap
+    case 32801:  // Vertical mirror: top and bottom swap
         Arrow(p, {8, 8}, {8, 14});
         Arrow(p, {8, 8}, {8, 2});
         p.fillRect(1, 7, 14, 2, kGrey);
+        break;
+    case 32802:  // Horizontal mirror: left and right swap
+        Arrow(p, {8, 8}, {14, 8});
+        Arrow(p, {8, 8}, {2, 8});
+        p.fillRect(7, 1, 2, 14, kGrey);
         break;
     case 211: {  // 90 degree rotation
         p.setRenderHint(QPainter::Antialiasing);
