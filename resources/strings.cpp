@@ -134,6 +134,8 @@ constexpr StringEntry kStrings[] = {
     {61705, ". 800x600, 65535 colors (recommended)"},
     {61706, " OK"},
     {61707, "&Always Display this Warning Message"},
+    {61708, "%s\nThe file could not be written. Check that its folder exists, that the disk is not full and that "
+             "the file is not read-only."},
 };
 
 constexpr bool TableIsSorted()

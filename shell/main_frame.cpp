@@ -14,6 +14,7 @@
 #include "editor/ui/actual_size_preview.h"
 #include "editor/icon_view_state.h"
 #include "editor/ui/icon_view.h"
+#include "editor/ui/palette_bar_widget.h"
 #include "platform/registry.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
@@ -64,6 +65,13 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     timer_.setInterval(kTimerPeriodMs);
     connect(&timer_, &QTimer::timeout, this, &CMainFrame::ActiveWindowUpdate);
     timer_.start();
+    // The colour palette bar, docked on the right.
+    auto* colors = new CColorPaletteBar(this);
+    addDockWidget(Qt::RightDockWidgetArea, colors);
+    colors->SetToggledHandler([this] {
+        if (parts_)
+            parts_->SideBarToggled();
+    });
     // The bar layout of the last close; the librarian and colour bars must
     // exist by then to take their places too (TODO #14).
     parts_->RestoreBarState(Registry::Instance());
@@ -140,6 +148,8 @@ void CMainFrame::ActiveWindowUpdate()
                 parts_->UpdateStatus(frame);
             if (CActualSizePreview::ActiveView() != view)
                 CActualSizePreview::SetActiveView(view);
+            if (CColorPaletteBar* colors = CColorPaletteBar::Instance())
+                colors->Follow(view);
             if (view)
                 view->UpdateStatus();
             router_->UpdateActions();
@@ -157,6 +167,8 @@ void CMainFrame::ReorganiseDesktop()
 bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 {
     if (parts_ && parts_->OnUpdateCommand(ui))
+        return true;
+    if (CColorPaletteBar* colors = CColorPaletteBar::Instance(); colors && colors->OnUpdateCommand(ui))
         return true;
     switch (ui.id) {
     case kNewWindow:
@@ -178,6 +190,10 @@ void CMainFrame::OnCommand(std::uint16_t id)
     probe.id = id;
     if (parts_ && parts_->OnUpdateCommand(probe)) {
         parts_->OnCommand(id);
+        return;
+    }
+    if (CColorPaletteBar* colors = CColorPaletteBar::Instance(); colors && colors->OnUpdateCommand(probe)) {
+        colors->OnCommand(id);
         return;
     }
     switch (id) {
@@ -222,6 +238,11 @@ void CMainFrame::dropEvent(QDropEvent* event)
 {
     const auto urls = event->mimeData()->urls();
     event->acceptProposedAction();
+    OpenDroppedFiles(urls);
+}
+
+void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls)
+{
     activateWindow();
     for (const QUrl& url : urls)
         if (url.isLocalFile() && open_)

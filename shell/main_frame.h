@@ -17,6 +17,7 @@
 #include "shell/settings.h"
 
 class QMdiArea;
+class QUrl;
 class QMdiSubWindow;
 
 namespace kavrel {
@@ -46,6 +47,9 @@ public:
     QWidget* ActiveView() const;
     // active view, its document, its child frame, this frame, the application.
     std::vector<CCmdTarget*> CommandRoute() const;
+
+    // Files dropped on the frame: each local one opens as File Open would.
+    void OpenDroppedFiles(const QList<QUrl>& urls);
 
     // The menu bar shown now: the active window's kind, or the main menu.
     MenuKind CurrentMenuKind() const { return menuKind_; }

@@ -32,6 +32,30 @@ std::string SaveFilter(const CDocTemplate& tmpl)
     return name + "|*" + ext + "||";
 }
 
+// Counts the messages shown while it is installed, passing each on.
+class CountingPrompter final : public Prompter {
+public:
+    CountingPrompter() : inner_(&Prompts()) { SetPrompter(this); }
+    ~CountingPrompter() override { Restore(); }
+    int Message(const std::string& text, unsigned style) override
+    {
+        ++count_;
+        return inner_->Message(text, style);
+    }
+    int Count() const { return count_; }
+    void Restore()
+    {
+        if (inner_) {
+            SetPrompter(inner_);
+            inner_ = nullptr;
+        }
+    }
+
+private:
+    Prompter* inner_;
+    int count_ = 0;
+};
+
 }  // namespace
 
 CDocManager& DocManager()
@@ -224,9 +248,18 @@ bool CDocManager::DoSave(CDocument& doc, bool askForPath)
         if (!ext.empty() && FileNameOf(path).find('.') == std::string::npos)
             path += ext;
     }
-    // A failed write is reported by the document.
-    if (!doc.OnSaveDocument(path))
-        return false;
+    {
+        // A document that asked something and was told no has said its
+        // piece; any other failure is a file that could not be written.
+        CountingPrompter counting;
+        if (!doc.OnSaveDocument(path)) {
+            int asked = counting.Count();
+            counting.Restore();
+            if (asked == 0)
+                Prompts().Message(FormatString(kStrCannotSaveFile, path), MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+    }
     doc.SetPathName(path);
     doc.SetTitle(FileNameOf(path));
     doc.SetModifiedFlag(false);

@@ -11,5 +11,6 @@ inline constexpr int kStrVideoAdvice1 = 61704;     // ". 640x480 256 colors"
 inline constexpr int kStrVideoAdvice2 = 61705;     // ". 800x600, 65535 colors (recommended)"
 inline constexpr int kStrVideoOk = 61706;          // " OK"
 inline constexpr int kStrVideoAlways = 61707;      // "&Always Display this Warning Message"
+inline constexpr int kStrCannotSaveFile = 61708;   // "%s\nThe file could not be written..."
 
 }  // namespace kavrel

@@ -18,6 +18,8 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QUrl>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -413,6 +415,92 @@ TEST_F(AppTest, SaveAsAsksForAPathAndRenamesTheWindow)
     EXPECT_EQ(frame->Document()->GetPathName(), file("saved.ico"));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("saved.ico"));
     EXPECT_FALSE(frame->Document()->IsModified());
+}
+
+TEST_F(AppTest, OpenCommandDropsRecentFilesAndFailedSaves)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    std::string ico = file("one.ico"), bmp = file("pic.bmp");
+    WriteHalfRedIcon(ico);
+    std::ofstream(bmp) << "BM";
+
+    struct Chooser : FileChooser {
+        std::vector<std::string> chosen;
+        std::string filter;
+        std::vector<std::string> ChooseOpen(const std::string&, const std::string& f, bool multiple) override
+        {
+            filter = f;
+            EXPECT_TRUE(multiple);
+            return chosen;
+        }
+        std::string ChooseSave(const std::string&, const std::string&, const std::string&) override { return {}; }
+    } chooser;
+    FileChooser* saved = &kavrel::Chooser();
+    SetFileChooser(&chooser);
+    test::ScriptedPrompter prompts;
+
+    // Open with two files: the icon opens, the picture held none (one message at the end).
+    chooser.chosen = {ico, bmp};
+    EXPECT_TRUE(Frame().Router().Send(57601));
+    SetFileChooser(saved);
+    EXPECT_NE(chooser.filter.find("*.ico"), std::string::npos);
+    EXPECT_EQ(WindowCount(), 1);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, LoadString(55049));
+    EXPECT_EQ(prompts.shown[0].style, unsigned(MB_OK | MB_ICONSTOP));
+
+    // A file dropped on the frame opens the same way.
+    std::string other = file("two.ico");
+    WriteHalfRedIcon(other);
+    Frame().OpenDroppedFiles({QUrl::fromLocalFile(QString::fromStdString(other))});
+    EXPECT_EQ(WindowCount(), 2);
+    EXPECT_EQ(Frame().ActiveFrame()->Document()->GetPathName(), other);
+
+    // The recent files of the File menu: the latest first; choosing one brings its window forward.
+    QMenu* fileMenu = Frame().menuBar()->actions().front()->menu();
+    emit fileMenu->aboutToShow();
+    QList<QAction*> recent;
+    for (QAction* a : fileMenu->actions())
+        if (a->isVisible() && a->text().startsWith(QLatin1Char('&')) && a->text().contains(QLatin1String(".ico")))
+            recent << a;
+    ASSERT_EQ(recent.size(), 2);
+    EXPECT_TRUE(recent[0]->text().endsWith(QString::fromStdString(other)));
+    recent[1]->trigger();
+    EXPECT_EQ(Frame().ActiveFrame()->Document()->GetPathName(), ico);
+    EXPECT_EQ(WindowCount(), 2);
+
+    // A save into a folder that is gone is reported once, and the document keeps its path.
+    CDocument* doc = Frame().ActiveFrame()->Document();
+    doc->SetPathName(file("gone/one.ico"));
+    doc->SetModifiedFlag(true);
+    prompts.shown.clear();
+    EXPECT_TRUE(Frame().Router().Send(57603));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, FormatString(61708, file("gone/one.ico")));
+    EXPECT_TRUE(doc->IsModified());
+    doc->SetModifiedFlag(false);
+}
+
+TEST_F(AppTest, HighlightedMenuItemShowsItsPromptInTheStatusBar)
+{
+    Store("ShowBienvenue", 0);
+    Start({});
+    QMenu* fileMenu = Frame().menuBar()->actions().front()->menu();
+    QAction* open = nullptr;
+    for (QAction* a : fileMenu->actions())
+        if (CCommandRouter::CommandOf(a) == 57601)
+            open = a;
+    ASSERT_NE(open, nullptr);
+    // Opened from the menu bar, as the user opens it.
+    QMenuBar* bar = Frame().menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().front()).center());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fileMenu));
+    QTest::mouseMove(fileMenu, fileMenu->actionGeometry(open).center());
+    QApplication::processEvents();
+    EXPECT_EQ(Frame().statusBar()->currentMessage().toStdString(), std::string(FindCommand(57601)->prompt));
+    fileMenu->close();
 }
 
 // ---- two processes ----
