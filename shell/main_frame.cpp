@@ -113,7 +113,15 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window)
 {
     SelectMenuBar();
     auto* frame = dynamic_cast<CChildFrame*>(window);
-    CActualSizePreview::SetActiveView(frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr);
+    auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
+    if (activeIconView_ != view) {
+        if (activeIconView_)
+            activeIconView_->OnActivateView(false);
+        activeIconView_ = view;
+        CActualSizePreview::SetActiveView(view);
+        if (view)
+            view->OnActivateView(true);
+    }
 }
 
 void CMainFrame::SelectMenuBar()

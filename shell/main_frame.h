@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include "document/cmd_target.h"
@@ -93,6 +94,7 @@ private:
     CCmdTarget* appTarget_ = nullptr;
     std::function<void(const std::string&)> open_;
     QTimer timer_;
+    QPointer<CIconView> activeIconView_;  // told when it stops being the active view
     bool inUpdate_ = false;
     bool placementSaved_ = false;
     MenuKind menuKind_ = MenuKind::Main;
