@@ -37,6 +37,7 @@
 #include "platform/registry.h"
 #include "platform/screen.h"
 #include "resources/strings.h"
+#include "shell/bars.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/framework/doc_template.h"
@@ -270,6 +271,9 @@ bool CKavrelApp::InitInstance()
 
     RegisterTemplates();
 
+    // The windows' icon: the picture of New icon, drawn by the bars.
+    if (QIcon icon = CommandIcon(kFileNew); !icon.isNull())
+        QApplication::setWindowIcon(icon);
     mainFrame_ = new CMainFrame;
     mainFrame_->SetApplicationTarget(this);
     mainFrame_->SetOpenHandler([this](const std::string& path) {
