@@ -51,8 +51,13 @@ namespace fs = std::filesystem;
 const bool kConfigured = [] {
     if (!std::getenv("KAVREL_CONFIG_DIR")) {
         static char pattern[] = "/tmp/kavrel-gui-config-XXXXXX";
-        if (char* dir = mkdtemp(pattern))
+        if (char* dir = mkdtemp(pattern)) {
             setenv("KAVREL_CONFIG_DIR", dir, 1);
+            std::atexit([] {
+                std::error_code ec;
+                fs::remove_all(pattern, ec);
+            });
+        }
     }
     return true;
 }();
