@@ -197,6 +197,11 @@ TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
     EXPECT_EQ(frame->Document()->GetPathName(), path);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("half red.ico"));
     EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
+    CDocTemplate& kind = frame->Template();
+    EXPECT_EQ(&kind, DocManager().Template(1));
+    EXPECT_EQ(kind.GetDocString(CDocTemplate::docName), "Icon");
+    EXPECT_EQ(kind.GetDocString(CDocTemplate::filterExt), ".ico");
+    EXPECT_EQ(kind.GetDocString(CDocTemplate::regFileTypeId), "Kavrel.Document");
 
     CIconView* view = ActiveIconView();
     ASSERT_NE(view, nullptr);
@@ -383,6 +388,14 @@ TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
     EXPECT_EQ(prompts.shown[0].text, FormatString(61700, path));
     EXPECT_EQ(prompts.shown[0].style, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
     EXPECT_EQ(WindowCount(), 1);
+
+    // Exit asks the same question; Cancel keeps everything open.
+    prompts.Answer(IDCANCEL);
+    EXPECT_TRUE(Frame().Router().Send(57665));
+    QApplication::processEvents();
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(WindowCount(), 1);
+    EXPECT_EQ(prompts.shown.size(), 2u);
 
     prompts.Answer(IDNO);
     first->close();
