@@ -395,6 +395,14 @@ CDocument* CKavrelApp::FileNew()
     return doc;
 }
 
+CDocument* CKavrelApp::OpenIconAsNewIcon(IconSource& source)
+{
+    SetPendingIconSource(&source);
+    CDocument* doc = FileNew();
+    SetPendingIconSource(nullptr);
+    return doc;
+}
+
 void CKavrelApp::FileOpen()
 {
     CDocManager& docs = DocManager();

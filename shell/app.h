@@ -21,6 +21,7 @@ class QPrinter;
 namespace kavrel {
 
 class CDocument;
+class IconSource;
 class CMainFrame;
 class QtFileChooser;
 class QtPrompter;
@@ -78,6 +79,12 @@ public:
     OpenResult OpenDocumentFile(const std::string& path);
     CDocument* FileNew();
     void FileOpen();
+    // An icon held elsewhere (librarian, library, program file) opened as a
+    // new untitled icon: the source fills the new document's formats.
+    CDocument* OpenIconAsNewIcon(IconSource& source);
+    // TODO #15: opening an icon in a linked editor (template 2) and a library
+    // as its own document (template 4).
+
 
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QAction>
 #include <QComboBox>
+#include <QMdiArea>
 #include <QMenu>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -86,6 +87,18 @@ QToolBar* CChildFrame::CreateLocalToolBar()
     toolBar_->setObjectName(QStringLiteral("LocalToolBar%1").arg(kLocalToolBarId));
     toolBar_->setIconSize(QSize(16, 16));
     toolBar_->setMovable(false);
+    // Its own pop-up (context menu 8) offers to hide it.
+    toolBar_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(toolBar_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        CCommandRouter* router = CCommandRouter::Instance();
+        if (!router)
+            return;
+        if (QMdiArea* area = mdiArea())
+            area->setActiveSubWindow(this);
+        QMenu* menu = router->BuildMenu(ContextMenu(8), this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(toolBar_->mapToGlobal(pos));
+    });
     layout_->insertWidget(0, toolBar_);
     return toolBar_;
 }

@@ -24,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
@@ -519,6 +520,41 @@ TEST_F(AppTest, HighlightedMenuItemShowsItsPromptInTheStatusBar)
     QApplication::processEvents();
     EXPECT_EQ(Frame().statusBar()->currentMessage().toStdString(), std::string(FindCommand(57601)->prompt));
     fileMenu->close();
+}
+
+TEST_F(AppTest, AnIconHeldElsewhereOpensAsANewIcon)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    CIconGroup group;
+    group.name = "Kept";
+    for (int size : {16, 48}) {
+        CIconObject format(8, size, size, 0);
+        format.PackToIcon();
+        group.AddFormat(format.packed);
+    }
+    GroupIconSource source(group, true);
+    auto* doc = dynamic_cast<CIconDocument*>(app_->OpenIconAsNewIcon(source));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->GetFormatCount(), 2);
+    EXPECT_EQ(doc->GetName(), "Kept");
+    EXPECT_TRUE(doc->GetPathName().empty());
+    EXPECT_EQ(PendingIconSource(), nullptr);
+    // The next new icon is the default one again.
+    auto* plain = dynamic_cast<CIconDocument*>(app_->FileNew());
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->GetFormatCount(), 1);
+
+    // The local toolbar's pop-up offers to hide it.
+    CChildFrame* frame = Frame().ActiveFrame();
+    ASSERT_NE(frame->LocalToolBar(), nullptr);
+    emit frame->LocalToolBar()->customContextMenuRequested(QPoint(2, 2));
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(popup->actions().size(), 1);
+    EXPECT_EQ(CCommandRouter::CommandOf(popup->actions()[0]), 32881);
+    popup->close();
 }
 
 // ---- two processes ----
