@@ -161,7 +161,14 @@ void ShowVideoWarning(QWidget* parent)
 
 QString InstanceServerName(const std::string& configFolder)
 {
-    QByteArray key = QCryptographicHash::hash(QByteArray::fromStdString(configFolder), QCryptographicHash::Sha1)
+    // One folder named two ways is still one configuration.
+    std::error_code ec;
+    std::string folder = fs::weakly_canonical(fs::absolute(fs::path(configFolder), ec), ec).string();
+    if (ec || folder.empty())
+        folder = configFolder;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    QByteArray key = QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha1)
                          .toHex()
                          .left(16);
     return QStringLiteral("kavrel-%1-%2").arg(static_cast<qulonglong>(getuid())).arg(QString::fromLatin1(key));
@@ -212,10 +219,13 @@ QPrinter& ApplicationPrinter()
 
 CKavrelApp::CKavrelApp(QStringList arguments, QObject* parent) : QObject(parent), arguments_(std::move(arguments))
 {
-    g_app = this;
     // The whole command line is one file name, blanks and all.
     QStringList rest = arguments_.mid(1);
-    rawCommandLine_ = rest.join(QLatin1Char(' ')).trimmed().toStdString();
+    QString raw = rest.join(QLatin1Char(' ')).trimmed();
+    // A name quoted as a whole (as a desktop may pass it) is the name inside.
+    if (raw.size() >= 2 && raw.startsWith(QLatin1Char('"')) && raw.endsWith(QLatin1Char('"')))
+        raw = raw.mid(1, raw.size() - 2);
+    rawCommandLine_ = raw.toStdString();
 }
 
 CKavrelApp::~CKavrelApp()
@@ -232,6 +242,7 @@ bool CKavrelApp::InitInstance()
     if (started_)
         return mainFrame_ != nullptr;
     started_ = true;
+    g_app = this;
 
     // A Kavrel already running for this configuration takes the file.
     if (HandOverToRunningInstance()) {

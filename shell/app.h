@@ -59,6 +59,7 @@ public:
     explicit CKavrelApp(QStringList arguments, QObject* parent = nullptr);
     ~CKavrelApp() override;
 
+    // The application that ran InitInstance (nullptr before).
     static CKavrelApp* Instance();
 
     // The start-up sequence. False when the main frame could not be

@@ -246,6 +246,8 @@ TEST_F(AppTest, WithoutAFileANewIconOpensAndSettingsAreWrittenOnceAtExit)
     WriteHalfRedIcon(path);
     EXPECT_EQ(app_->OpenDocumentFile(path), OpenResult::Opened);
     EXPECT_EQ(app_->OpenDocumentFile(dir_ + "/./a.ico"), OpenResult::Activated);
+    EXPECT_EQ(CKavrelApp({"kavrel", "\"" + QString::fromStdString(path) + "\""}).RawCommandLine(), path);
+    EXPECT_EQ(CKavrelApp::Instance(), app_.get());
     std::ofstream(file("p.bmp")) << "BM";
     EXPECT_EQ(app_->OpenDocumentFile(file("p.bmp")), OpenResult::NoKind);
     EXPECT_EQ(WindowCount(), 2);
@@ -592,6 +594,8 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     env.insert("KAVREL_LIBRARIAN", QString::fromStdString(dir + "/librarian"));
     env.insert("KAVREL_TEST_HOOKS", "1");
     const QString server = InstanceServerName(config);
+    EXPECT_EQ(InstanceServerName(dir + "/./config/"), server);
+    EXPECT_NE(InstanceServerName(dir + "/other"), server);
 
     QProcess first;
     first.setProcessEnvironment(env);
