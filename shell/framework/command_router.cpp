@@ -101,8 +101,11 @@ void CCommandRouter::ApplyState(QAction* action, std::uint16_t id) const
         action->setChecked(false);
         action->setCheckable(false);
     }
-    if (ui.hasText)
-        action->setText(QString::fromStdString(ui.text));
+    if (ui.hasText) {
+        QString text = QString::fromStdString(ui.text);
+        if (action->text() != text)
+            action->setText(text);
+    }
 }
 
 void CCommandRouter::BuildMenuBar(QMenuBar* bar, MenuKind kind)

@@ -32,6 +32,7 @@
 #include "model/ico_file.h"
 #include "model/icon_model.h"
 #include "platform/registry.h"
+#include "platform/screen.h"
 #include "resources/command_table.h"
 #include "resources/strings.h"
 #include "shell/app.h"
@@ -126,6 +127,8 @@ protected:
         char pattern[] = "/tmp/kavrel-app-XXXXXX";
         dir_ = mkdtemp(pattern);
         setenv("KAVREL_LIBRARIAN", (dir_ + "/librarian").c_str(), 1);
+        // Start-up describes the real screen; other tests expect the default one.
+        screen_ = Screen();
         // An empty configuration: nothing stored, every setting its default.
         Registry::Instance().clear();
         ResetSettings();
@@ -145,6 +148,7 @@ protected:
         watchdog_.stop();
         EXPECT_TRUE(unexpectedDialogs_.isEmpty()) << unexpectedDialogs_.join(", ").toStdString();
         app_.reset();
+        Screen() = screen_;
         Registry::Instance().clear();
         ResetSettings();
         RecentFiles().clear();
@@ -178,6 +182,7 @@ protected:
 
     std::string dir_;
     std::unique_ptr<CKavrelApp> app_;
+    ScreenInfo screen_;
     QTimer watchdog_;
     QStringList unexpectedDialogs_;
 };
