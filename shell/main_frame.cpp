@@ -55,8 +55,13 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     router_->SetRecentFiles([] { return RecentFiles().files(); },
                             [this](int index) {
                                 const auto& files = RecentFiles().files();
-                                if (index >= 0 && index < static_cast<int>(files.size()) && open_)
-                                    open_(files[static_cast<std::size_t>(index)]);
+                                if (index < 0 || index >= static_cast<int>(files.size()) || !open_)
+                                    return;
+                                std::string path = files[static_cast<std::size_t>(index)];
+                                open_(path);
+                                // A file that no longer opens leaves the list.
+                                if (!DocManager().FindFrame(path))
+                                    RecentFiles().remove(path);
                             });
     SelectMenuBar();
     setAcceptDrops(true);

@@ -496,6 +496,15 @@ TEST_F(AppTest, OpenCommandDropsRecentFilesAndFailedSaves)
     recent[1]->trigger();
     EXPECT_EQ(Frame().ActiveFrame()->Document()->GetPathName(), ico);
     EXPECT_EQ(WindowCount(), 2);
+    // One that is gone is reported and leaves the list.
+    RecentFiles().add(file("gone.ico"));
+    emit fileMenu->aboutToShow();
+    for (QAction* a : fileMenu->actions())
+        if (a->isVisible() && a->text().endsWith(QLatin1String("gone.ico")))
+            a->trigger();
+    EXPECT_EQ(WindowCount(), 2);
+    EXPECT_EQ(RecentFiles().files().size(), 2u);
+    prompts.shown.clear();
 
     // A save into a folder that is gone is reported once, and the document keeps its path.
     CDocument* doc = Frame().ActiveFrame()->Document();
