@@ -31,6 +31,8 @@
 #include "editor/ui/icon_view.h"
 #include "model/ico_file.h"
 #include "model/icon_model.h"
+#include "model/picture_import.h"
+#include "platform/dib.h"
 #include "platform/registry.h"
 #include "platform/screen.h"
 #include "resources/command_table.h"
@@ -195,6 +197,8 @@ TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
     Start({QString::fromStdString(dir_ + "/half"), QStringLiteral("red.ico")});
 
     EXPECT_TRUE(Frame().isMaximized());
+    EXPECT_TRUE(app_->SplashClosed());
+    EXPECT_EQ(app_->Splash(), nullptr);
     EXPECT_EQ(Frame().windowTitle(), QString::fromStdString(LoadString(2)));
     EXPECT_TRUE(fs::is_directory(dir_ + "/librarian"));
     ASSERT_EQ(WindowCount(), 1);  // no automatic new icon beside the named file
@@ -571,6 +575,25 @@ TEST_F(AppTest, AnIconHeldElsewhereOpensAsANewIcon)
     ASSERT_EQ(popup->actions().size(), 1);
     EXPECT_EQ(CCommandRouter::CommandOf(popup->actions()[0]), 32881);
     popup->close();
+}
+
+TEST(AppSplash, TheStartUpPictureIsBuiltBesideTheProgram)
+{
+    std::string path = fs::path(KAVREL_APP_PATH).parent_path() / "kavrel-splash.jpg";
+    PackedDib dib = ReadJpegFile(path);
+    ASSERT_FALSE(dib.empty()) << path;
+    std::optional<Bitmap> picture = DibToBitmap(dib);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->width(), 529);
+    EXPECT_EQ(picture->height(), 169);
+    // Dark blue on the left edge, the white of the name in the middle.
+    COLORREF edge = picture->pixel(2, 84);
+    EXPECT_LT(GetRValue(edge), 60);
+    EXPECT_GT(GetBValue(edge), GetRValue(edge));
+    COLORREF letter = picture->pixel(176 + 4, 34 + 4);  // the K's stem
+    EXPECT_GT(GetRValue(letter), 200);
+    EXPECT_GT(GetGValue(letter), 200);
+    EXPECT_GT(GetBValue(letter), 200);
 }
 
 // ---- two processes ----
