@@ -300,7 +300,7 @@ bool CKavrelApp::InitInstance()
 
     mainFrame_->ApplyPlacement(LoadMainWindowPlacement(Registry::Instance(), Screen().width, Screen().height));
 
-    // TODO #10: an earlier librarian ("library" in the program folder) is converted once.
+    // TODO (librarian store, no issue yet): an earlier librarian ("library" in the program folder) is converted once.
 
     CloseSplash();
     mainFrame_->setWindowTitle(QString::fromStdString(LoadString(2)));
@@ -316,7 +316,7 @@ bool CKavrelApp::InitInstance()
     mainFrame_->ActiveWindowUpdate();
 
     CheckDisplayDepth();
-    // TODO #20: the ICO/ICL file associations are checked here.
+    // TODO (file associations, no issue yet): the ICO/ICL file associations are checked here.
 
     if (splashClosed_ && rawCommandLine_.empty() && ShowBienvenue == 1)
         ShowWelcomeDialog(mainFrame_);
@@ -355,9 +355,9 @@ void CKavrelApp::RegisterTemplates()
         [] { return std::make_unique<CIconDocument>(); },
         [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CIconDocumentMDI(tmpl, doc); },
         [](CDocument& doc, CChildFrame&) -> QWidget* { return new CIconView(static_cast<CIconDocument*>(&doc)); }));
-    // TODO #15: position 2, icons taken from a file (CFileIconDoc, CKavrelFileDocMDI, CFileIconView).
-    // TODO #15: position 3, program files (CFileDoc, CFileExeMDI, CFileView).
-    // TODO #16: position 4, icon libraries (CLibDoc, CFileIclMDI, CLibView).
+    // TODO (program-file documents, no issue yet): position 2, icons taken from a file (CFileIconDoc, CKavrelFileDocMDI, CFileIconView).
+    // TODO (program-file documents, no issue yet): position 3, program files (CFileDoc, CFileExeMDI, CFileView).
+    // TODO (icon-library windows, no issue yet): position 4, icon libraries (CLibDoc, CFileIclMDI, CLibView).
 }
 
 // ---- opening ----
@@ -391,7 +391,7 @@ OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
     RequestReorganisation();
     if (!doc)
         return OpenResult::Refused;
-    // TODO #15: after a program file, the "NOTE: Program File" window while ShowWarnExeType is 1.
+    // TODO (program-file documents, no issue yet): after a program file, the "NOTE: Program File" window while ShowWarnExeType is 1.
     emit documentOpened(QString::fromStdString(path));
     return OpenResult::Opened;
 }

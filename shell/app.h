@@ -83,7 +83,7 @@ public:
     // An icon held elsewhere (librarian, library, program file) opened as a
     // new untitled icon: the source fills the new document's formats.
     CDocument* OpenIconAsNewIcon(IconSource& source);
-    // TODO #15: opening an icon in a linked editor (template 2) and a library
+    // TODO (program-file documents, no issue yet): opening an icon in a linked editor (template 2) and a library
     // as its own document (template 4).
 
 

@@ -78,7 +78,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
             parts_->SideBarToggled();
     });
     // The bar layout of the last close; the librarian and colour bars must
-    // exist by then to take their places too (TODO #14).
+    // exist by then to take their places too (TODO, librarian bar: no issue yet).
     parts_->RestoreBarState(Registry::Instance());
 }
 
@@ -149,7 +149,7 @@ void CMainFrame::ActiveWindowUpdate()
         return;
     inUpdate_ = true;
     if (!isMinimized()) {
-        // TODO #14: the librarian bar refreshes its state here.
+        // TODO (librarian bar, no issue yet): the librarian bar refreshes its state here.
         CChildFrame* frame = ActiveFrame();
         auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
         // Nothing more while a mouse button is down in the editor.
@@ -325,7 +325,7 @@ void CMainFrame::ShowLocalToolbar(CIconView* view, bool show)
 
 bool CMainFrame::FocusLibrarian()
 {
-    // TODO #14: the librarian bar takes the focus when it is visible.
+    // TODO (librarian bar, no issue yet): the librarian bar takes the focus when it is visible.
     return false;
 }
 
