@@ -159,6 +159,11 @@ public:
     Rect selection{-1, -1, -1, -1};  // inclusive; -1s when none
     std::optional<Bitmap> floatingColor, floatingMask;
     int selectionActive = 0;
+    // 1 while the image under the selection is untouched; 0 once it moved or
+    // when the selection came from a paste, text or import.
+    int selectionInPlace = 1;
+    // The right colour when the selection tool was last pressed (a colour value).
+    std::uint32_t transparentColor = 0xF1000000u;
     Palette palette;
     int ownPalette = 0;
     struct UndoState {
