@@ -152,6 +152,26 @@ TEST_F(ToolTest, ShapesChangeNothingUntilRelease)
     EXPECT_EQ(ellipse.format.mask.rawPixel(0, 0), 1u);
 }
 
+TEST_F(ToolTest, AClickWithoutDragDrawsAOnePixelShape)
+{
+    for (int tool : {kToolRectangle, kToolFilledRectangle, kToolEllipse, kToolFilledEllipse, kToolLine, kTool3DFrame}) {
+        Drawing d(24, 5, 5);
+        d.context.rightColor = RGB(255, 0, 0);
+        d.Use(1);
+        Tool(tool)->Begin(d.context, 2, 2);
+        Tool(tool)->End(d.context);
+        int drawn = 0;
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 5; ++x)
+                drawn += GetImagePixel(d.format.color, d.format.mask, x, y) != COLOR_TRANSPARENT;
+        EXPECT_EQ(drawn, 1) << "tool " << tool;
+        // The 3D frame's other colour (here the left, black) wins on its one pixel.
+        EXPECT_EQ(GetImagePixel(d.format.color, d.format.mask, 2, 2),
+                  tool == kTool3DFrame ? RGB(0, 0, 0) : RGB(255, 0, 0))
+            << "tool " << tool;
+    }
+}
+
 TEST_F(ToolTest, EllipsePenWidthWidensTheReportedRectangle)
 {
     Drawing d(24, 20, 20);
