@@ -93,8 +93,7 @@ int PaletteGradientIndex(int i, int lo, int hi, int n, int button)
 
 bool IsSolidFill(const FillSpec& spec)
 {
-    return spec.fillMode == kFillSolid || spec.fillMode > kFillRadial || IsPseudo(spec.pressed) ||
-           IsPseudo(spec.other);
+    return spec.fillMode == kFillSolid || spec.fillMode > kFillRadial || IsPseudo(spec.pressed) || IsPseudo(spec.other);
 }
 
 int GradientSteps(const FillSpec& spec)
@@ -142,8 +141,8 @@ int GradientStepAt(const FillSpec& spec, int x, int y)
     case kFillRadial: {
         const RingMap& rings = RingsFor(s, GradientSteps(spec));
         const int cx = Clamp(x, s.left, s.right) - s.left, cy = Clamp(y, s.top, s.bottom) - s.top;
-        return rings.ring[static_cast<std::size_t>(cy) * static_cast<std::size_t>(s.width()) +
-                          static_cast<std::size_t>(cx)];
+        return rings
+            .ring[static_cast<std::size_t>(cy) * static_cast<std::size_t>(s.width()) + static_cast<std::size_t>(cx)];
     }
     default:
         return 0;
@@ -216,8 +215,7 @@ void FillThroughStencil(Bitmap& color, Bitmap& mask, const Bitmap& stencil, cons
 
 void CopyBitmapRect(Bitmap& target, const Bitmap& source, const Rect& rect)
 {
-    if (target.isMono() != source.isMono() || target.width() != source.width() ||
-        target.height() != source.height())
+    if (target.isMono() != source.isMono() || target.width() != source.width() || target.height() != source.height())
         return;
     const Rect r = rect.intersected(source.rect());
     if (r.empty())
