@@ -1,0 +1,114 @@
+#include "editor/ui/palette_bar_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <algorithm>
+
+#include "document/icon_document.h"
+#include "editor/icon_view_state.h"
+#include "editor/settings_editor.h"
+#include "editor/ui/icon_view.h"
+#include "model/icon_model.h"
+
+namespace kavrel {
+namespace {
+
+class PaletteBarWidgetTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "kavrel_tests_gui";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+    void SetUp() override
+    {
+        std::copy(std::begin(kStandardColourCells), std::end(kStandardColourCells), PalColor);
+        CIconViewState::FormatToOpen() = 0;
+        doc_.OnNewDocument(); // 32x32, 16 colours
+    }
+    void TearDown() override { CIconViewState::FormatToOpen() = 0; }
+
+    static QPoint Centre(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+    CIconDocument doc_;
+};
+
+TEST_F(PaletteBarWidgetTest, ClickingACellSetsTheActiveViewsColours)
+{
+    CColorPaletteBar bar;
+    bar.show();
+    EXPECT_EQ(GetPaletteBar(), &bar.Logic());
+    EXPECT_EQ(bar.Canvas()->size(), QSize(kPaletteBarWidth, kPaletteBarHeight));
+
+    CIconView view(&doc_);
+    view.resize(300, 300);
+    view.show();
+    bar.Follow(&view);
+
+    QTest::mouseClick(bar.Canvas(), Qt::LeftButton, {}, Centre(CPaletteBar::ColourCellRect(16)));
+    EXPECT_EQ(view.State().leftColor, PalColor[16]);
+    EXPECT_EQ(view.State().selectedPaletteIndex, 16);
+    QTest::mouseClick(bar.Canvas(), Qt::RightButton, {}, Centre(CPaletteBar::ColourCellRect(18)));
+    EXPECT_EQ(view.State().rightColor, PalColor[18]);
+    EXPECT_EQ(view.State().lastButton, 1);
+    EXPECT_EQ(view.State().leftColor, PalColor[16]);
+
+    // A window opened now starts with the bar's colours.
+    CIconView second(&doc_);
+    second.resize(300, 300);
+    second.show();
+    QApplication::processEvents();
+    EXPECT_EQ(second.State().leftColor, PalColor[16]);
+    EXPECT_EQ(second.State().rightColor, PalColor[18]);
+
+    // An 8-bit format with its own palette shows its entries.
+    doc_.AddFormat(32, 32, 8, 1);
+    int eight = 0;
+    for (int i = 0; i < doc_.GetFormatCount(); ++i)
+        if (doc_.GetFormat(i)->ownPalette)
+            eight = i;
+    CIconView::BroadcastFormatsChanged(&doc_, nullptr);
+    view.OnFormatListChanged(eight);
+    bar.Follow(&view);
+    ASSERT_TRUE(bar.Logic().PaletteFace());
+    QTest::mouseClick(bar.Canvas(), Qt::LeftButton, {}, Centre(CPaletteBar::PaletteCellRect(20)));
+    EXPECT_EQ(view.State().leftColor, PaletteIndexValue(20));
+}
+
+TEST_F(PaletteBarWidgetTest, ContextMenuAndCommands)
+{
+    CColorPaletteBar bar;
+    bar.show();
+    std::unique_ptr<QMenu> menu(bar.BuildContextMenu(nullptr));
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    ASSERT_GE(texts.size(), 5);
+    EXPECT_EQ(texts[0], "C&reate a color gradient...");
+    EXPECT_EQ(texts[1], "&Modify color...");
+    // No editing window: no gradient, and the colour cells can be edited.
+    EXPECT_FALSE(menu->actions()[0]->isEnabled());
+    EXPECT_TRUE(menu->actions()[1]->isEnabled());
+
+    // The bar's own show/hide command.
+    bool toggled = false;
+    bar.SetToggledHandler([&] { toggled = true; });
+    CCmdUI ui;
+    ui.id = ID_VIEW_COLORS_BAR;
+    ASSERT_TRUE(bar.OnUpdateCommand(ui));
+    EXPECT_TRUE(ui.checked);
+    bar.OnCommand(ID_VIEW_COLORS_BAR);
+    EXPECT_FALSE(bar.isVisible());
+    EXPECT_TRUE(toggled);
+}
+
+} // namespace
+} // namespace kavrel
