@@ -9,6 +9,13 @@ int TransparentCopy = 1;
 int GrilleAuto = 1;
 int AfficheOmbreIcone = 1;
 std::uint32_t CouleurFondEditeur = 0x804000;
+int ShowWarnColor = 1;
+
+std::string insertTextePolice = "MS Sans Serif";
+std::string insertTexteTexte;
+int insertTexteGras = 0;
+int insertTexteItalic = 0;
+int insertTexteTaille = 8;
 
 const std::uint32_t kStandardColourCells[48] = {
     0xC0C0FF, 0xC0FFC0, 0xFFC0C0, 0xC0FFFF, 0xFFC0FF, 0xFFFFC0, 0x0080FF, 0xFFFFFF, 0x8080FF, 0x80FF80,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kavrel {
 
@@ -15,6 +16,14 @@ extern int TransparentCopy;              // image transparency when moving or co
 extern int GrilleAuto;                   // editor windows start with the grid shown
 extern int AfficheOmbreIcone;            // shade behind the icon edit area
 extern std::uint32_t CouleurFondEditeur; // background of the edit window (0x00BBGGRR)
+extern int ShowWarnColor;                // warn when the display has too few colours for a format
+
+// ---- specs ---- (the Add text dialog's last choices)
+extern std::string insertTextePolice; // font face
+extern std::string insertTexteTexte;  // the text
+extern int insertTexteGras;           // bold
+extern int insertTexteItalic;
+extern int insertTexteTaille;         // size in points
 
 // ---- colors ---- (colour references 0x00BBGGRR unless said otherwise)
 extern std::uint32_t CustColor[16]; // CustColor01..16: the colour dialog's custom colours

@@ -15,7 +15,6 @@ int IconeAuto = 1;
 int ReorganiseAuto = 1;
 int ReorganiseLancement = 1;
 int AfficheTaille = 0;
-int ShowWarnColor = 1;
 int ShowWarnColor16 = 1;
 int ShowBienvenue = 1;
 int IndexOfTheTip = 0;
@@ -47,11 +46,6 @@ int TypesTypeIco = 1;
 
 std::string BankPathName;
 
-std::string insertTextePolice = "MS Sans Serif";
-std::string insertTexteTexte;
-int insertTexteGras = 0;
-int insertTexteItalic = 0;
-int insertTexteTaille = 8;
 std::string ExeFileName;
 std::string ExeTitle;
 std::string ExeCopyright;

@@ -28,15 +28,14 @@ inline constexpr const char* kProductTitle = "Kavrel 4.0";
 
 // ---- prefs ----
 // CouleursJPEG and EcoRes: model/settings_model.h; MotifTransparent,
-// DefaultZoomAuto, ShowApercu, TransparentCopy, GrilleAuto, AfficheOmbreIcone
-// and CouleurFondEditeur: editor/settings_editor.h.
+// DefaultZoomAuto, ShowApercu, TransparentCopy, GrilleAuto, AfficheOmbreIcone,
+// CouleurFondEditeur and ShowWarnColor: editor/settings_editor.h.
 extern int OptionsDeCollage;      // propose the paste-options dialog
 extern int ConfirmeSave;          // confirm before saving libraries
 extern int IconeAuto;             // new icon at start-up when no file is named
 extern int ReorganiseAuto;        // automatic desktop reorganisation (F11)
 extern int ReorganiseLancement;   // reorganise at start-up
 extern int AfficheTaille;         // kept in the store only
-extern int ShowWarnColor;         // warn when the display has too few colours for a format
 extern int ShowWarnColor16;       // warn at start-up on a 16-colour display
 extern int ShowBienvenue;         // welcome and tip of the day at start-up
 extern int IndexOfTheTip;         // next tip to show
@@ -70,11 +69,8 @@ extern int TypesTypeIco;          // associate .ico
 extern std::string BankPathName;  // librarian item last selected; empty: the root
 
 // ---- specs ----
-extern std::string insertTextePolice;  // text tool: font face
-extern std::string insertTexteTexte;   // text tool: last text
-extern int insertTexteGras;
-extern int insertTexteItalic;
-extern int insertTexteTaille;          // points
+// insertTextePolice, insertTexteTexte, insertTexteGras, insertTexteItalic and
+// insertTexteTaille: editor/settings_editor.h.
 extern std::string ExeFileName;        // compile: last output file
 extern std::string ExeTitle;
 extern std::string ExeCopyright;
