@@ -324,7 +324,6 @@ TEST_F(ToolTest, HoverPreviewRendersTheOldAndNewFootprintTogether)
     EXPECT_EQ(Tool(kToolFilledRectangle)->Hover(d.context, 9, 9), (Rect{9, 9, 10, 10}));
     EXPECT_FALSE(Tool(kToolColorPicker)->HoverPreview());
     EXPECT_FALSE(Tool(kToolColorPicker)->ModifiesImage());
-    EXPECT_EQ(Tool(kToolSelection), nullptr);
 }
 
 // Through the view: the picker, its return and the commands.
