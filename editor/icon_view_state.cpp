@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "document/icon_document.h"
+#include "editor/selection.h"
 #include "editor/settings_editor.h"
+#include "editor/tool_selection.h"
 #include "editor/transforms.h"
 #include "editor/undo.h"
 #include "editor/view_patterns.h"
@@ -405,7 +407,7 @@ void CIconViewState::ShowSize(const std::optional<Rect>& inclusive)
 
 bool CIconViewState::OnUpdateCommand(CCmdUI& ui)
 {
-    if (OnUpdateEditCommand(ui))
+    if (OnUpdateEditCommand(ui) || OnUpdateSelectionCommand(ui))
         return true;
     switch (ui.id) {
     case ID_ZOOM_IN:
@@ -464,6 +466,7 @@ void CIconViewState::SelectTool(int index)
 {
     if (index < 0 || index >= kToolCount)
         return;
+    CommitSelection();
     if (index == kToolColorPicker) {
         // The picker returns to the tool it interrupted.
         if (currentTool != kToolColorPicker)
@@ -471,7 +474,6 @@ void CIconViewState::SelectTool(int index)
         currentTool = index;
         return;
     }
-    // TODO #6: commit a floating selection before the tool changes.
     currentTool = index;
     LastTool() = index;
 }
@@ -488,7 +490,7 @@ void CIconViewState::OnCommand(std::uint16_t id)
 {
     // Zoom, grid, tools and the rest first leave capture mode.
     captureMode = 0;
-    if (OnEditCommand(id))
+    if (OnEditCommand(id) || OnSelectionCommand(id))
         return;
     switch (id) {
     case ID_ZOOM_IN:
@@ -589,7 +591,12 @@ bool CIconViewState::OnEditCommand(std::uint16_t id)
         const Rect& s = f->selection;
         if ((id == ID_MIRROR_HORIZONTAL && s.left == s.right) || (id == ID_MIRROR_VERTICAL && s.top == s.bottom))
             return true;
-        // TODO #6: stamp the floating contents in place first (the selection stays marked).
+        // The floating contents go into the image; the area stays marked.
+        if (HasFloating(*f)) {
+            StampFloating(*f, TransparencySwitch());
+            f->floatingColor.reset();
+            f->floatingMask.reset();
+        }
         const Rect area{s.left, s.top, s.right + 1, s.bottom + 1};
         ChangeImage([&](CIconObject& format) {
             if (id == ID_MIRROR_HORIZONTAL)
@@ -604,7 +611,7 @@ bool CIconViewState::OnEditCommand(std::uint16_t id)
     case ID_ROTATE:
         if (!f || !CanRotate(*f))
             return true;
-        // TODO #6: commit the selection before the whole image turns.
+        CommitSelection();
         ChangeImage([](CIconObject& format) { Rotate90(format); });
         return true;
     default:
@@ -617,7 +624,7 @@ void CIconViewState::UndoOrRedo(bool undo)
     CIconObject* f = Format();
     if (!f || !(undo ? CanUndo(*f) : CanRedo(*f)))
         return;
-    // TODO #6: commit a floating selection before the image is replaced.
+    CommitSelection();
     if (!(undo ? Undo(*f) : Redo(*f)))
         return;
     // Undo takes the document back towards what was saved; redo leaves the
@@ -699,6 +706,8 @@ CIconViewState::Press CIconViewState::ButtonDown(int button, int x, int y)
         hoverRect.reset();
         RenderRegion(hover);
     }
+    if (auto* selection = dynamic_cast<CSelectionTool*>(tool))
+        selection->Bind(this);
     if (tool->ModifiesImage())
         SaveUndoState(*Format());
     ToolContext ctx = MakeToolContext();
@@ -803,8 +812,11 @@ int CIconViewState::CursorId(int x, int y) const
     int c = 0, r = 0;
     if (!PixelFromPoint(x, y, c, r))
         return 0;
-    if (const CDrawTool* tool = Tool(currentTool))
+    if (const CDrawTool* tool = Tool(currentTool)) {
+        if (currentTool == kToolSelection && Format() && InsideSelection(*Format(), c, r))
+            return kMoveCursorId;
         return tool->CursorId();
+    }
     return kToolCursors[Clamp(currentTool, 0, kToolCount - 1)];
 }
 
@@ -867,13 +879,22 @@ Rect CIconViewState::RenderRegion(const Bitmap& color, const Bitmap& mask, const
         return {};
     }
     const Rect region = imageRect.value_or(Rect{0, 0, f->width, f->height});
-    // TODO #6: a floating selection is laid onto copies of the bitmaps first.
+    // A floating selection is shown laid onto copies of the bitmaps.
+    std::optional<Bitmap> floatColor, floatMask;
+    if (&color == &f->color && HasFloating(*f) && f->selectionActive) {
+        floatColor = color;
+        floatMask = mask;
+        LayDownFloating(*f, *floatColor, *floatMask, TransparencySwitch());
+    }
     ViewRenderOptions options;
     options.grid = gridShown != 0;
     options.transparentPattern = &ViewTransparentPattern(MotifTransparent);
     if (f->selectionActive && f->selection.left >= 0 && showSelectionFrame)
         options.selection = f->selection;
-    const Rect changed = RenderViewRegion(frame_, Geometry(), color, mask, region, options);
+    Rect changed = RenderViewRegion(frame_, Geometry(), floatColor ? *floatColor : color,
+                                    floatMask ? *floatMask : mask, region, options);
+    if (rubberBand && !changed.empty())
+        changed = changed.united(DrawRubberBand(frame_, Geometry(), *rubberBand, gridShown && zoom > 3, changed));
     if (!changed.empty())
         window_->InvalidateClient(changed);
     return changed;

@@ -38,6 +38,10 @@ enum : std::uint16_t {
     ID_LOCAL_TOOLBAR_HIDE = 32881,
     ID_VIEW_LIBRARIAN = 32841,
     ID_EDIT_CLEAR = 57632,
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_CUT = 57635,
+    ID_EDIT_PASTE = 57637,
+    ID_EDIT_SELECT_ALL = 57642,
     ID_EDIT_UNDO = 57643,
     ID_EDIT_REDO = 57644,
     ID_MIRROR_VERTICAL = 32801,
@@ -92,6 +96,8 @@ class ViewWindow {
     virtual void ShowLocalToolbar(bool show) { (void)show; }
     // The edited format changed (list selection, palette bar, colour warning).
     virtual void FormatSwitched() {}
+    // Ctrl held at this moment (the selection tool copies instead of moving).
+    virtual bool IsControlHeld() const { return false; }
 };
 
 // The editor-wide last tool and brush shape, which new views start with.
@@ -182,6 +188,22 @@ class CIconViewState : public CCmdTarget {
     Rect RenderRegion(const Bitmap& color, const Bitmap& mask, const std::optional<Rect>& imageRect);
     // The same for the image pixels under a rectangle of the client area.
     Rect RenderClientRect(const Rect& clientRect);
+
+    // ---- selection ---- (editor/selection.cpp, editor/clipboard.cpp)
+    // Lays floating contents down and ends the selection.
+    void CommitSelection();
+    // Lays floating contents down and keeps the selection.
+    void StampSelection();
+    // The image or the selection changed: this view, the preview and every
+    // view of the document are redrawn; optionally the document is modified.
+    void SelectionChanged(bool modified);
+    // The rubber band of the selection tool (inclusive image rectangle).
+    void SetRubberBand(const std::optional<Rect>& band);
+    bool IsControlHeld() const { return window_->IsControlHeld(); }
+    // Erase, Cut, Copy, Paste, Select all.
+    bool OnUpdateSelectionCommand(CCmdUI& ui);
+    bool OnSelectionCommand(std::uint16_t id);
+    std::optional<Rect> rubberBand;
 
     // ---- fields ----
     int formatIndex = 0;

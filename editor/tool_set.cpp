@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/tool_brushes.h"
+#include "editor/tool_selection.h"
 #include "model/icon_model.h"
 
 namespace kavrel {
@@ -397,7 +398,7 @@ void C3DFrameTool::End(ToolContext& context)
 
 void InstallDrawingTools()
 {
-    // TODO #6: the selection tool takes slot 0.
+    InstallTool(kToolSelection, std::make_unique<CSelectionTool>());
     InstallTool(kToolColorPicker, std::make_unique<CColorPickerTool>());
     InstallTool(kToolColorReplacer, std::make_unique<CColorReplacerTool>());
     InstallTool(kToolPencil, std::make_unique<CPencilTool>());

@@ -66,6 +66,7 @@ constexpr StringEntry kStrings[] = {
     {55074, "Open a 256 color palette file..."},
     {55075, "Save as a 256 color palette..."},
     {55080, "Importing ..."},
+    {55081, "Pasting ..."},
     {55083, "Please Wait ..."},
     {55084, "%dx%d - %s"},
     {55085, "Mono"},
@@ -76,6 +77,7 @@ constexpr StringEntry kStrings[] = {
     {55090, "%dx%d pixels - %s"},
     {55091, "Importing ..."},
     {55092, "16,8M or 65536 colors"},
+    {55102, "Do you want to replace the current icon palette by the image palette that you are going to paste?\n   . YES  : Replace the current palette\n   . NO : Keep the current palette"},
     {55103, "Did you know..."},
     {55104, "Every icon holds several image formats. Add one with \"New image format\" and Kavrel keeps them sorted by size and colours."},
     {55105, "Press F11 to turn automatic reorganization on or off. While it is on, Kavrel arranges the document windows whenever one opens or closes."},
@@ -105,6 +107,7 @@ constexpr StringEntry kStrings[] = {
     {55137, "Print a library or a program file as a catalogue of its icons, with names under each one."},
     {55138, "A 16x16 format in 16 colours is what most lists and menus show: give every icon one."},
     {55139, "Ctrl+F2 shows or hides the local toolbar of the active window, to leave more room to the image."},
+    {55140, "The image on the clipboard is too large to paste (%dx%d pixels)."},
     {55300, "These image formats were made from images with an alpha channel or PNG compression and have been edited: %s.\n"
              "Saving stores them as 24-bit images with a transparency mask. Save anyway?"},
     {55301, "%dx%d (32 bits with alpha)"},
