@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/icon_document.h"
+#include "editor/format_rules.h"
 #include "editor/selection.h"
 #include "editor/settings_editor.h"
 #include "editor/tool_selection.h"
@@ -139,7 +140,7 @@ void CIconViewState::InitialUpdate(int width, int height)
         states_[i].height = o->height;
         states_[i].bitDepth = o->bitDepth;
     }
-    window_->FormatSwitched();
+    NotifyFormatSwitched();
 }
 
 void CIconViewState::SetClientSize(int width, int height)
@@ -272,22 +273,34 @@ bool CIconViewState::SwitchFormat(int index)
     if (index == formatIndex)
         return false;
     SaveFormatState();
-    formatIndex = index;
-    if (static_cast<int>(states_.size()) != count)
-        FormatsChanged();
-    RestoreFormatState();
-    window_->FormatSwitched();
-    window_->RepaintPreview();
-    UpdateStatus();
+    EnterFormat(index);
     return true;
 }
 
-void CIconViewState::FormatsChanged()
+void CIconViewState::EnterFormat(int index)
 {
     const int count = doc_ ? doc_->GetFormatCount() : 0;
-    std::optional<FormatState> previous;
-    if (formatIndex >= 0 && formatIndex < static_cast<int>(states_.size()))
-        previous = states_[formatIndex];
+    if (count == 0)
+        return;
+    if (static_cast<int>(states_.size()) != count)
+        RebuildFormatStates();
+    formatIndex = Clamp(index, 0, count - 1);
+    RestoreFormatState();
+    NotifyFormatSwitched();
+    window_->RepaintPreview();
+    UpdateStatus();
+}
+
+void CIconViewState::NotifyFormatSwitched()
+{
+    window_->FormatSwitched();
+    if (const CIconObject* f = Format())
+        ShowColourWarning(f->bitDepth);
+}
+
+void CIconViewState::RebuildFormatStates()
+{
+    const int count = doc_ ? doc_->GetFormatCount() : 0;
     std::vector<FormatState> fresh(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const CIconObject* o = doc_->GetFormat(i);
@@ -303,6 +316,15 @@ void CIconViewState::FormatsChanged()
         }
     }
     states_ = std::move(fresh);
+}
+
+void CIconViewState::FormatsChanged()
+{
+    const int count = doc_ ? doc_->GetFormatCount() : 0;
+    std::optional<FormatState> previous;
+    if (formatIndex >= 0 && formatIndex < static_cast<int>(states_.size()))
+        previous = states_[formatIndex];
+    RebuildFormatStates();
     int found = -1;
     if (previous)
         for (int i = 0; i < count && found < 0; ++i)
@@ -316,7 +338,7 @@ void CIconViewState::FormatsChanged()
         RestoreFormatState();
     }
     frameValid_ = false;
-    window_->FormatSwitched();
+    NotifyFormatSwitched();
 }
 
 ColorValue CIconViewState::BarCell47() const
@@ -407,7 +429,7 @@ void CIconViewState::ShowSize(const std::optional<Rect>& inclusive)
 
 bool CIconViewState::OnUpdateCommand(CCmdUI& ui)
 {
-    if (OnUpdateEditCommand(ui) || OnUpdateSelectionCommand(ui))
+    if (OnUpdateEditCommand(ui) || OnUpdateSelectionCommand(ui) || OnUpdateFormatCommand(*this, ui))
         return true;
     switch (ui.id) {
     case ID_ZOOM_IN:
@@ -490,7 +512,7 @@ void CIconViewState::OnCommand(std::uint16_t id)
 {
     // Zoom, grid, tools and the rest first leave capture mode.
     captureMode = 0;
-    if (OnEditCommand(id) || OnSelectionCommand(id))
+    if (OnEditCommand(id) || OnSelectionCommand(id) || OnFormatCommand(*this, id))
         return;
     switch (id) {
     case ID_ZOOM_IN:

@@ -96,6 +96,9 @@ class ViewWindow {
     virtual void ShowLocalToolbar(bool show) { (void)show; }
     // The edited format changed (list selection, palette bar, colour warning).
     virtual void FormatSwitched() {}
+    // This view changed the document's list of formats: every other view of
+    // the document rebuilds its format states (CIconViewState::FormatsChanged).
+    virtual void OtherViewsFormatsChanged() {}
     // Ctrl held at this moment (the selection tool copies instead of moving).
     virtual bool IsControlHeld() const { return false; }
 };
@@ -144,6 +147,14 @@ class CIconViewState : public CCmdTarget {
     // The document's list of formats changed: states are carried over by
     // width, height and depth, and the edited format is found again.
     void FormatsChanged();
+    // The format states for the document's new list, each taking the old
+    // record of the same width, height and depth (others invalid). The format
+    // index is left alone.
+    void RebuildFormatStates();
+    // Edits the format at index (clamped) with its remembered state, without
+    // saving the state of the one before (it was saved, or is gone).
+    void EnterFormat(int index);
+    void NotifyOtherViewsFormatsChanged() { window_->OtherViewsFormatsChanged(); }
     void ApplyColoursOfFormat();
     const std::vector<FormatState>& FormatStates() const { return states_; }
 
@@ -234,6 +245,8 @@ class CIconViewState : public CCmdTarget {
 
   private:
     void RestoreFormatState();
+    // The list follows the edited format, then the colour warning.
+    void NotifyFormatSwitched();
     void Redraw();
     // Undo, redo and the transforms (a floating selection is committed first).
     bool OnUpdateEditCommand(CCmdUI& ui);

@@ -23,6 +23,7 @@ constexpr StringEntry kStrings[] = {
     {18, "Draw"},
     {19, "Standard"},
     {20, "Librarian"},
+    {23, "The image format \"%dx%d - %s\" already exists in the icon named \"%s\"."},
     {27, "Icons"},
     {28, "Untitled"},
     {29, "(1 format)"},
@@ -128,6 +129,33 @@ constexpr StringEntry kStrings[] = {
     {56220, "Minimize"},
     {56221, "Maximize"},
     {56222, "Restore"},
+    {56300, "Create a new image format"},
+    {56301, "&16x16 pixels"},
+    {56302, "&32x32 pixels"},
+    {56303, "&48x48 pixels"},
+    {56304, "&64x64 pixels"},
+    {56305, "&72x72 pixels"},
+    {56306, "&Custom size"},
+    {56307, "&Width:"},
+    {56308, "&Height:"},
+    {56309, "&Square aspect"},
+    {56310, "You are about to modify an icon that contains %s  but your system is configured to display only %s."},
+    {56311, "You should configure your display settings to %s before modifying or creating this icon."},
+    {56312, "&Monochrome (1 bit)"},
+    {56313, "16 C&olors (4 bits)"},
+    {56314, "&256 Colors - Dithered  (8 bits)"},
+    {56315, "2&56 Colors - Indexed (8 bits)"},
+    {56316, "16,&8 Million Colors  (24 bits)"},
+    {56317, "&Existing image formats:"},
+    {56318, "Delete an image format"},
+    {56319, "You are going to DELETE the following image format from the selected icon:"},
+    {56320, "WARNING: You will NOT be able to UNDO this operation!"},
+    {56321, " DELETE ! "},
+    {56322, "Cancel"},
+    {56323, "Select an image format"},
+    {56324, "Size"},
+    {56325, "Colors"},
+    {56326, "OK"},
     {61700, "Save changes to %s?"},
     {61701, "Save As"},
     {61702, "Insufficient video configuration"},
@@ -237,6 +265,11 @@ std::string FormatString(int id, const std::string& value1, const std::string& v
 std::string FormatString(int id, int value1, int value2, const std::string& value3)
 {
     return Format(LoadString(id), {Num(value1), Num(value2), Text(value3)});
+}
+
+std::string FormatString(int id, int value1, int value2, const std::string& value3, const std::string& value4)
+{
+    return Format(LoadString(id), {Num(value1), Num(value2), Text(value3), Text(value4)});
 }
 
 std::string FormatString(int id, int value1, const std::string& value2)

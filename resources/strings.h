@@ -14,6 +14,7 @@ std::string FormatString(int id, int value1, int value2);
 std::string FormatString(int id, const std::string& value1, const std::string& value2);
 // "%dx%d - %s" and "(Icon %d in ... %s)".
 std::string FormatString(int id, int value1, int value2, const std::string& value3);
+std::string FormatString(int id, int value1, int value2, const std::string& value3, const std::string& value4);
 std::string FormatString(int id, int value1, const std::string& value2);
 
 }  // namespace kavrel

@@ -61,10 +61,10 @@ class CIconView::Window final : public ViewWindow {
         if (EditorHost* host = GetEditorHost())
             host->ShowLocalToolbar(&view_, show);
     }
-    void FormatSwitched() override
+    void FormatSwitched() override { view_.FillFormatList(); }
+    void OtherViewsFormatsChanged() override
     {
-        view_.FillFormatList();
-        // TODO #6: the colour warning for the new format's depth.
+        CIconView::BroadcastFormatsChanged(view_.GetDocument(), &view_);
     }
 
   private:

@@ -1,0 +1,101 @@
+// Image-format management in the editor: adding a format to the edited icon,
+// deleting one, choosing which one is edited, and the warning shown when the
+// screen has fewer colours than the edited format. The dialogs are reached
+// through FormatDialogs so that every step can be tested without a window;
+// editor/ui implements it with Qt.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "document/cmd_target.h"
+#include "model/icon_model.h"
+
+namespace kavrel {
+
+class CIconDocument;
+class CIconViewState;
+
+enum : std::uint16_t {
+    ID_FORMAT_NEW = 32877,
+    ID_FORMAT_DELETE = 32879,
+    ID_FORMAT_CHOOSE = 65535,
+};
+
+constexpr int kMinCustomSide = 8;
+constexpr int kMaxCustomSide = 256;
+constexpr int kSizeChoiceCount = 6;  // 16, 32, 48, 64, 72, custom
+constexpr int kColorChoiceCount = 5; // mono, 16, 256 dithered, 256 indexed, 24 bits
+constexpr int kCustomSizeChoice = 5;
+
+// The choices of the New image format dialog; the last ones confirmed are
+// offered again until the program ends.
+struct NewFormatChoices {
+    int sizeChoice = 1;
+    int colorChoice = 1;
+    int customWidth = 32;
+    int customHeight = 32;
+    bool squareAspect = true;
+    bool operator==(const NewFormatChoices&) const = default;
+};
+NewFormatChoices& RememberedNewFormatChoices();
+
+struct FormatSpec {
+    int width = 32, height = 32, bitDepth = 4, ownPalette = 0;
+};
+// Size and depth from the choices; an unknown choice gives 32x32 in 4 bits.
+FormatSpec FormatFromChoices(const NewFormatChoices& choices);
+bool IsValidCustomSide(int side);
+// The first format of the document with this width, height and depth; -1.
+int FindFormat(const CIconDocument& doc, int width, int height, int bitDepth);
+
+// Whether a format of this depth needs the warning on a screen of that many
+// bits per pixel (anything above 15 counts as 24).
+bool NeedsColourWarning(int formatBitDepth, int screenBitsPerPixel);
+// The two texts of the warning.
+std::pair<std::string, std::string> ColourWarningTexts(int formatBitDepth, int screenBitsPerPixel);
+// Message 23: the format already exists in the named icon.
+std::string FormatExistsText(int width, int height, int bitDepth, const std::string& iconName);
+
+// Packed copies of every format of the document, in document order, for the
+// dialogs' lists. The document's own packed forms are left alone, so a format
+// still holding the bytes of a 32-bit or PNG image keeps them.
+std::vector<CIcon> PackedFormatCopies(const CIconDocument& doc);
+
+// The dialogs of the format commands.
+class FormatDialogs {
+  public:
+    virtual ~FormatDialogs() = default;
+    struct NewFormatResult {
+        bool accepted = false;
+        NewFormatChoices choices;
+        int existing = -1; // an existing format chosen by double-click
+    };
+    virtual NewFormatResult NewFormat(const std::vector<CIcon>& formats, const NewFormatChoices& start) = 0;
+    // Shows the format about to go; true for " DELETE ! ".
+    virtual bool ConfirmDelete(const CIcon& format) = 0;
+    // The chosen format, or -1 when cancelled.
+    virtual int SelectFormat(const std::vector<CIcon>& formats, int current) = 0;
+    // Shows the warning; returns the state of its "always" box.
+    virtual bool ColourWarning(const std::string& text1, const std::string& text2) = 0;
+};
+// The dialogs in use; the program installs its own. Before that every dialog
+// is cancelled and the warning is not shown.
+FormatDialogs& FormatDialogBoxes();
+void SetFormatDialogs(FormatDialogs* dialogs); // nullptr restores the default
+
+// The warning after a switch to a format of this depth, when ShowWarnColor is
+// on and the screen (platform/screen.h) shows fewer colours; the box writes
+// ShowWarnColor back.
+void ShowColourWarning(int formatBitDepth);
+
+// The commands, run on the view that received them.
+void NewImageFormat(CIconViewState& view);
+void DeleteImageFormat(CIconViewState& view);
+void SelectImageFormat(CIconViewState& view);
+bool OnUpdateFormatCommand(const CIconViewState& view, CCmdUI& ui);
+bool OnFormatCommand(CIconViewState& view, std::uint16_t id);
+
+} // namespace kavrel
