@@ -311,6 +311,8 @@ void CMainFrame::ActivateViewFrame(CIconView* view) { DocManager().ActivateFrame
 
 void CMainFrame::SendMainWindowCommand(std::uint16_t id) { router_->Send(id); }
 
+CCmdUI CMainFrame::UpdateMainWindowCommand(std::uint16_t id) { return router_->Update(id); }
+
 bool CMainFrame::IsLocalToolbarShown(CIconView* view) const
 {
     CChildFrame* frame = FrameOfView(view);

@@ -71,6 +71,7 @@ public:
     void RepaintActualSizePreview() override;
     void ActivateViewFrame(CIconView* view) override;
     void SendMainWindowCommand(std::uint16_t id) override;
+    CCmdUI UpdateMainWindowCommand(std::uint16_t id) override;
     bool IsLocalToolbarShown(CIconView* view) const override;
     void ShowLocalToolbar(CIconView* view, bool show) override;
     bool FocusLibrarian() override;
