@@ -3,14 +3,19 @@
 #include <algorithm>
 
 #include "document/icon_document.h"
+#include "editor/capture.h"
+#include "editor/picture_paste.h"
 #include "editor/format_rules.h"
 #include "editor/selection.h"
 #include "editor/settings_editor.h"
+#include "editor/text_tool.h"
 #include "editor/tool_selection.h"
 #include "editor/transforms.h"
 #include "editor/undo.h"
 #include "editor/view_patterns.h"
 #include "model/icon_model.h"
+#include "platform/prompter.h"
+#include "platform/screen.h"
 #include "resources/strings.h"
 
 namespace kavrel {
@@ -24,6 +29,7 @@ constexpr int kFormatLine = 55031;   // "%dx%d - %s"
 constexpr int kZoomPane = 55032;     // "@2  %d:1"
 constexpr int kPositionPane = 55033; // "@0  %d,%d"
 constexpr int kSizePane = 55034;     // "@1  %dx%d"
+constexpr int kCaptureRefused = 55305;
 
 int Clamp(int v, int lo, int hi)
 {
@@ -31,6 +37,12 @@ int Clamp(int v, int lo, int hi)
 }
 
 } // namespace
+
+std::string ViewWindow::ChoosePicture(const std::string& title, const std::string& filter)
+{
+    const std::vector<std::string> paths = Chooser().ChooseOpen(title, filter, false);
+    return paths.empty() ? std::string() : paths.front();
+}
 
 PaletteBarColours* GetPaletteBar()
 {
@@ -452,6 +464,12 @@ bool CIconViewState::OnUpdateCommand(CCmdUI& ui)
         return true;
     case ID_LOCAL_TOOLBAR_HIDE:
         return true;
+    case ID_CAPTURE:
+    case ID_TEXT:
+        ui.Enable(!window_->IsMinimised());
+        return true;
+    case ID_IMPORT_PICTURE:
+        return true;
     default:
         break;
     }
@@ -511,7 +529,7 @@ void CIconViewState::SelectBrushShape(int shape)
 void CIconViewState::OnCommand(std::uint16_t id)
 {
     // Zoom, grid, tools and the rest first leave capture mode.
-    captureMode = 0;
+    LeaveCaptureMode();
     if (OnEditCommand(id) || OnSelectionCommand(id) || OnFormatCommand(*this, id))
         return;
     switch (id) {
@@ -553,6 +571,23 @@ void CIconViewState::OnCommand(std::uint16_t id)
     case ID_LOCAL_TOOLBAR_HIDE:
         window_->ShowLocalToolbar(false);
         return;
+    case ID_CAPTURE:
+        EnterCaptureMode();
+        return;
+    case ID_TEXT:
+        if (window_->EditTextSettings()) {
+            TextRasterizer* rasterizer = window_->Rasterizer();
+            if (!rasterizer || AddText(*this, TextRequestFromSettings(), *rasterizer, Screen().dpiY) ==
+                                   TextOutcome::Beep)
+                window_->Beep();
+        }
+        return;
+    case ID_IMPORT_PICTURE: {
+        const std::string path = window_->ChoosePicture(ImportDialogTitle(), ImportDialogFilter());
+        if (!path.empty() && ImportPictureFile(*this, path).paletteReplaced && g_paletteBar)
+            g_paletteBar->SetActiveView(this);
+        return;
+    }
     default:
         break;
     }
@@ -703,10 +738,10 @@ ToolContext CIconViewState::MakeToolContext()
 CIconViewState::Press CIconViewState::ButtonDown(int button, int x, int y)
 {
     if (captureMode) {
-        // TODO #6: a left press starts the screen capture.
-        if (button != 0) {
-            captureMode = 0;
-            window_->InvalidateClient(std::nullopt);
+        LeaveCaptureMode();
+        if (button == 0 && Format()) {
+            CommitSelection();
+            window_->BeginCaptureDrag();
         }
         return Press::Ignored;
     }
@@ -842,6 +877,57 @@ int CIconViewState::CursorId(int x, int y) const
     return kToolCursors[Clamp(currentTool, 0, kToolCount - 1)];
 }
 
+// ---- capture ----
+
+void CIconViewState::EnterCaptureMode()
+{
+    ScreenGrabber* grabber = window_->Grabber();
+    if (!grabber || !grabber->CanGrab()) {
+        Prompts().Message(LoadString(kCaptureRefused), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    captureMode = 1;
+    Redraw();
+}
+
+void CIconViewState::LeaveCaptureMode()
+{
+    if (!captureMode)
+        return;
+    captureMode = 0;
+    Redraw();
+}
+
+bool CIconViewState::EndCaptureOnKey()
+{
+    if (!captureMode)
+        return false;
+    LeaveCaptureMode();
+    return true;
+}
+
+bool CIconViewState::FinishCapture(const Bitmap* area)
+{
+    CIconObject* f = Format();
+    if (!f)
+        return false;
+    const bool fits = area && !area->isMono() && area->width() == f->width && area->height() == f->height;
+    if (!fits) {
+        Prompts().Message(LoadString(kCaptureRefused), MB_OK | MB_ICONEXCLAMATION);
+        Redraw();
+        return false;
+    }
+    // The undo state is saved only once there is something to write.
+    SaveUndoState(*f);
+    CaptureIntoFormat(*f, *area);
+    MarkModified(true);
+    frameValid_ = false;
+    window_->RepaintPreview();
+    window_->RedrawAllViews();
+    Redraw();
+    return true;
+}
+
 // ---- rendering ----
 
 void CIconViewState::Redraw()
@@ -865,6 +951,12 @@ void CIconViewState::RenderAll()
     }
     if (frame_.width() != clientWidth || frame_.height() != clientHeight)
         frame_ = Bitmap::Color(clientWidth, clientHeight);
+    if (captureMode) {
+        RenderCapturePanel(frame_);
+        frameValid_ = true;
+        hoverRect.reset();
+        return;
+    }
     const ViewGeometry g = Geometry();
     RenderViewBackground(frame_, g, CouleurFondEditeur, AfficheOmbreIcone != 0);
     frameValid_ = true;
@@ -900,6 +992,8 @@ Rect CIconViewState::RenderRegion(const Bitmap& color, const Bitmap& mask, const
         window_->InvalidateClient(std::nullopt);
         return {};
     }
+    if (captureMode)
+        return {}; // the panel covers the image
     const Rect region = imageRect.value_or(Rect{0, 0, f->width, f->height});
     // A floating selection is shown laid onto copies of the bitmaps.
     std::optional<Bitmap> floatColor, floatMask;

@@ -21,6 +21,8 @@ namespace kavrel {
 class CIconDocument;
 class CIconObject;
 class CIconViewState;
+class ScreenGrabber;
+class TextRasterizer;
 
 constexpr int kMinZoom = 1;
 constexpr int kMaxZoom = 30;
@@ -48,6 +50,9 @@ enum : std::uint16_t {
     ID_MIRROR_HORIZONTAL = 32802,
     ID_INVERT_COLORS = 32803,
     ID_ROTATE = 211,
+    ID_CAPTURE = 210,
+    ID_TEXT = 32864,
+    ID_IMPORT_PICTURE = 32862,
 };
 
 // The remembered state of one image format of the document.
@@ -101,6 +106,20 @@ class ViewWindow {
     virtual void OtherViewsFormatsChanged() {}
     // Ctrl held at this moment (the selection tool copies instead of moving).
     virtual bool IsControlHeld() const { return false; }
+    // ---- text, capture, import ----
+    virtual bool IsMinimised() const { return false; }
+    virtual void Beep() {}
+    // The Add text dialog; true when it closed with OK (the settings then
+    // hold its choices).
+    virtual bool EditTextSettings() { return false; }
+    virtual TextRasterizer* Rasterizer() { return nullptr; }
+    virtual ScreenGrabber* Grabber() { return nullptr; }
+    // The import dialog; an empty path when cancelled. By default the
+    // program's file chooser.
+    virtual std::string ChoosePicture(const std::string& title, const std::string& filter);
+    // A capture drag starts: the window moves the main window away, takes
+    // the mouse and shows the frame until the release (FinishCapture).
+    virtual void BeginCaptureDrag() {}
 };
 
 // The editor-wide last tool and brush shape, which new views start with.
@@ -215,6 +234,18 @@ class CIconViewState : public CCmdTarget {
     bool OnUpdateSelectionCommand(CCmdUI& ui);
     bool OnSelectionCommand(std::uint16_t id);
     std::optional<Rect> rubberBand;
+
+    // ---- text, capture, import ---- (editor/text_tool.h, capture.h, picture_paste.h)
+    // Capture mode on (the panel shown) when the screen can be read; a plain
+    // message and no capture mode otherwise.
+    void EnterCaptureMode();
+    // Capture mode off, the window repainted (nothing when it was off).
+    void LeaveCaptureMode();
+    // Any key in the view first ends capture mode: true when it did.
+    bool EndCaptureOnKey();
+    // The end of a capture drag: the area read from the screen goes into the
+    // format (none: reading failed, the user is told and nothing changes).
+    bool FinishCapture(const Bitmap* area);
 
     // ---- fields ----
     int formatIndex = 0;

@@ -11,12 +11,18 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include "editor/capture.h"
 #include "editor/icon_view_state.h"
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/editor_host.h"
+#include "editor/ui/picture_dialog.h"
+#include "editor/ui/qt_text_rasterizer.h"
+#include "editor/ui/screen_grabber.h"
+#include "editor/ui/text_dialog.h"
 #include "editor/ui/tool_cursor.h"
 #include "model/icon_model.h"
 #include "resources/command_table.h"
+#include "resources/strings.h"
 
 namespace kavrel {
 
@@ -67,8 +73,21 @@ class CIconView::Window final : public ViewWindow {
         CIconView::BroadcastFormatsChanged(view_.GetDocument(), &view_);
     }
 
+    bool IsMinimised() const override { return view_.window()->isMinimized(); }
+    void Beep() override { QApplication::beep(); }
+    bool EditTextSettings() override { return CTextDialog::Run(&view_); }
+    TextRasterizer* Rasterizer() override { return &rasterizer_; }
+    ScreenGrabber* Grabber() override { return &grabber_; }
+    std::string ChoosePicture(const std::string& title, const std::string& filter) override
+    {
+        return ChoosePictureFile(&view_, title, filter);
+    }
+    void BeginCaptureDrag() override { view_.BeginCaptureDrag(); }
+
   private:
     CIconView& view_;
+    QtTextRasterizer rasterizer_;
+    QtScreenGrabber grabber_;
 };
 
 CIconView::CIconView(CIconDocument* doc, QWidget* parent)
@@ -170,7 +189,7 @@ void CIconView::OnActivateView(bool active)
         window_->RepaintPreview();
         state_->UpdateStatus();
     } else {
-        state_->captureMode = 0;
+        state_->LeaveCaptureMode();
     }
 }
 
@@ -365,6 +384,15 @@ void CIconView::paintEvent(QPaintEvent* event)
     const QImage image(reinterpret_cast<const uchar*>(frame.colorBits()), frame.width(), frame.height(),
                        frame.width() * 4, QImage::Format_RGB32);
     painter.drawImage(event->rect(), image, event->rect());
+    if (state_->captureMode) {
+        const Rect box = CapturePanelRect(state_->clientWidth, state_->clientHeight);
+        QFont font = painter.font();
+        font.setPixelSize(11);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(box.left, box.top + kCaptureTextInset, box.width(), box.height() - kCaptureTextInset),
+                         Qt::AlignHCenter | Qt::AlignTop, QString::fromStdString(LoadString(55035)));
+    }
 }
 
 void CIconView::resizeEvent(QResizeEvent* event)
@@ -372,6 +400,7 @@ void CIconView::resizeEvent(QResizeEvent* event)
     QAbstractScrollArea::resizeEvent(event);
     if (!initialised_)
         return;
+    state_->LeaveCaptureMode();
     state_->SetClientSize(viewport()->width(), viewport()->height());
     SyncScrollBars();
     state_->UpdateStatus();
@@ -398,6 +427,7 @@ void CIconView::Press(QMouseEvent* event, int button)
     if (EditorHost* host = GetEditorHost())
         host->ActivateViewFrame(this);
     const QPoint p = event->position().toPoint();
+    pressGlobal_ = event->globalPosition().toPoint();
     const auto result = state_->ButtonDown(button, p.x() + state_->scrollX, p.y() + state_->scrollY);
     if (button == 1 && result == CIconViewState::Press::OffImage)
         ShowContextMenu(event->globalPosition().toPoint());
@@ -415,6 +445,8 @@ void CIconView::mousePressEvent(QMouseEvent* event)
 
 void CIconView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (capture_)
+        return CaptureMove(event->globalPosition().toPoint());
     const QPoint p = event->position().toPoint();
     state_->PointerMove(p.x() + state_->scrollX, p.y() + state_->scrollY);
     UpdateCursor(p.x(), p.y());
@@ -424,6 +456,13 @@ void CIconView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
         return QAbstractScrollArea::mouseReleaseEvent(event);
+    if (capture_) {
+        if (event->button() == Qt::LeftButton) {
+            CaptureMove(event->globalPosition().toPoint());
+            EndCaptureDrag(true);
+        }
+        return;
+    }
     state_->ButtonUp();
     const QPoint p = event->position().toPoint();
     UpdateCursor(p.x(), p.y());
@@ -450,16 +489,23 @@ bool CIconView::focusNextPrevChild(bool)
 
 void CIconView::UpdateCursor(int x, int y)
 {
+    if (state_->captureMode || capture_) {
+        viewport()->setCursor(Qt::CrossCursor);
+        return;
+    }
     viewport()->setCursor(ToolCursor(state_->CursorId(x + state_->scrollX, y + state_->scrollY)));
 }
 
 void CIconView::keyPressEvent(QKeyEvent* event)
 {
-    if (state_->captureMode) {
-        state_->captureMode = 0;
-        viewport()->update();
+    if (capture_) {
+        // Esc gives up a capture drag; nothing is read.
+        if (event->key() == Qt::Key_Escape)
+            EndCaptureDrag(false);
         return;
     }
+    if (state_->EndCaptureOnKey())
+        return;
     EditorHost* host = GetEditorHost();
     CCmdTarget* route[] = {this};
     switch (event->key()) {
@@ -494,6 +540,75 @@ void CIconView::keyPressEvent(QKeyEvent* event)
         break;
     }
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+// ---- capture ----
+
+void CIconView::BeginCaptureDrag()
+{
+    const CIconObject* f = CurrentFormat();
+    QScreen* screen = QGuiApplication::screenAt(pressGlobal_);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!f || !screen)
+        return;
+    const QRect area = screen->geometry();
+    capture_ = std::make_unique<CCaptureDrag>(f->width, f->height, area.width(), area.height(),
+                                              pressGlobal_.x() - area.x(), pressGlobal_.y() - area.y());
+    capturePoint_ = pressGlobal_ - area.topLeft();
+    capture_->Confine(capturePoint_.rx(), capturePoint_.ry());
+    captureFrame_ = std::make_unique<CCaptureFrame>();
+    // The main window goes below the screen, keeping its size, and the screen
+    // repaints without it before anything is read.
+    movedWindow_ = window();
+    movedFrom_ = movedWindow_->pos();
+    movedWindow_->move(movedFrom_.x(), movedFrom_.y() + kCaptureWindowOffset);
+    QCoreApplication::processEvents();
+    grabMouse(Qt::CrossCursor);
+    viewport()->setCursor(Qt::CrossCursor);
+}
+
+void CIconView::CaptureMove(const QPoint& global)
+{
+    if (!capture_)
+        return;
+    QScreen* screen = QGuiApplication::screenAt(pressGlobal_);
+    const QRect area = screen ? screen->geometry() : QRect();
+    int x = global.x() - area.x(), y = global.y() - area.y();
+    const int wantedX = x, wantedY = y;
+    // The pointer stays where the whole frame fits on the screen.
+    capture_->Confine(x, y);
+    capturePoint_ = QPoint(x, y);
+    if (x != wantedX || y != wantedY)
+        QCursor::setPos(screen, area.x() + x, area.y() + y);
+    if (const std::optional<Rect> frame = capture_->Move(x, y)) {
+        const Rect r = *frame;
+        captureFrame_->ShowArea({r.left + area.x(), r.top + area.y(), r.right + area.x(), r.bottom + area.y()});
+    }
+}
+
+void CIconView::EndCaptureDrag(bool capture)
+{
+    if (!capture_)
+        return;
+    QScreen* screen = QGuiApplication::screenAt(pressGlobal_);
+    const QRect area = screen ? screen->geometry() : QRect();
+    Rect chosen = capture_->Release(capturePoint_.x(), capturePoint_.y());
+    chosen = {chosen.left + area.x(), chosen.top + area.y(), chosen.right + area.x(), chosen.bottom + area.y()};
+    captureFrame_.reset();
+    capture_.reset();
+    QCoreApplication::processEvents();
+    Bitmap shot;
+    if (capture)
+        shot = window_->Grabber()->Grab(chosen);
+    if (movedWindow_)
+        movedWindow_->move(movedFrom_);
+    releaseMouse();
+    UpdateCursor(0, 0);
+    if (capture)
+        state_->FinishCapture(shot.isNull() ? nullptr : &shot);
+    else
+        viewport()->update();
 }
 
 void CIconView::focusInEvent(QFocusEvent* event)

@@ -20,6 +20,8 @@ class QMenu;
 
 namespace kavrel {
 
+class CCaptureDrag;
+class CCaptureFrame;
 class CIconObject;
 class CIconViewState;
 
@@ -108,6 +110,11 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     void UpdateCursor(int viewportX, int viewportY);
     void Press(QMouseEvent* event, int button);
     void ShowContextMenu(const QPoint& global);
+    // Capture icon: the main window goes out of the way, the view takes the
+    // mouse and the frame follows the pointer until the release.
+    void BeginCaptureDrag();
+    void CaptureMove(const QPoint& global);
+    void EndCaptureDrag(bool capture);
 
     class Window;
     CIconDocument* doc_;
@@ -116,6 +123,12 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     QPointer<QComboBox> formatList_;
     bool initialised_ = false;
     bool syncingScroll_ = false;
+    QPoint pressGlobal_;
+    QPoint capturePoint_; // the pointer in screen coordinates, confined
+    std::unique_ptr<CCaptureDrag> capture_;
+    std::unique_ptr<CCaptureFrame> captureFrame_;
+    QPointer<QWidget> movedWindow_;
+    QPoint movedFrom_;
 };
 
 } // namespace kavrel
