@@ -824,15 +824,15 @@ void CPaletteBar::Render(Bitmap& out) const
         FillRect(dc, Inflated(r, -1), MakeDisplayBrush(value, shownDepth, palette));
     }
 
-    // Swap button: two arrows between the corners.
+    // Swap button: an arrow each way.
     const Rect swap = SwapButtonRect();
     RaisedButton(dc, swap);
-    const int sx = swap.left + 6, sy = swap.top + 5;
-    Fill(dc, {sx, sy + 2, sx + 10, sy + 3}, kBlack);
-    Fill(dc, {sx + 11, sy + 2, sx + 12, sy + 10}, kBlack);
-    for (int i = 0; i < 3; ++i) {
-        Fill(dc, {sx + i, sy + 2 - i, sx + i + 1, sy + 3 + i}, kBlack);       // left head
-        Fill(dc, {sx + 9 - i, sy + 7 + i, sx + 14 + i - 1, sy + 8 + i}, kBlack); // lower head
+    const int sx = swap.left + 5, sy = swap.top + 5;
+    Fill(dc, {sx, sy + 2, sx + 14, sy + 3}, kBlack);
+    Fill(dc, {sx, sy + 8, sx + 14, sy + 9}, kBlack);
+    for (int i = 1; i <= 2; ++i) {
+        Fill(dc, {sx + i, sy + 2 - i, sx + i + 1, sy + 3 + i}, kBlack);
+        Fill(dc, {sx + 13 - i, sy + 8 - i, sx + 14 - i, sy + 9 + i}, kBlack);
     }
 
     // Default-colours button: black over white.

@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
-#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "document/icon_document.h"
@@ -83,7 +83,7 @@ public:
         setFixedSize(kPaletteBarWidth, kPaletteBarHeight);
         setAttribute(Qt::WA_OpaquePaintEvent);
         font_ = QFont(QStringLiteral("Arial"));
-        font_.setPixelSize(13); // 10 points at 96 dots per inch
+        font_.setPixelSize(11);
     }
 
     void Repaint(const Rect& r) override
@@ -117,10 +117,16 @@ protected:
         p.drawImage(event->rect(), image, event->rect());
         p.setFont(font_);
         p.setPen(Qt::black);
+        // The names sit on a plain patch so that the patterns around them
+        // cannot hide them.
         for (const auto& [r, id] : {std::pair{CPaletteBar::TransparentCellRect(), kTransparentText},
-                                    std::pair{CPaletteBar::InvertedCellRect(), kInvertedText}})
-            p.drawText(QRect(r.left, r.top, r.width(), r.height()), Qt::AlignCenter,
-                       QString::fromStdString(LoadString(id)));
+                                    std::pair{CPaletteBar::InvertedCellRect(), kInvertedText}}) {
+            const QRect cell(r.left, r.top, r.width(), r.height());
+            const QString text = QString::fromStdString(LoadString(id));
+            const QRect box = p.fontMetrics().boundingRect(cell, Qt::AlignCenter, text).adjusted(-2, 0, 2, 0) & cell.adjusted(1, 2, -1, -2);
+            p.fillRect(box, QColor(0xC0, 0xC0, 0xC0));
+            p.drawText(cell, Qt::AlignCenter, text);
+        }
     }
 
     void mousePressEvent(QMouseEvent* event) override
@@ -214,14 +220,13 @@ CColorPaletteBar::CColorPaletteBar(QWidget* parent) : QDockWidget(parent)
 
     // The tool strip over the top of the canvas: Standard palette, Open,
     // Save, Create a color gradient.
-    strip_ = new QToolBar(body);
-    strip_->setIconSize(QSize(16, 16));
-    strip_->setMovable(false);
+    strip_ = new QWidget(body);
     strip_->setGeometry(2, 0, 104, 30);
+    int x = 0;
     for (std::uint16_t id : {ID_PALETTE_STANDARD, ID_PALETTE_OPEN, ID_PALETTE_SAVE, ID_PALETTE_GRADIENT}) {
         const CommandInfo* info = FindCommand(id);
-        QAction* action = strip_->addAction(StripIcon(id), info ? QString::fromStdString(std::string(info->tooltip))
-                                                                 : QString());
+        auto* action = new QAction(StripIcon(id), info ? QString::fromStdString(std::string(info->tooltip)) : QString(),
+                                   strip_);
         action->setData(static_cast<int>(id));
         if (info)
             action->setStatusTip(QString::fromStdString(std::string(info->prompt)));
@@ -229,6 +234,13 @@ CColorPaletteBar::CColorPaletteBar(QWidget* parent) : QDockWidget(parent)
             CCmdTarget* route[] = {this};
             SendCommand(route, id);
         });
+        strip_->addAction(action);
+        auto* button = new QToolButton(strip_);
+        button->setDefaultAction(action);
+        button->setAutoRaise(true);
+        button->setIconSize(QSize(16, 16));
+        button->setGeometry(x, 3, 24, 24);
+        x += 26;
     }
     setWidget(body);
     SetPaletteBar(logic_.get());

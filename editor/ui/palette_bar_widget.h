@@ -18,7 +18,6 @@
 #include "editor/palette_bar.h"
 
 class QMenu;
-class QToolBar;
 
 namespace kavrel {
 
@@ -39,7 +38,8 @@ public:
     // The bar's client area, kPaletteBarWidth x kPaletteBarHeight, in whose
     // coordinates the layout is given.
     QWidget* Canvas() const;
-    QToolBar* ToolStrip() const { return strip_; }
+    // The four buttons over the top of the canvas.
+    QWidget* ToolStrip() const { return strip_; }
 
     // Follows the active editing window (nullptr: none is active).
     void Follow(CIconView* view);
@@ -63,7 +63,7 @@ private:
 
     std::unique_ptr<CPaletteBar> logic_;
     CanvasWidget* canvas_ = nullptr;
-    QToolBar* strip_ = nullptr;
+    QWidget* strip_ = nullptr;
     std::unique_ptr<Timer> timer_;
     std::unique_ptr<QtColourDialog> dialog_;
     std::function<void()> toggled_;
