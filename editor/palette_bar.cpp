@@ -45,7 +45,10 @@ COLORREF WithChannel(COLORREF c, int channel, int value)
     return RGB(r, g, b);
 }
 
-COLORREF EntryColour(const PaletteEntry& e) { return RGB(e.red, e.green, e.blue); }
+COLORREF EntryColour(const PaletteEntry& e)
+{
+    return RGB(e.red, e.green, e.blue);
+}
 
 void SetEntryColour(PaletteEntry& e, COLORREF c)
 {
@@ -62,7 +65,10 @@ ColorValue Sanitised(std::uint32_t v)
     return top == 0 || top == 1 || top >= 0xF1 ? v : v & 0x00FFFFFFu;
 }
 
-void Fill(DC& dc, const Rect& r, COLORREF c) { FillRect(dc, r, Brush::Solid(c)); }
+void Fill(DC& dc, const Rect& r, COLORREF c)
+{
+    FillRect(dc, r, Brush::Solid(c));
+}
 
 // A one-pixel frame: top and left in one colour, bottom and right in another.
 void Frame(DC& dc, const Rect& r, COLORREF topLeft, COLORREF bottomRight)
@@ -73,7 +79,10 @@ void Frame(DC& dc, const Rect& r, COLORREF topLeft, COLORREF bottomRight)
     Fill(dc, {r.right - 1, r.top, r.right, r.bottom}, bottomRight);
 }
 
-Rect Inflated(const Rect& r, int d) { return {r.left - d, r.top - d, r.right + d, r.bottom + d}; }
+Rect Inflated(const Rect& r, int d)
+{
+    return {r.left - d, r.top - d, r.right + d, r.bottom + d};
+}
 
 void RaisedButton(DC& dc, const Rect& r)
 {
@@ -642,7 +651,8 @@ void CPaletteBar::LoadPalette()
     }
     if (!ConfirmReplace())
         return;
-    const std::vector<std::string> paths = Chooser().ChooseOpen(LoadString(kOpenPalTitle), LoadString(kPalFilter), false);
+    const std::vector<std::string> paths =
+        Chooser().ChooseOpen(LoadString(kOpenPalTitle), LoadString(kPalFilter), false);
     if (paths.empty() || paths.front().empty())
         return;
     std::vector<COLORREF> values;
@@ -669,7 +679,8 @@ void CPaletteBar::LoadPa8()
     CIconObject* f = ActiveFormat();
     if (!f)
         return;
-    const std::vector<std::string> paths = Chooser().ChooseOpen(LoadString(kOpenPa8Title), LoadString(kPa8Filter), false);
+    const std::vector<std::string> paths =
+        Chooser().ChooseOpen(LoadString(kOpenPa8Title), LoadString(kPa8Filter), false);
     if (paths.empty() || paths.front().empty())
         return;
     std::vector<COLORREF> values;
@@ -753,12 +764,23 @@ bool CPaletteBar::OnUpdateCommand(CCmdUI& ui)
 void CPaletteBar::OnCommand(std::uint16_t id)
 {
     switch (id) {
-    case ID_PALETTE_GRADIENT: CreateGradient(); break;
-    case ID_PALETTE_MODIFY: ModifyColour(false); break;
-    case ID_PALETTE_STANDARD: StandardColours(); break;
-    case ID_PALETTE_SAVE: SavePalette(); break;
-    case ID_PALETTE_OPEN: LoadPalette(); break;
-    default: break;
+    case ID_PALETTE_GRADIENT:
+        CreateGradient();
+        break;
+    case ID_PALETTE_MODIFY:
+        ModifyColour(false);
+        break;
+    case ID_PALETTE_STANDARD:
+        StandardColours();
+        break;
+    case ID_PALETTE_SAVE:
+        SavePalette();
+        break;
+    case ID_PALETTE_OPEN:
+        LoadPalette();
+        break;
+    default:
+        break;
     }
 }
 

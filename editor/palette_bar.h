@@ -40,7 +40,7 @@ inline constexpr int kSliderRepeatMs = 20;
 
 // What the bar's window does for the logic. Harmless defaults.
 class PaletteBarWindow {
-public:
+  public:
     virtual ~PaletteBarWindow() = default;
     virtual void Repaint(const Rect& rect) { (void)rect; }
     virtual void RepaintAll() {}
@@ -51,7 +51,7 @@ public:
 
 // The platform's colour chooser, opened fully.
 class ColourDialog {
-public:
+  public:
     virtual ~ColourDialog() = default;
     // Starts on colour; custom is the dialog's 16 custom colours, edited in
     // place. True on OK, with colour set to the choice.
@@ -61,7 +61,7 @@ public:
 // A one-shot timer: after Start(ms) the owner calls CPaletteBar::OnTimer
 // once, unless Stop came first. Tests drive it by hand.
 class BarTimer {
-public:
+  public:
     virtual ~BarTimer() = default;
     virtual void Start(int milliseconds) = 0;
     virtual void Stop() = 0;
@@ -71,7 +71,7 @@ public:
 COLORREF GreyRampCell(int cell);
 
 class CPaletteBar : public PaletteBarColours, public CCmdTarget {
-public:
+  public:
     // Takes its state from the section "colors" settings.
     explicit CPaletteBar(PaletteBarWindow* window = nullptr);
     // Writes its state back to the settings.
@@ -176,7 +176,7 @@ public:
     Palette shownPalette;
     CIconViewState* activeView = nullptr;
 
-private:
+  private:
     CIconObject* ActiveFormat() const;
     void SetSelected(int cell);
     void SendToView();
@@ -200,4 +200,4 @@ private:
     bool sliderChanged_ = false;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -9,9 +9,12 @@ namespace kavrel {
 
 namespace {
 
-const char* Magic(PaletteFileKind kind) { return kind == PaletteFileKind::Cells ? "KVPAL" : "KVPA8"; }
+const char* Magic(PaletteFileKind kind)
+{
+    return kind == PaletteFileKind::Cells ? "KVPAL" : "KVPA8";
+}
 
-}  // namespace
+} // namespace
 
 int PaletteFileValueCount(PaletteFileKind kind)
 {
@@ -85,4 +88,4 @@ std::string WithPaletteExtension(const std::string& path, PaletteFileKind kind)
     return path + (kind == PaletteFileKind::Cells ? ".pal" : ".pa8");
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -44,4 +44,4 @@ bool WritePaletteFile(const std::string& path, PaletteFileKind kind, std::span<c
 // name has none.
 std::string WithPaletteExtension(const std::string& path, PaletteFileKind kind);
 
-}  // namespace kavrel
+} // namespace kavrel

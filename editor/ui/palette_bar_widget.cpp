@@ -30,8 +30,14 @@ constexpr int kColorsTitle = 16;
 constexpr int kTransparentText = 55021;
 constexpr int kInvertedText = 55022;
 
-QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+QColor ToQColor(COLORREF c)
+{
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+COLORREF FromQColor(const QColor& c)
+{
+    return RGB(c.red(), c.green(), c.blue());
+}
 
 // The tool strip's button images, drawn here rather than shipped.
 QIcon StripIcon(std::uint16_t id)
@@ -67,7 +73,8 @@ QIcon StripIcon(std::uint16_t id)
         p.setPen(Qt::black);
         p.drawRect(1, 3, 13, 9);
         break;
-    default: break;
+    default:
+        break;
     }
     return QIcon(pixmap);
 }
@@ -77,7 +84,7 @@ QIcon StripIcon(std::uint16_t id)
 // ---- the pieces the logic works through ----
 
 class CColorPaletteBar::CanvasWidget final : public QWidget, public PaletteBarWindow {
-public:
+  public:
     CanvasWidget(CColorPaletteBar& bar, QWidget* parent) : QWidget(parent), bar_(bar)
     {
         setFixedSize(kPaletteBarWidth, kPaletteBarHeight);
@@ -107,7 +114,7 @@ public:
             CActualSizePreview::RepaintAll();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override
     {
         bar_.Logic().Render(image_);
@@ -123,7 +130,8 @@ protected:
                                     std::pair{CPaletteBar::InvertedCellRect(), kInvertedText}}) {
             const QRect cell(r.left, r.top, r.width(), r.height());
             const QString text = QString::fromStdString(LoadString(id));
-            const QRect box = p.fontMetrics().boundingRect(cell, Qt::AlignCenter, text).adjusted(-2, 0, 2, 0) & cell.adjusted(1, 2, -1, -2);
+            const QRect box = p.fontMetrics().boundingRect(cell, Qt::AlignCenter, text).adjusted(-2, 0, 2, 0) &
+                              cell.adjusted(1, 2, -1, -2);
             p.fillRect(box, QColor(0xC0, 0xC0, 0xC0));
             p.drawText(cell, Qt::AlignCenter, text);
         }
@@ -156,14 +164,14 @@ protected:
         bar_.Logic().DoubleClick(pos.x(), pos.y());
     }
 
-private:
+  private:
     CColorPaletteBar& bar_;
     Bitmap image_;
     QFont font_;
 };
 
 class CColorPaletteBar::Timer final : public BarTimer {
-public:
+  public:
     explicit Timer(CPaletteBar& logic)
     {
         timer_.setSingleShot(true);
@@ -172,12 +180,12 @@ public:
     void Start(int ms) override { timer_.start(ms); }
     void Stop() override { timer_.stop(); }
 
-private:
+  private:
     QTimer timer_;
 };
 
 class CColorPaletteBar::QtColourDialog final : public ColourDialog {
-public:
+  public:
     explicit QtColourDialog(QWidget* parent) : parent_(parent) {}
     bool Choose(COLORREF& colour, std::uint32_t (&custom)[16]) override
     {
@@ -194,7 +202,7 @@ public:
         return ok;
     }
 
-private:
+  private:
     QWidget* parent_;
 };
 
@@ -225,8 +233,8 @@ CColorPaletteBar::CColorPaletteBar(QWidget* parent) : QDockWidget(parent)
     int x = 0;
     for (std::uint16_t id : {ID_PALETTE_STANDARD, ID_PALETTE_OPEN, ID_PALETTE_SAVE, ID_PALETTE_GRADIENT}) {
         const CommandInfo* info = FindCommand(id);
-        auto* action = new QAction(StripIcon(id), info ? QString::fromStdString(std::string(info->tooltip)) : QString(),
-                                   strip_);
+        auto* action =
+            new QAction(StripIcon(id), info ? QString::fromStdString(std::string(info->tooltip)) : QString(), strip_);
         action->setData(static_cast<int>(id));
         if (info)
             action->setStatusTip(QString::fromStdString(std::string(info->prompt)));
@@ -253,14 +261,21 @@ CColorPaletteBar::~CColorPaletteBar()
         SetPaletteBar(nullptr);
     if (g_instance == this)
         g_instance = nullptr;
+    timer_->Stop();
     logic_->SetTimer(nullptr);
     logic_->SetWindow(nullptr);
     logic_.reset(); // writes the bar's settings back
 }
 
-CColorPaletteBar* CColorPaletteBar::Instance() { return g_instance; }
+CColorPaletteBar* CColorPaletteBar::Instance()
+{
+    return g_instance;
+}
 
-QWidget* CColorPaletteBar::Canvas() const { return canvas_; }
+QWidget* CColorPaletteBar::Canvas() const
+{
+    return canvas_;
+}
 
 void CColorPaletteBar::SetColourDialog(ColourDialog* dialog)
 {
@@ -289,8 +304,12 @@ QMenu* CColorPaletteBar::BuildContextMenu(QWidget* parent)
     std::function<void(QMenu*, const MenuItem&)> add = [&](QMenu* into, const MenuItem& item) {
         for (const MenuItem& child : item.items) {
             switch (child.type) {
-            case MenuItem::Type::Separator: into->addSeparator(); break;
-            case MenuItem::Type::Submenu: add(into->addMenu(QString::fromStdString(child.caption)), child); break;
+            case MenuItem::Type::Separator:
+                into->addSeparator();
+                break;
+            case MenuItem::Type::Submenu:
+                add(into->addMenu(QString::fromStdString(child.caption)), child);
+                break;
             case MenuItem::Type::Command: {
                 QString text = QString::fromStdString(child.caption);
                 if (!child.shortcut.empty())
@@ -329,7 +348,8 @@ void CColorPaletteBar::ShowContextMenu(const QPoint& global)
     // As the editor's own menu: beside the pointer, towards the screen's middle.
     QScreen* screen = QGuiApplication::screenAt(global);
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
-    const CIconView::MenuPlacement place = CIconView::ContextMenuPlacement(global.x(), global.y(), area.left(), area.width());
+    const CIconView::MenuPlacement place =
+        CIconView::ContextMenuPlacement(global.x(), global.y(), area.left(), area.width());
     QMenu* menu = BuildContextMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QPoint at(place.x, place.y);

@@ -27,7 +27,7 @@ inline constexpr int kColorBarId = 1003;
 
 class CColorPaletteBar : public QDockWidget, public CCmdTarget {
     Q_OBJECT
-public:
+  public:
     explicit CColorPaletteBar(QWidget* parent = nullptr);
     ~CColorPaletteBar() override;
 
@@ -54,7 +54,7 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
 
-private:
+  private:
     class CanvasWidget;
     class Timer;
     class QtColourDialog;
@@ -69,4 +69,4 @@ private:
     std::function<void()> toggled_;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -13,7 +13,7 @@ namespace kavrel {
 namespace {
 
 class CountingWindow : public PaletteBarWindow {
-public:
+  public:
     void Repaint(const Rect&) override { ++repaints; }
     void RepaintAll() override { ++fullRepaints; }
     void RedrawViews(CIconViewState*) override { ++viewRedraws; }
@@ -21,15 +21,19 @@ public:
 };
 
 class FakeTimer : public BarTimer {
-public:
-    void Start(int ms) override { started.push_back(ms); running = true; }
+  public:
+    void Start(int ms) override
+    {
+        started.push_back(ms);
+        running = true;
+    }
     void Stop() override { running = false; }
     std::vector<int> started;
     bool running = false;
 };
 
 class FakeDialog : public ColourDialog {
-public:
+  public:
     bool Choose(COLORREF& colour, std::uint32_t (&custom)[16]) override
     {
         ++opened;
@@ -48,7 +52,7 @@ public:
 
 // An icon with one format of each kind the bar tells apart.
 class PaletteBarTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         std::copy(std::begin(kStandardColourCells), std::end(kStandardColourCells), PalColor);
@@ -131,8 +135,8 @@ TEST_F(PaletteBarTest, LayoutAndHitTests)
         auto [x, y] = Centre(CPaletteBar::PaletteCellRect(entry));
         EXPECT_EQ(CPaletteBar::PaletteCellHitTest(x, y), entry) << entry;
     }
-    EXPECT_EQ(CPaletteBar::PaletteCellHitTest(90, 40), -1);   // row 0 has ten columns
-    EXPECT_EQ(CPaletteBar::PaletteCellHitTest(80, 160), -1);  // after entry 245
+    EXPECT_EQ(CPaletteBar::PaletteCellHitTest(90, 40), -1);  // row 0 has ten columns
+    EXPECT_EQ(CPaletteBar::PaletteCellHitTest(80, 160), -1); // after entry 245
     EXPECT_EQ(CPaletteBar::PaletteCellHitTest(4, 40), -1);
 
     int channel = -1;

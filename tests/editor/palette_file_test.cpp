@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class ScriptedChooser : public FileChooser {
-public:
+  public:
     ScriptedChooser() { SetFileChooser(this); }
     ~ScriptedChooser() override { SetFileChooser(nullptr); }
     std::vector<std::string> ChooseOpen(const std::string& t, const std::string& f, bool) override
@@ -51,7 +51,7 @@ void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes)
 }
 
 class PaletteFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/kavrel-palette-XXXXXX";

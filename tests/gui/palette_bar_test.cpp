@@ -17,7 +17,7 @@ namespace kavrel {
 namespace {
 
 class PaletteBarWidgetTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         if (!QApplication::instance()) {
