@@ -1,0 +1,175 @@
+#include "editor/ui/new_format_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include "editor/ui/format_dialogs.h"
+#include "editor/ui/format_list.h"
+#include "model/icon_model.h"
+#include "model/palettes.h"
+#include "platform/screen.h"
+
+namespace kavrel {
+namespace {
+
+// A packed format filled with one colour.
+CIcon Filled(int w, int h, int depth, COLORREF colour)
+{
+    CIconObject o(depth, w, h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            SetImagePixel(o.color, o.mask, colour, x, y, nullptr);
+    o.PackToIcon();
+    return o.packed;
+}
+
+class NewFormatDialogTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite()
+    {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "kavrel_tests_gui";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+    std::vector<CIcon> formats_{Filled(16, 16, 4, RGB(255, 0, 0)), Filled(32, 32, 24, RGB(0, 0, 255))};
+};
+
+TEST_F(NewFormatDialogTest, OpensWithTheChoicesAndKeepsCustomSidesSquare)
+{
+    NewFormatChoices start;
+    start.sizeChoice = 5;
+    start.colorChoice = 3;
+    start.customWidth = 20;
+    start.customHeight = 24;
+    start.squareAspect = true;
+    CNewFormatDialog dialog(formats_, start);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Create a new image format");
+    EXPECT_TRUE(dialog.SizeButton(5)->isChecked());
+    EXPECT_TRUE(dialog.ColourButton(3)->isChecked());
+    EXPECT_EQ(dialog.ColourButton(2)->text(), "&256 Colors - Dithered  (8 bits)");
+    EXPECT_EQ(dialog.HeightBox()->value(), 24);
+    EXPECT_TRUE(dialog.WidthBox()->isEnabled());
+
+    // Typing 40 in Width puts 40 in Height.
+    dialog.WidthBox()->setFocus();
+    dialog.WidthBox()->selectAll();
+    QTest::keyClicks(dialog.WidthBox(), "40");
+    EXPECT_EQ(dialog.WidthBox()->value(), 40);
+    EXPECT_EQ(dialog.HeightBox()->value(), 40);
+    // Without the square aspect the sides go their own ways.
+    dialog.SquareBox()->setChecked(false);
+    dialog.HeightBox()->selectAll();
+    QTest::keyClicks(dialog.HeightBox(), "100");
+    EXPECT_EQ(dialog.WidthBox()->value(), 40);
+    EXPECT_EQ(dialog.Choices().customHeight, 100);
+
+    // A fixed size greys the sides.
+    dialog.SizeButton(0)->click();
+    EXPECT_FALSE(dialog.WidthBox()->isEnabled());
+    EXPECT_FALSE(dialog.SquareBox()->isEnabled());
+    EXPECT_EQ(dialog.Choices().sizeChoice, 0);
+}
+
+TEST_F(NewFormatDialogTest, AHalfTypedSideKeepsTheDialogOpen)
+{
+    NewFormatChoices start;
+    start.sizeChoice = 5;
+    CNewFormatDialog dialog(formats_, start);
+    dialog.show();
+    dialog.WidthBox()->setFocus();
+    dialog.WidthBox()->selectAll();
+    QTest::keyClicks(dialog.WidthBox(), "5"); // below 8
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    // The refusal selects the side for retyping.
+    QTest::keyClicks(dialog.WidthBox(), "50");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Choices().customWidth, 50);
+}
+
+TEST_F(NewFormatDialogTest, DoubleClicksConfirm)
+{
+    {
+        CNewFormatDialog dialog(formats_, NewFormatChoices{});
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseDClick(dialog.ColourButton(4), Qt::LeftButton, {}, QPoint(8, dialog.ColourButton(4)->height() / 2));
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.Choices().colorChoice, 4);
+        EXPECT_EQ(dialog.ChosenExisting(), -1);
+    }
+    {
+        CNewFormatDialog dialog(formats_, NewFormatChoices{});
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        CFormatListBox* list = dialog.FormatList();
+        ASSERT_EQ(list->count(), 2);
+        const QRect cell = list->visualItemRect(list->item(1));
+        EXPECT_EQ(cell.size(), QSize(62, 72));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.ChosenExisting(), 1);
+    }
+}
+
+TEST_F(NewFormatDialogTest, CellsShowTheThumbnailAboveSizeAndColours)
+{
+    CFormatListBox list;
+    list.SetFormats(formats_);
+    list.resize(200, 100);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QImage shot = list.viewport()->grab().toImage();
+    const QRect cell = list.visualItemRect(list.item(0));
+    // A 16x16 image is centred in its 48x48 thumbnail at (7, 1).
+    EXPECT_EQ(shot.pixel(cell.left() + 7 + 24, cell.top() + 1 + 24) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shot.pixel(cell.left() + 7 + 2, cell.top() + 1 + 2) & 0xFFFFFF, 0xFFFFFFu);
+    const QRect second = list.visualItemRect(list.item(1));
+    EXPECT_EQ(shot.pixel(second.left() + 7 + 24, second.top() + 1 + 24) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(list.item(1)->toolTip(), "32x32 - 16,8M colors");
+}
+
+TEST_F(NewFormatDialogTest, DeleteAndWarningDialogs)
+{
+    CDeleteFormatDialog del(formats_[0]);
+    auto* buttons = del.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    ASSERT_EQ(buttons->buttons().size(), 2);
+    QStringList texts;
+    QPushButton* byDefault = nullptr;
+    for (QAbstractButton* b : buttons->buttons()) {
+        texts << b->text();
+        if (static_cast<QPushButton*>(b)->isDefault())
+            byDefault = static_cast<QPushButton*>(b);
+    }
+    EXPECT_TRUE(texts.contains(" DELETE ! "));
+    ASSERT_NE(byDefault, nullptr);
+    EXPECT_EQ(byDefault->text(), "Cancel"); // Enter never deletes
+
+    CColourWarningDialog warning("first", "second");
+    EXPECT_EQ(warning.windowTitle(), "Insufficient video configuration");
+    EXPECT_TRUE(warning.AlwaysWarn());
+    warning.AlwaysBox()->setChecked(false);
+    EXPECT_FALSE(warning.AlwaysWarn());
+
+    CSelectFormatDialog select(formats_, 1);
+    EXPECT_EQ(select.Chosen(), 1);
+}
+
+} // namespace
+} // namespace kavrel
