@@ -28,9 +28,12 @@
 #include "document/icon_document.h"
 #include "document/open_files.h"
 #include "editor/format_rules.h"
+#include "editor/clipboard.h"
 #include "editor/tool_set.h"
 #include "editor/ui/format_dialogs.h"
 #include "editor/ui/icon_view.h"
+#include "editor/ui/paste_options_dialog.h"
+#include "editor/ui/qt_clipboard.h"
 #include "editor/ui/tool_cursor.h"
 #include "model/ico_file.h"
 #include "model/picture_import.h"
@@ -44,6 +47,7 @@
 #include "shell/framework/doc_manager.h"
 #include "shell/framework/doc_template.h"
 #include "shell/framework/framework_strings.h"
+#include "shell/frame_parts.h"
 #include "shell/main_frame.h"
 #include "shell/open_dialog.h"
 #include "shell/qt_prompter.h"
@@ -279,7 +283,12 @@ bool CKavrelApp::InitInstance()
     SetFileChooser(chooser_.get());
     SetFormatDialogs(&QtFormatDialogs());
 
-    // TODO #6: register the private clipboard format "Kavrel 4.0 Data".
+    // The clipboard: our own format goes under its registered name.
+    static QtClipboard clipboard;
+    static QtPasteOptionsPrompt pasteOptions;
+    SetClipboardService(&clipboard);
+    SetPasteOptionsPrompt(&pasteOptions);
+    BindClipboardSettings(&OptionsDeCollage, &ClipBoardBackgroundColor);
     RecentFiles().load(Registry::Instance());
     LoadSettings();
 
@@ -295,6 +304,8 @@ bool CKavrelApp::InitInstance()
             ReportFilesWithoutIcons(1, 1);
     });
     prompter_->SetParent(mainFrame_);
+    pasteOptions.SetParent(mainFrame_);
+    SetPasteProgress(&FrameProgress());
     chooser_->SetParent(mainFrame_);
     ListenForOtherInstances();
 
@@ -346,6 +357,9 @@ void CKavrelApp::ExitInstance()
     ReleaseToolCursors();
     SetPrompter(nullptr);
     SetFileChooser(nullptr);
+    SetClipboardService(nullptr);
+    SetPasteOptionsPrompt(nullptr);
+    SetPasteProgress(nullptr);
     SetFormatDialogs(nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/icon_view_state.h"
+#include "editor/selection.h"
 #include "editor/settings_editor.h"
 #include "editor/ui/icon_view.h"
 #include "editor/view_patterns.h"
@@ -64,11 +65,18 @@ void CActualSizePreview::paintEvent(QPaintEvent*)
     Bitmap canvas = Bitmap::Color(width(), height());
     const Bitmap* color = nullptr;
     const Bitmap* mask = nullptr;
+    Bitmap floatColor, floatMask;
     if (g_activeView && ShowApercu)
         if (const CIconObject* f = g_activeView->CurrentFormat()) {
-            // TODO #6: a floating selection is laid onto copies first.
             color = &f->color;
             mask = &f->mask;
+            if (f->selectionActive && HasFloating(*f)) {
+                floatColor = f->color;
+                floatMask = f->mask;
+                LayDownFloating(*f, floatColor, floatMask, TransparencySwitch());
+                color = &floatColor;
+                mask = &floatMask;
+            }
         }
     RenderActualSizePreview(canvas, color, mask, PreviewTransparentPattern(MotifTransparent));
     QPainter painter(this);

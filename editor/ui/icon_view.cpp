@@ -13,6 +13,7 @@
 
 #include "editor/capture.h"
 #include "editor/icon_view_state.h"
+#include "editor/selection.h"
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/editor_host.h"
 #include "editor/ui/picture_dialog.h"
@@ -68,6 +69,10 @@ class CIconView::Window final : public ViewWindow {
             host->ShowLocalToolbar(&view_, show);
     }
     void FormatSwitched() override { view_.FillFormatList(); }
+    bool IsControlHeld() const override
+    {
+        return (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0;
+    }
     void OtherViewsFormatsChanged() override
     {
         CIconView::BroadcastFormatsChanged(view_.GetDocument(), &view_);
@@ -248,7 +253,18 @@ void CIconView::OnDocumentUpdate(CDocumentView*, long)
 
 void CIconView::CommitBeforeSave()
 {
-    // TODO #6: stamp a floating selection into its format before a save.
+    // Every format's floating contents go into the image that is saved; the
+    // other formats keep theirs in their own state otherwise.
+    if (!doc_)
+        return;
+    bool changed = false;
+    for (int i = 0; i < doc_->GetFormatCount(); ++i)
+        if (CIconObject* f = doc_->GetFormat(i); f && f->selectionActive && HasFloating(*f))
+            changed = CommitFloating(*f, TransparencySwitch()) || changed;
+    if (changed) {
+        state_->CommitSelection();
+        RedrawAllViews();
+    }
 }
 
 bool CIconView::OnUpdateCommand(CCmdUI& ui)

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "editor/tool_cursors.h"
+#include "editor/tool_selection.h"
 
 namespace kavrel {
 
@@ -46,6 +47,8 @@ QImage ToolCursorImage(int cursorId, QPoint* hotSpot)
 
 QCursor ToolCursor(int cursorId)
 {
+    if (cursorId == kMoveCursorId)
+        return QCursor(Qt::SizeAllCursor);
     auto& cache = Cache();
     if (auto it = cache.find(cursorId); it != cache.end())
         return it->second;

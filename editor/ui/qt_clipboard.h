@@ -1,0 +1,35 @@
+// The editor's clipboard on the system clipboard. Copy offers the program's
+// own block under its own MIME type (the registered name "Kavrel 4.0 Data"),
+// and the composited image as image/png and image/bmp so that any other
+// program can paste it. Paste takes the block first, then a standard image;
+// an image too large for the program is described by its size only, so that
+// the editor refuses it without decoding it.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include "editor/clipboard.h"
+
+class QMimeData;
+
+namespace kavrel {
+
+class QtClipboard final : public ClipboardService {
+  public:
+    // The MIME type Qt maps onto a clipboard format registered by name.
+    static QString PrivateMimeType();
+
+    bool Put(const ClipboardContents& contents) override;
+    bool CanPaste() const override;
+    std::optional<ClipboardContents> Get() override;
+
+    // Conversions used by Put and Get, exposed for tests.
+    static QImage ImageFromDib(const PackedDib& dib);
+    // A standard image as a DIB: 8 bits with its colour table for an indexed
+    // image of up to 256 colours, else 24 bits, alpha laid on white.
+    static PackedDib DibFromImage(const QImage& image);
+    static ClipboardContents ContentsFrom(const QMimeData& mime);
+};
+
+} // namespace kavrel
