@@ -1,6 +1,7 @@
 #include "fuzz/targets/fuzz_targets.h"
 
 #include "fuzz/targets/ico_targets.h"
+#include "fuzz/targets/palette_targets.h"
 #include "fuzz/targets/program_targets.h"
 
 namespace kavrel::fuzz {
@@ -12,6 +13,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"dib", FuzzDibReader, DibSeeds},
         {"ne", FuzzNeReader, NeSeeds},
         {"pe", FuzzPeReader, PeSeeds},
+        {"palette", FuzzPaletteFile, PaletteSeeds},
     };
     return table;
 }
