@@ -111,6 +111,8 @@ CTextDialog::CTextDialog(QWidget* parent) : QDialog(parent)
         // face stands in, so that OK does not just beep.
         current = fonts_->findText(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(),
                                    Qt::MatchFixedString);
+        if (current < 0 && fonts_->count() > 0)
+            current = 0;
     }
     fonts_->setCurrentIndex(current);
 

@@ -1,0 +1,190 @@
+#include "editor/ui/text_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+
+#include "document/icon_document.h"
+#include "editor/icon_view_state.h"
+#include "editor/settings_editor.h"
+#include "editor/ui/editor_host.h"
+#include "editor/ui/icon_view.h"
+#include "editor/ui/picture_dialog.h"
+#include "editor/ui/qt_text_rasterizer.h"
+#include "platform/screen.h"
+
+namespace kavrel {
+namespace {
+
+class TextDialogTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite()
+    {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "kavrel_tests_gui";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+    void SetUp() override
+    {
+        saved_ = {insertTextePolice, insertTexteTexte};
+        savedInts_ = {insertTexteTaille, insertTexteGras, insertTexteItalic};
+    }
+    void TearDown() override
+    {
+        insertTextePolice = saved_[0];
+        insertTexteTexte = saved_[1];
+        insertTexteTaille = savedInts_[0];
+        insertTexteGras = savedInts_[1];
+        insertTexteItalic = savedInts_[2];
+    }
+    static QString SomeFamily()
+    {
+        const QStringList families = QFontDatabase::families();
+        return families.isEmpty() ? QString() : families.back();
+    }
+    std::array<std::string, 2> saved_;
+    std::array<int, 3> savedInts_{};
+};
+
+TEST_F(TextDialogTest, OpensFromTheSettingsAndPreviewsAtTheScreenSize)
+{
+    ScopedScreen screen(ScreenInfo{24, 96, 96, 1920, 1080});
+    const QString family = SomeFamily();
+    ASSERT_FALSE(family.isEmpty());
+    insertTextePolice = family.toStdString();
+    insertTexteTexte = "Hello";
+    insertTexteTaille = 8;
+    insertTexteGras = 1;
+    insertTexteItalic = 0;
+    CTextDialog dialog;
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Add text");
+    EXPECT_EQ(dialog.TextEdit()->text(), "Hello");
+    EXPECT_EQ(dialog.TextEdit()->maxLength(), 100);
+    EXPECT_EQ(dialog.FontList()->currentText(), family);
+    EXPECT_EQ(dialog.SizeBox()->value(), 8);
+    EXPECT_EQ(dialog.SizeBox()->minimum(), 1);
+    EXPECT_EQ(dialog.SizeBox()->maximum(), 128);
+    EXPECT_TRUE(dialog.BoldBox()->isChecked());
+    EXPECT_FALSE(dialog.ItalicBox()->isChecked());
+
+    // 8 points at 96 dpi: 10.67 rounds to a height of -11.
+    EXPECT_EQ(dialog.PreviewFontHeight(), -11);
+    EXPECT_EQ(dialog.Preview()->PreviewFont().pixelSize(), 11);
+    EXPECT_TRUE(dialog.Preview()->PreviewFont().bold());
+    dialog.SizeBox()->setValue(24);
+    EXPECT_EQ(dialog.PreviewFontHeight(), -32);
+    dialog.SizeBox()->setValue(500); // refused by the range
+    EXPECT_EQ(dialog.SizeBox()->value(), 128);
+    QTest::mouseClick(dialog.ItalicBox(), Qt::LeftButton);
+    EXPECT_TRUE(dialog.Preview()->PreviewFont().italic());
+    dialog.TextEdit()->setText(QString(150, 'x'));
+    EXPECT_EQ(dialog.TextEdit()->text().size(), 100);
+
+    // Cancel keeps the settings; OK takes the dialog's values.
+    dialog.reject();
+    EXPECT_EQ(insertTexteTaille, 8);
+    EXPECT_EQ(insertTexteTexte, "Hello");
+    dialog.accept();
+    EXPECT_EQ(insertTexteTaille, 128);
+    EXPECT_EQ(insertTexteItalic, 1);
+    EXPECT_EQ(insertTexteGras, 1);
+    EXPECT_EQ(insertTexteTexte, std::string(100, 'x'));
+    EXPECT_EQ(insertTextePolice, family.toStdString());
+}
+
+TEST_F(TextDialogTest, MissingFaceFallsBackOnTheDesktopFace)
+{
+    insertTextePolice = "No Such Face Anywhere";
+    CTextDialog dialog;
+    EXPECT_GE(dialog.FontList()->currentIndex(), 0);
+    EXPECT_NE(dialog.FontList()->currentText(), "No Such Face Anywhere");
+}
+
+TEST_F(TextDialogTest, RasterizerDrawsTheLineAtItsExtent)
+{
+    QtTextRasterizer rasterizer;
+    const TextFont font{SomeFamily().toStdString(), -16, 400, false};
+    const Bitmap pixels = rasterizer.Render(font, "Hi");
+    ASSERT_FALSE(pixels.isNull());
+    const QFontMetrics metrics(QtFontFor(font.face, font.height, font.weight, font.italic));
+    EXPECT_EQ(pixels.height(), metrics.height());
+    EXPECT_EQ(pixels.width(), metrics.horizontalAdvance("Hi"));
+    int set = 0;
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x)
+            set += pixels.rawPixel(x, y);
+    EXPECT_GT(set, 10);
+    EXPECT_LT(set, pixels.width() * pixels.height() / 2);
+    EXPECT_TRUE(rasterizer.Render(font, "").isNull());
+}
+
+// Any key in capture mode ends it and does nothing else (Esc would otherwise
+// reach the librarian command).
+TEST_F(TextDialogTest, KeyInCaptureModeOnlyEndsIt)
+{
+    struct Host : EditorHost {
+        void SetStatusPaneText(int, const std::string&) override {}
+        bool IsStatusBarShown() const override { return false; }
+        void RepaintActualSizePreview() override {}
+        void ActivateViewFrame(CIconView*) override {}
+        void SendMainWindowCommand(std::uint16_t id) override { commands.push_back(id); }
+        bool IsLocalToolbarShown(CIconView*) const override { return false; }
+        void ShowLocalToolbar(CIconView*, bool) override {}
+        bool FocusLibrarian() override { return false; }
+        std::vector<std::uint16_t> commands;
+    } host;
+    SetEditorHost(&host);
+    CIconDocument doc;
+    doc.OnNewDocument();
+    {
+        CIconView view(&doc);
+        view.resize(300, 300);
+        view.show();
+        view.State().captureMode = 1;
+        QTest::keyClick(&view, Qt::Key_Escape);
+        EXPECT_EQ(view.State().captureMode, 0);
+        EXPECT_TRUE(host.commands.empty());
+        QTest::keyClick(&view, Qt::Key_Escape);
+        EXPECT_EQ(host.commands, std::vector<std::uint16_t>{ID_VIEW_LIBRARIAN});
+    }
+    SetEditorHost(nullptr);
+}
+
+TEST_F(TextDialogTest, PictureDialogPreviewsTheChosenPicture)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wide.jpg");
+    const std::string command = "convert -size 320x200 gradient:red-blue '" + path.toStdString() + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    CPictureDialog dialog(nullptr, "Importing Image...",
+                          "Image files(*.bmp;*.dib;*.jpg;*.rle)|*.bmp;*.dib;*.jpg;*.rle|All files(*.*)|*.*|");
+    EXPECT_EQ(dialog.windowTitle(), "Importing Image...");
+    EXPECT_EQ(dialog.nameFilters(), (QStringList{"Image files (*.bmp *.dib *.jpg *.rle)", "All files (*)"}));
+    EXPECT_EQ(dialog.PreviewBox()->text(), "&Preview");
+    dialog.ShowPreview(path);
+    EXPECT_EQ(dialog.PreviewImage().size(), QSize(128, 80));
+    dialog.PreviewBox()->setChecked(false);
+    EXPECT_TRUE(dialog.PreviewImage().isNull());
+    dialog.PreviewBox()->setChecked(true);
+    EXPECT_FALSE(dialog.PreviewImage().isNull());
+    dialog.ShowPreview(dir.filePath("missing.jpg"));
+    EXPECT_TRUE(dialog.PreviewImage().isNull());
+}
+
+} // namespace
+} // namespace kavrel
