@@ -40,6 +40,11 @@ class FormatItemDelegate final : public QStyledItemDelegate {
         p->fillRect(r, window);
         const QImage thumb = index.data(kThumbRole).value<QImage>();
         p->drawImage(r.left() + 7, r.top() + 1, thumb);
+        // A frame just outside the thumbnail, so that a blank (transparent)
+        // format still shows where it is.
+        p->setPen(selected ? FromColorRef(SysColors().highlight) : QColor(0x80, 0x80, 0x80));
+        p->setBrush(Qt::NoBrush);
+        p->drawRect(r.left() + 6, r.top(), 49, 49);
         const QRect band(r.left(), r.top() + 50, CFormatListBox::kItemWidth, 22);
         p->fillRect(band, selected ? FromColorRef(SysColors().highlight) : window);
         p->setPen(selected ? FromColorRef(SysColors().highlightText) : FromColorRef(SysColors().windowText));
