@@ -352,9 +352,12 @@ void CPaletteBar::PickCell(int cell, int button)
         lastButton = 1;
     }
     SendToView();
-    // The right colour is also the transparent colour of a moved selection.
-    if (button == 1 && activeView)
+    // The right colour is also the transparent colour of the format's selection.
+    if (button == 1 && activeView) {
+        if (CIconObject* f = ActiveFormat())
+            f->transparentColor = rightColor;
         window_->RedrawViews(activeView);
+    }
     window_->Repaint(IndicatorRect());
 }
 

@@ -159,6 +159,7 @@ TEST_F(PaletteBarTest, PickingSwapAndDefaultColours)
     const int redraws = window.viewRedraws;
     Click(1, CPaletteBar::InvertedCellRect());
     EXPECT_EQ(view.rightColor, COLOR_INVERTED);
+    EXPECT_EQ(Format(4).transparentColor, COLOR_INVERTED);
     EXPECT_EQ(view.lastButton, 1);
     EXPECT_EQ(bar.selected, 49);
     EXPECT_GT(window.viewRedraws, redraws); // the right colour is a selection's transparent colour
