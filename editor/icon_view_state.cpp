@@ -653,6 +653,7 @@ bool CIconViewState::OnEditCommand(std::uint16_t id)
             StampFloating(*f, TransparencySwitch());
             f->floatingColor.reset();
             f->floatingMask.reset();
+            f->selectionInPlace = 1;
         }
         const Rect area{s.left, s.top, s.right + 1, s.bottom + 1};
         ChangeImage([&](CIconObject& format) {

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   gcc-mingw-w64-i686 binutils-mingw-w64-i686
   icoutils imagemagick
-  xvfb xauth
+  xvfb xauth xclip
   clang libclang-rt-14-dev
 )
 

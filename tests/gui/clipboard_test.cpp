@@ -7,7 +7,10 @@
 #include <QClipboard>
 #include <QImageReader>
 #include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QRadioButton>
+#include <QTest>
 
 #include "document/icon_document.h"
 #include "editor/clipboard.h"
@@ -133,6 +136,48 @@ TEST_F(SystemClipboardTest, AnImageOfAnotherProgramPastesOpaqueAndAHugeOneIsMeas
     ASSERT_FALSE(c.dib.empty());
     EXPECT_EQ(c.dib.header()->biWidth, 5000);
     EXPECT_TRUE(c.dib.bits().empty());
+}
+
+// Another program on a real X display reads what we copied and gives us an
+// image. Run by hand: xvfb-run env QT_QPA_PLATFORM=xcb kavrel_tests_gui
+// --gtest_filter='*OtherPrograms*' (needs xclip and ImageMagick's convert).
+TEST_F(SystemClipboardTest, OtherProgramsReadOurImageAndGiveUsTheirs)
+{
+    if (QGuiApplication::platformName() != "xcb" || QStandardPaths::findExecutable("xclip").isEmpty() ||
+        QStandardPaths::findExecutable("convert").isEmpty())
+        GTEST_SKIP() << "needs an X display, xclip and convert";
+    auto run = [](QProcess& p) {
+        // Our side must keep answering the X selection requests meanwhile.
+        for (int i = 0; i < 1000 && !p.waitForFinished(10); ++i)
+            QCoreApplication::processEvents();
+    };
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            SetImagePixel(F().color, F().mask, RGB(255, 0, 0), x, y, nullptr);
+    view_->OnCommand(ID_EDIT_COPY);
+    QProcess out;
+    out.start("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"});
+    run(out);
+    const QImage read = QImage::fromData(out.readAllStandardOutput(), "PNG");
+    ASSERT_EQ(read.size(), QSize(32, 32));
+    EXPECT_EQ(read.pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
+
+    QProcess make;
+    make.start("convert", {"-size", "40x30", "xc:blue", "png:-"});
+    run(make);
+    const QByteArray png = make.readAllStandardOutput();
+    QProcess in;
+    in.start("xclip", {"-selection", "clipboard", "-t", "image/png", "-i"});
+    in.write(png);
+    in.closeWriteChannel();
+    run(in); // xclip stays behind to serve the selection
+    for (int i = 0; i < 50 && !QGuiApplication::clipboard()->mimeData()->hasFormat("image/png"); ++i)
+        QTest::qWait(20);
+    view_->SwitchFormat(1);
+    view_->OnCommand(ID_EDIT_PASTE);
+    ASSERT_TRUE(HasFloating(F()));
+    EXPECT_EQ(F().selection, (Rect{0, 0, 39, 29}));
+    EXPECT_EQ(F().floatingColor->pixel(10, 10), RGB(0, 0, 255));
 }
 
 TEST_F(SystemClipboardTest, PasteOptionsDialogGreysTheSelectionChoicesWithoutASelection)
