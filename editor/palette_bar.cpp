@@ -300,6 +300,7 @@ void CPaletteBar::SetActiveView(CIconViewState* view)
     window_->Repaint(IndicatorRect());
     window_->Repaint(Inflated(CellRect(previousSelected), 1));
     window_->Repaint(Inflated(CellRect(selected), 1));
+    window_->Repaint(SlidersRect());
 }
 
 void CPaletteBar::ForgetView(CIconViewState* view)
@@ -324,7 +325,7 @@ void CPaletteBar::SetSelected(int cell)
     selected = cell;
     window_->Repaint(Inflated(CellRect(previousSelected), 1));
     window_->Repaint(Inflated(CellRect(selected), 1));
-    window_->Repaint({0, SliderY(0), kPaletteBarWidth, SliderY(2) + 20});
+    window_->Repaint(SlidersRect());
 }
 
 void CPaletteBar::SetLastButtonColour(ColorValue value)
@@ -521,7 +522,7 @@ void CPaletteBar::SetSelectedCellColour(COLORREF rgb)
         dirty = 1;
     }
     window_->Repaint(Inflated(CellRect(selected), 1));
-    window_->Repaint({0, SliderY(0), kPaletteBarWidth, SliderY(2) + 20});
+    window_->Repaint(SlidersRect());
     window_->Repaint(IndicatorRect());
 }
 
@@ -582,7 +583,7 @@ void CPaletteBar::ModifyColour(bool fromDoubleClick)
         dirty = 1;
         PalColor[selected] = colour & 0x00FFFFFFu;
         window_->Repaint(Inflated(CellRect(selected), 1));
-        window_->Repaint({0, SliderY(0), kPaletteBarWidth, SliderY(2) + 20});
+        window_->Repaint(SlidersRect());
         SetLastButtonColour(CellValue(selected));
         return;
     }

@@ -107,6 +107,7 @@ class CPaletteBar : public PaletteBarColours, public CCmdTarget {
     static Rect SliderMinusRect(int channel);
     static Rect SliderTrackRect(int channel);
     static Rect SliderPlusRect(int channel);
+    static Rect SlidersRect() { return {0, SliderY(0), kPaletteBarWidth, SliderY(2) + 20}; }
     static Rect IndicatorRect() { return {6, 259, 62, 297}; }
     static Rect SwapButtonRect() { return {75, 259, 99, 278}; }
     static Rect DefaultButtonRect() { return {9, 303, 30, 320}; }
