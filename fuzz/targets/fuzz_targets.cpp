@@ -1,5 +1,6 @@
 #include "fuzz/targets/fuzz_targets.h"
 
+#include "fuzz/targets/clipboard_targets.h"
 #include "fuzz/targets/ico_targets.h"
 #include "fuzz/targets/palette_targets.h"
 #include "fuzz/targets/program_targets.h"
@@ -14,6 +15,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"ne", FuzzNeReader, NeSeeds},
         {"pe", FuzzPeReader, PeSeeds},
         {"palette", FuzzPaletteFile, PaletteSeeds},
+        {"clipboard", FuzzClipboardBlock, ClipboardSeeds},
     };
     return table;
 }
