@@ -580,7 +580,9 @@ void CIconView::BeginCaptureDrag()
     movedFrom_ = movedWindow_->pos();
     movedWindow_->move(movedFrom_.x(), movedFrom_.y() + kCaptureWindowOffset);
     QCoreApplication::processEvents();
-    grabMouse(Qt::CrossCursor);
+    // The viewport takes the mouse: the scroll area passes its own mouse
+    // events on to its parent.
+    viewport()->grabMouse(Qt::CrossCursor);
     viewport()->setCursor(Qt::CrossCursor);
 }
 
@@ -619,7 +621,7 @@ void CIconView::EndCaptureDrag(bool capture)
         shot = window_->Grabber()->Grab(chosen);
     if (movedWindow_)
         movedWindow_->move(movedFrom_);
-    releaseMouse();
+    viewport()->releaseMouse();
     UpdateCursor(0, 0);
     if (capture)
         state_->FinishCapture(shot.isNull() ? nullptr : &shot);

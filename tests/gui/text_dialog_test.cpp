@@ -21,6 +21,9 @@
 #include "editor/ui/icon_view.h"
 #include "editor/ui/picture_dialog.h"
 #include "editor/ui/qt_text_rasterizer.h"
+#include "editor/text_tool.h"
+#include "model/icon_model.h"
+#include "model/palettes.h"
 #include "platform/screen.h"
 
 namespace kavrel {
@@ -162,6 +165,41 @@ TEST_F(TextDialogTest, KeyInCaptureModeOnlyEndsIt)
         EXPECT_EQ(host.commands, std::vector<std::uint16_t>{ID_VIEW_LIBRARIAN});
     }
     SetEditorHost(nullptr);
+}
+
+// The Qt fonts through the view: the letters in the left colour on a
+// transparent right colour leave the block's background transparent.
+TEST_F(TextDialogTest, TextFromQtFontsBecomesAFloatingBlock)
+{
+    CIconDocument doc;
+    doc.OnNewDocument(); // 32x32, 16 colours
+    CIconView view(&doc);
+    view.resize(300, 300);
+    view.show();
+    QApplication::processEvents();
+    CIconViewState& state = view.State();
+    state.leftColor = RGB(255, 0, 0);
+    state.rightColor = COLOR_TRANSPARENT;
+    TextRequest request{SomeFamily().toStdString(), "Kv", 8, false, false};
+    QtTextRasterizer rasterizer;
+    ASSERT_EQ(AddText(state, request, rasterizer, 96), TextOutcome::Pasted);
+    const CIconObject& f = *view.CurrentFormat();
+    ASSERT_TRUE(f.floatingColor && f.floatingMask);
+    int red = 0, transparent = 0, other = 0;
+    for (int y = 0; y < f.floatingColor->height(); ++y)
+        for (int x = 0; x < f.floatingColor->width(); ++x) {
+            const bool opaque = f.floatingMask->rawPixel(x, y) == 0;
+            const COLORREF c = f.floatingColor->pixel(x, y);
+            if (opaque && c == RGB(255, 0, 0))
+                ++red;
+            else if (!opaque && c == RGB(0, 0, 0))
+                ++transparent;
+            else
+                ++other;
+        }
+    EXPECT_GT(red, 5);
+    EXPECT_GT(transparent, red);
+    EXPECT_EQ(other, 0);
 }
 
 TEST_F(TextDialogTest, PictureDialogPreviewsTheChosenPicture)
