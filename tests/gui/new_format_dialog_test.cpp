@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -11,7 +12,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "document/icon_document.h"
 #include "editor/ui/format_dialogs.h"
+#include "editor/ui/icon_view.h"
 #include "editor/ui/format_list.h"
 #include "model/icon_model.h"
 #include "model/palettes.h"
@@ -169,6 +172,55 @@ TEST_F(NewFormatDialogTest, DeleteAndWarningDialogs)
 
     CSelectFormatDialog select(formats_, 1);
     EXPECT_EQ(select.Chosen(), 1);
+}
+
+// Answers the New dialog with 16x16 in 24 bits and confirms every deletion.
+class AnsweringDialogs final : public FormatDialogs {
+  public:
+    AnsweringDialogs() { SetFormatDialogs(this); }
+    ~AnsweringDialogs() override { SetFormatDialogs(nullptr); }
+    NewFormatResult NewFormat(const std::vector<CIcon>&, const NewFormatChoices& start) override
+    {
+        NewFormatResult r{true, start, -1};
+        r.choices.sizeChoice = 0;
+        r.choices.colorChoice = 4;
+        return r;
+    }
+    bool ConfirmDelete(const CIcon&) override { return true; }
+    int SelectFormat(const std::vector<CIcon>&, int) override { return -1; }
+    bool ColourWarning(const std::string&, const std::string&) override { return true; }
+};
+
+TEST_F(NewFormatDialogTest, TheFormatListsOfEveryWindowFollowNewAndDelete)
+{
+    const NewFormatChoices saved = RememberedNewFormatChoices();
+    AnsweringDialogs dialogs;
+    CIconDocument doc;
+    doc.OnNewDocument(); // 32x32, 16 colours
+    CIconView first(&doc), second(&doc);
+    QComboBox* firstList = first.FormatList();
+    QComboBox* secondList = second.FormatList();
+    first.resize(300, 300);
+    second.resize(300, 300);
+    first.show();
+    second.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+
+    first.OnCommand(ID_FORMAT_NEW);
+    ASSERT_EQ(firstList->count(), 2);
+    EXPECT_EQ(firstList->itemText(0), "16x16 - 16,8M colors");
+    EXPECT_EQ(firstList->currentIndex(), 0);
+    ASSERT_EQ(secondList->count(), 2);
+    EXPECT_EQ(secondList->currentText(), "32x32 - 16 colors");
+
+    // The second window deletes its 32x32: both lists shrink, and it edits
+    // the format before it.
+    second.OnCommand(ID_FORMAT_DELETE);
+    EXPECT_EQ(secondList->count(), 1);
+    EXPECT_EQ(firstList->count(), 1);
+    EXPECT_EQ(secondList->currentText(), "16x16 - 16,8M colors");
+    EXPECT_EQ(second.FormatIndex(), 0);
+    RememberedNewFormatChoices() = saved;
 }
 
 } // namespace
