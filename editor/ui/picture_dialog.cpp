@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 #include "document/open_files.h"
@@ -72,6 +73,15 @@ CPictureDialog::CPictureDialog(QWidget* parent, const std::string& title, const 
         grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
 
     connect(this, &QFileDialog::currentChanged, this, &CPictureDialog::ShowPreview);
+    // A name typed or pasted into the file-name field previews as well.
+    if (auto* edit = findChild<QLineEdit*>("fileNameEdit"))
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+            QFileInfo info(text);
+            if (info.isRelative())
+                info = QFileInfo(directory().absoluteFilePath(text));
+            if (info.isFile())
+                ShowPreview(info.absoluteFilePath());
+        });
     connect(previewBox_, &QCheckBox::toggled, this, [this] {
         const QString again = shown_;
         shown_.clear();

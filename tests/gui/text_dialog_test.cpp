@@ -222,6 +222,11 @@ TEST_F(TextDialogTest, PictureDialogPreviewsTheChosenPicture)
     EXPECT_FALSE(dialog.PreviewImage().isNull());
     dialog.ShowPreview(dir.filePath("missing.jpg"));
     EXPECT_TRUE(dialog.PreviewImage().isNull());
+    // A name typed into the file-name field shows too.
+    auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(edit, nullptr);
+    edit->setText(path);
+    EXPECT_EQ(dialog.PreviewImage().size(), QSize(128, 80));
 }
 
 } // namespace
