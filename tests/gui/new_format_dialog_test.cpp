@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -14,6 +15,8 @@
 
 #include "document/icon_document.h"
 #include "editor/ui/format_dialogs.h"
+#include "editor/icon_view_state.h"
+#include "editor/settings_editor.h"
 #include "editor/ui/icon_view.h"
 #include "editor/ui/format_list.h"
 #include "model/icon_model.h"
@@ -221,6 +224,43 @@ TEST_F(NewFormatDialogTest, TheFormatListsOfEveryWindowFollowNewAndDelete)
     EXPECT_EQ(secondList->currentText(), "16x16 - 16,8M colors");
     EXPECT_EQ(second.FormatIndex(), 0);
     RememberedNewFormatChoices() = saved;
+}
+
+TEST_F(NewFormatDialogTest, TheWarningOfAWindowOpeningOnA256ColourScreen)
+{
+    const int saved = ShowWarnColor;
+    ShowWarnColor = 1;
+    SetFormatDialogs(&QtFormatDialogs());
+    ScopedScreen screen({8});
+    CIconDocument doc;
+    doc.OnNewDocument();
+    doc.AddFormat(16, 16, 24, 0);
+    CIconViewState::FormatToOpen() = 0; // 16x16 in 24 bits
+    QString first;
+    bool seen = false;
+    // The warning is modal: answer it from the event loop it runs.
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CColourWarningDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        first = dialog->findChild<QLabel*>()->text();
+        dialog->AlwaysBox()->setChecked(false);
+        dialog->accept();
+    });
+    CIconView view(&doc);
+    view.resize(300, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(first, "You are about to modify an icon that contains 16,8M colors  but your system is configured to "
+                     "display only 256 colors.");
+    EXPECT_EQ(ShowWarnColor, 0);
+    // No further warning once the box is cleared.
+    view.OnFormatListChanged(1);
+    view.OnFormatListChanged(0);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    SetFormatDialogs(nullptr);
+    ShowWarnColor = saved;
 }
 
 } // namespace
