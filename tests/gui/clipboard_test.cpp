@@ -18,6 +18,7 @@
 #include "editor/selection.h"
 #include "editor/settings_editor.h"
 #include "editor/tool_selection.h"
+#include "editor/ui/icon_view.h"
 #include "editor/ui/paste_options_dialog.h"
 #include "editor/ui/qt_clipboard.h"
 #include "model/icon_model.h"
@@ -191,6 +192,66 @@ TEST_F(SystemClipboardTest, PasteOptionsDialogGreysTheSelectionChoicesWithoutASe
     EXPECT_TRUE(with.Choice(3)->isEnabled());
     EXPECT_EQ(with.Placement(), 2);
     EXPECT_EQ(with.windowTitle(), "Paste options");
+    // KAVREL_SCREENSHOTS=folder keeps a picture of the dialog to look at.
+    if (const QString dir = qEnvironmentVariable("KAVREL_SCREENSHOTS"); !dir.isEmpty()) {
+        with.show();
+        QTest::qWait(50);
+        with.grab().save(dir + "/paste_options.png");
+    }
+}
+
+// The selection tool through the widget: a rubber band marks, a drag inside
+// moves the contents, and the view shows them floating at the new place.
+TEST_F(SystemClipboardTest, DraggingInTheViewMarksAndMovesTheSelection)
+{
+    view_.reset();
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            SetImagePixel(doc_.GetFormat(0)->color, doc_.GetFormat(0)->mask,
+                          x >= 2 && x <= 9 && y >= 2 && y <= 7 ? RGB(255, 0, 0) : RGB(0, 0, 255), x, y, nullptr);
+    CIconViewState::FormatToOpen() = 0;
+    CIconView view(&doc_);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    CCmdTarget* route[] = {&view};
+    SendCommand(route, kToolCommands[kToolSelection]);
+    view.State().rightColor = RGB(255, 255, 255);
+    QWidget* port = view.viewport();
+    auto at = [&](int c, int r) {
+        const CIconViewState& s = view.State();
+        return QPoint(s.originX + c * s.zoom + s.zoom / 2 - s.scrollX, s.originY + r * s.zoom + s.zoom / 2 - s.scrollY);
+    };
+    auto drag = [&](QPoint from, QPoint to, bool release) {
+        QTest::mouseMove(port, from);
+        QTest::mousePress(port, Qt::LeftButton, {}, from);
+        QTest::mouseMove(port, (from + to) / 2);
+        QTest::mouseMove(port, to);
+        if (release)
+            QTest::mouseRelease(port, Qt::LeftButton, {}, to);
+    };
+    drag(at(2, 2), at(9, 7), true);
+    CIconObject* f = doc_.GetFormat(0);
+    ASSERT_TRUE(f->selectionActive);
+    EXPECT_EQ(f->selection, (Rect{2, 2, 9, 7}));
+    drag(at(4, 4), at(14, 14), true);
+    EXPECT_EQ(f->selection, (Rect{12, 12, 19, 17}));
+    EXPECT_EQ(f->color.pixel(3, 3), RGB(255, 255, 255)); // left behind
+    EXPECT_EQ(f->color.pixel(15, 15), RGB(0, 0, 255));   // not laid down yet
+    QTest::qWait(20);
+    const QImage shown = port->grab().toImage();
+    EXPECT_EQ(shown.pixel(at(15, 15)) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown.pixel(at(3, 3)) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_TRUE(doc_.IsModified());
+
+    // A rubber band while the button is held, then the selection it gives.
+    drag(at(22, 20), at(28, 26), false);
+    QTest::qWait(20);
+    if (const QString dir = qEnvironmentVariable("KAVREL_SCREENSHOTS"); !dir.isEmpty())
+        port->grab().save(dir + "/selection_band.png");
+    QTest::mouseRelease(port, Qt::LeftButton, {}, at(28, 26));
+    EXPECT_EQ(f->selection, (Rect{22, 20, 28, 26}));
+    EXPECT_EQ(f->color.pixel(15, 15), RGB(255, 0, 0)); // the moved one was laid down
 }
 
 } // namespace
