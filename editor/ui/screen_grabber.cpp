@@ -51,8 +51,8 @@ Bitmap QtScreenGrabber::Grab(const Rect& area)
 }
 
 CCaptureFrame::CCaptureFrame()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowTransparentForInput | Qt::X11BypassWindowManagerHint)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput |
+                           Qt::X11BypassWindowManagerHint)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);

@@ -109,8 +109,8 @@ CTextDialog::CTextDialog(QWidget* parent) : QDialog(parent)
     if (current < 0) {
         // The remembered face is not on this system: the desktop's own
         // face stands in, so that OK does not just beep.
-        current = fonts_->findText(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(),
-                                   Qt::MatchFixedString);
+        current =
+            fonts_->findText(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(), Qt::MatchFixedString);
         if (current < 0 && fonts_->count() > 0)
             current = 0;
     }
@@ -179,9 +179,9 @@ void CTextDialog::UpdatePreview()
 {
     const QString face = fonts_->currentIndex() >= 0 ? fonts_->currentText() : QString(kDefaultTextFace);
     previewHeight_ = TextFontHeight(size_->value(), Screen().dpiY);
-    preview_->SetPreview(QtFontFor(face.toStdString(), previewHeight_, bold_->isChecked() ? 700 : 400,
-                                   italic_->isChecked()),
-                         text_->text());
+    preview_->SetPreview(
+        QtFontFor(face.toStdString(), previewHeight_, bold_->isChecked() ? 700 : 400, italic_->isChecked()),
+        text_->text());
 }
 
 void CTextDialog::accept()

@@ -55,11 +55,11 @@ class CTextDialog : public QDialog {
     // Re-creates the preview font from the font, size, bold and italic.
     void UpdatePreview();
 
-    QLineEdit* text_ = nullptr;    // 1043
-    QComboBox* fonts_ = nullptr;   // 1110
-    QSpinBox* size_ = nullptr;     // 1109 with its up-down 1108
-    QCheckBox* bold_ = nullptr;    // 1111
-    QCheckBox* italic_ = nullptr;  // 1112
+    QLineEdit* text_ = nullptr;   // 1043
+    QComboBox* fonts_ = nullptr;  // 1110
+    QSpinBox* size_ = nullptr;    // 1109 with its up-down 1108
+    QCheckBox* bold_ = nullptr;   // 1111
+    QCheckBox* italic_ = nullptr; // 1112
     CTextPreview* preview_ = nullptr;
     int previewHeight_ = 0;
 };
