@@ -403,10 +403,15 @@ std::string CIconViewState::StatusText(int pane) const
         if (currentColumn < 0 || currentRow < 0)
             return "@0 ";
         return FormatString(kPositionPane, currentColumn, currentRow);
-    case 3:
-        if (!shownSize)
+    case 3: {
+        // The shape being drawn, else the selection.
+        std::optional<Rect> size = shownSize;
+        if (!size && f && HasSelection(*f))
+            size = f->selection;
+        if (!size)
             return "@1 ";
-        return FormatString(kSizePane, shownSize->right - shownSize->left + 1, shownSize->bottom - shownSize->top + 1);
+        return FormatString(kSizePane, size->right - size->left + 1, size->bottom - size->top + 1);
+    }
     case 4:
         return FormatString(kZoomPane, zoom);
     case 5:

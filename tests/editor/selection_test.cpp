@@ -89,6 +89,7 @@ TEST_F(SelectionTest, MovingAMarkedSelectionLeavesTheRightColourAndCtrlKeepsTheO
         Mark(1, 1, 2, 2);
         ASSERT_TRUE(F().selectionActive);
         EXPECT_EQ(F().selection, (Rect{1, 1, 2, 2}));
+        EXPECT_EQ(view_->StatusText(3), "@1  2x2");
         EXPECT_FALSE(HasFloating(F()));
         EXPECT_FALSE(doc_->IsModified());
 
