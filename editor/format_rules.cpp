@@ -13,10 +13,10 @@ namespace kavrel {
 
 namespace {
 
-constexpr int kStrFormatExists = 23;      // "The image format \"%dx%d - %s\" already exists ..."
-constexpr int kStrUntitled = 28;          // "Untitled"
-constexpr int kStrWarnContains = 56310;   // "You are about to modify an icon that contains %s ..."
-constexpr int kStrWarnConfigure = 56311;  // "You should configure your display settings to %s ..."
+constexpr int kStrFormatExists = 23;        // "The image format \"%dx%d - %s\" already exists ..."
+constexpr int kStrUntitled = 28;            // "Untitled"
+constexpr int kStrWarnContains = 56310;     // "You are about to modify an icon that contains %s ..."
+constexpr int kStrWarnConfigure = 56311;    // "You should configure your display settings to %s ..."
 constexpr int kStrTrueColourAdvice = 55092; // "16,8M or 65536 colors"
 
 // Cancels everything: what the program does before it installs its dialogs.
@@ -63,12 +63,25 @@ FormatSpec FormatFromChoices(const NewFormatChoices& c)
         spec.height = std::clamp(c.customHeight, kMinCustomSide, kMaxCustomSide);
     }
     switch (c.colorChoice) {
-    case 0: spec.bitDepth = 1; break;
-    case 1: spec.bitDepth = 4; break;
-    case 2: spec.bitDepth = 8; break;
-    case 3: spec.bitDepth = 8; spec.ownPalette = 1; break;
-    case 4: spec.bitDepth = 24; break;
-    default: spec.bitDepth = 4; break;
+    case 0:
+        spec.bitDepth = 1;
+        break;
+    case 1:
+        spec.bitDepth = 4;
+        break;
+    case 2:
+        spec.bitDepth = 8;
+        break;
+    case 3:
+        spec.bitDepth = 8;
+        spec.ownPalette = 1;
+        break;
+    case 4:
+        spec.bitDepth = 24;
+        break;
+    default:
+        spec.bitDepth = 4;
+        break;
     }
     return spec;
 }

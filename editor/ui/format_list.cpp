@@ -98,7 +98,8 @@ void CFormatListBox::SetFormats(const std::vector<CIcon>& formats)
         item->setData(kSizeRole, QStringLiteral("%1x%2").arg(icon.width).arg(icon.height));
         item->setData(kColourRole, QString::fromStdString(ColorName(icon.bitCount())));
         item->setSizeHint(QSize(kItemWidth, kItemHeight));
-        item->setToolTip(QString::fromStdString(FormatString(55084, icon.width, icon.height, ColorName(icon.bitCount()))));
+        item->setToolTip(
+            QString::fromStdString(FormatString(55084, icon.width, icon.height, ColorName(icon.bitCount()))));
     }
 }
 

@@ -22,7 +22,7 @@ namespace kavrel {
 namespace {
 
 constexpr int kStrTitle = 56300;
-constexpr int kStrSizes = 56301;  // 56301..56306
+constexpr int kStrSizes = 56301; // 56301..56306
 constexpr int kStrWidth = 56307;
 constexpr int kStrHeight = 56308;
 constexpr int kStrSquare = 56309;

@@ -159,10 +159,11 @@ TEST_F(FormatCommandsTest, AnExistingFormatIsShownAndEditedInsteadOfAdded)
     Views views(doc.get(), 1);
     views[0].InitialUpdate(400, 300);
     ASSERT_EQ(views[0].formatIndex, 0); // 16x16
-    dialogs_.newAnswer = Choose(1, 1); // 32x32, 16 colours: already there
+    dialogs_.newAnswer = Choose(1, 1);  // 32x32, 16 colours: already there
     views[0].OnCommand(ID_FORMAT_NEW);
     ASSERT_EQ(prompter_.shown.size(), 1u);
-    EXPECT_EQ(prompter_.shown[0].text, "The image format \"32x32 - 16 colors\" already exists in the icon named \"Globe\".");
+    EXPECT_EQ(prompter_.shown[0].text,
+              "The image format \"32x32 - 16 colors\" already exists in the icon named \"Globe\".");
     EXPECT_EQ(prompter_.shown[0].style, MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(doc->GetFormatCount(), 2);
     EXPECT_EQ(views[0].formatIndex, 1);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -14,11 +14,11 @@
 #include <QTimer>
 
 #include "document/icon_document.h"
-#include "editor/ui/format_dialogs.h"
 #include "editor/icon_view_state.h"
 #include "editor/settings_editor.h"
-#include "editor/ui/icon_view.h"
+#include "editor/ui/format_dialogs.h"
 #include "editor/ui/format_list.h"
+#include "editor/ui/icon_view.h"
 #include "model/icon_model.h"
 #include "model/palettes.h"
 #include "platform/screen.h"
