@@ -145,10 +145,6 @@ TEST_F(FormatCommandsTest, ChoicesGiveTheirSizeAndDepth)
     EXPECT_EQ(FormatFromChoices(custom).height, 24);
     custom.customWidth = 5000; // never past what the editor holds
     EXPECT_EQ(FormatFromChoices(custom).width, kMaxCustomSide);
-    EXPECT_FALSE(IsValidCustomSide(7));
-    EXPECT_TRUE(IsValidCustomSide(8));
-    EXPECT_TRUE(IsValidCustomSide(256));
-    EXPECT_FALSE(IsValidCustomSide(257));
 }
 
 TEST_F(FormatCommandsTest, AnExistingFormatIsShownAndEditedInsteadOfAdded)
