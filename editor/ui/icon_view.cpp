@@ -78,7 +78,14 @@ class CIconView::Window final : public ViewWindow {
         CIconView::BroadcastFormatsChanged(view_.GetDocument(), &view_);
     }
 
-    bool IsMinimised() const override { return view_.window()->isMinimized(); }
+    bool IsMinimised() const override
+    {
+        // The document window (or the main window holding it) is minimised.
+        for (const QWidget* w = &view_; w; w = w->parentWidget())
+            if (w->isMinimized())
+                return true;
+        return false;
+    }
     void Beep() override { QApplication::beep(); }
     bool EditTextSettings() override { return CTextDialog::Run(&view_); }
     TextRasterizer* Rasterizer() override { return &rasterizer_; }
