@@ -121,6 +121,10 @@ std::optional<ClipboardBlock> ParseClipboardBlock(std::span<const std::uint8_t> 
         if (!header || header->biWidth != static_cast<std::int32_t>(w) ||
             (header->biHeight != static_cast<std::int32_t>(h) && header->biHeight != -static_cast<std::int32_t>(h)))
             return std::nullopt;
+        // The copy's rows must be there before a bitmap of its size is made.
+        const std::uint64_t rows = DibRowBytes(header->biWidth, header->biBitCount) * h;
+        if (header->biCompression != BI_RGB || rows > dib.bits().size())
+            return std::nullopt;
         auto bitmap = DibToBitmap(dib);
         if (!bitmap)
             return std::nullopt;
