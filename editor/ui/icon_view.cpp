@@ -117,6 +117,9 @@ CIconView::CIconView(CIconDocument* doc, QWidget* parent)
 
 CIconView::~CIconView()
 {
+    // A view closed during a capture drag still brings the main window back.
+    if (capture_ && movedWindow_)
+        movedWindow_->move(movedFrom_);
     if (CActualSizePreview::ActiveView() == this)
         CActualSizePreview::SetActiveView(nullptr);
     if (doc_)
