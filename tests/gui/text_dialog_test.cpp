@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include "editor/ui/icon_view.h"
 #include "editor/ui/picture_dialog.h"
 #include "editor/ui/qt_text_rasterizer.h"
+#include "editor/ui/screen_grabber.h"
 #include "model/icon_model.h"
 #include "model/palettes.h"
 #include "platform/screen.h"
@@ -200,6 +202,42 @@ TEST_F(TextDialogTest, TextFromQtFontsBecomesAFloatingBlock)
     EXPECT_GT(red, 5);
     EXPECT_GT(transparent, red);
     EXPECT_EQ(other, 0);
+}
+
+// The whole capture through the widget: F9's mode, a press, a drag and the
+// release read the screen into the format, opaque, and the main window is
+// back where it was. Skipped where the platform cannot read the screen.
+TEST_F(TextDialogTest, CaptureDragReadsTheScreenIntoTheFormat)
+{
+    QtScreenGrabber grabber;
+    if (!grabber.CanGrab())
+        GTEST_SKIP() << "this platform does not read the screen";
+    CIconDocument doc;
+    doc.OnNewDocument(); // 32x32, 16 colours, transparent
+    CIconView view(&doc);
+    view.resize(300, 300);
+    view.move(100, 100);
+    view.show();
+    QApplication::processEvents();
+    CCmdTarget* route[] = {&view};
+    SendCommand(route, ID_CAPTURE);
+    ASSERT_EQ(view.State().captureMode, 1);
+    QWidget* viewport = view.viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(150, 150));
+    EXPECT_EQ(view.State().captureMode, 0);
+    EXPECT_NE(view.pos(), QPoint(100, 100)); // out of the way
+    QMouseEvent move(QEvent::MouseMove, QPointF(200, 200), viewport->mapToGlobal(QPointF(200, 200)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(200, 200));
+    EXPECT_EQ(view.pos(), QPoint(100, 100));
+    const CIconObject& f = *view.CurrentFormat();
+    bool opaque = true;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            opaque = opaque && f.mask.rawPixel(x, y) == 0;
+    EXPECT_TRUE(opaque);
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(TextDialogTest, PictureDialogPreviewsTheChosenPicture)
