@@ -160,6 +160,13 @@ TEST_F(SystemClipboardTest, OtherProgramsReadOurImageAndGiveUsTheirs)
     out.start("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"});
     run(out);
     const QImage read = QImage::fromData(out.readAllStandardOutput(), "PNG");
+    QProcess targets;
+    targets.start("xclip", {"-selection", "clipboard", "-t", "TARGETS", "-o"});
+    run(targets);
+    const QString offered = QString::fromLatin1(targets.readAllStandardOutput());
+    EXPECT_TRUE(offered.contains("image/png")) << offered.toStdString();
+    EXPECT_TRUE(offered.contains("image/bmp")) << offered.toStdString();
+    EXPECT_TRUE(offered.contains("Kavrel 4.0 Data")) << offered.toStdString();
     ASSERT_EQ(read.size(), QSize(32, 32));
     EXPECT_EQ(read.pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
 
