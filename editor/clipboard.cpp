@@ -93,8 +93,8 @@ void SetPasteProgress(ProgressSink* sink)
     g_progress = sink;
 }
 
-ClipboardContents MakeClipboardContents(const Bitmap& color, const Bitmap& mask, int bitDepth,
-                                        const Palette* palette, COLORREF background)
+ClipboardContents MakeClipboardContents(const Bitmap& color, const Bitmap& mask, int bitDepth, const Palette* palette,
+                                        COLORREF background)
 {
     ClipboardContents c;
     c.privateBlock = BuildClipboardBlock(color, mask, bitDepth, palette);

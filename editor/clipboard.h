@@ -84,7 +84,7 @@ void SetPasteProgress(ProgressSink* sink);
 
 // The contents Copy puts on the clipboard for a colour and mask bitmap of a
 // format of the given depth and palette.
-ClipboardContents MakeClipboardContents(const Bitmap& color, const Bitmap& mask, int bitDepth,
-                                        const Palette* palette, COLORREF background);
+ClipboardContents MakeClipboardContents(const Bitmap& color, const Bitmap& mask, int bitDepth, const Palette* palette,
+                                        COLORREF background);
 
 } // namespace kavrel

@@ -216,8 +216,8 @@ void PlacePicture(const CIconObject& f, const Bitmap& color, const Bitmap* mask,
     auto sourceY = [&](int i) { return static_cast<int>(static_cast<long long>(sh) * i / h); };
 
     const bool own = f.ownPalette && f.palette.size() > 0;
-    const bool copy = colours.sourceDepth == 0 || colours.sourceDepth == f.bitDepth ||
-                      (f.bitDepth == 8 && colours.standardPalette);
+    const bool copy =
+        colours.sourceDepth == 0 || colours.sourceDepth == f.bitDepth || (f.bitDepth == 8 && colours.standardPalette);
     if (!own && !copy) {
         DitherCopy(outColor, 0, 0, w, h, color, 0, 0, sw, sh, f.bitDepth, colours.progress);
     } else {

@@ -46,10 +46,10 @@ bool EraseSelection(CIconObject& format, ColorValue fill);
 
 // Where a pasted picture goes.
 enum PastePlacement : int {
-    kPasteEditorArea = 0,       // 1:1 at the top-left, cropped
-    kPasteFitEditor = 1,        // stretched to the whole image
-    kPasteSelectionArea = 2,    // 1:1 in the selection, cropped
-    kPasteFitSelection = 3,     // stretched to the selection
+    kPasteEditorArea = 0,    // 1:1 at the top-left, cropped
+    kPasteFitEditor = 1,     // stretched to the whole image
+    kPasteSelectionArea = 2, // 1:1 in the selection, cropped
+    kPasteFitSelection = 3,  // stretched to the selection
 };
 
 // How the picture's colours reach the format.

@@ -37,4 +37,4 @@ std::vector<std::vector<std::uint8_t>> ClipboardSeeds()
     return seeds;
 }
 
-}  // namespace kavrel::fuzz
+} // namespace kavrel::fuzz

@@ -13,4 +13,4 @@ int FuzzClipboardBlock(const std::uint8_t* data, std::size_t size);
 // Blocks of 24 and 8 bits, odd widths, and truncated ones.
 std::vector<std::vector<std::uint8_t>> ClipboardSeeds();
 
-}  // namespace kavrel::fuzz
+} // namespace kavrel::fuzz

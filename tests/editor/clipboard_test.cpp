@@ -136,9 +136,9 @@ TEST_F(ClipboardTest, CopyWithoutSelectionCopiesTheWholeImageAndPastesTopLeftKee
     EXPECT_TRUE(doc_->IsModified());
     EXPECT_EQ(view_->currentTool, kToolSelection);
     view_->CommitSelection();
-    EXPECT_TRUE(PictureIs(F().color, F().mask,
-                          {"r.rrbbbb", "rir.bbbb", "....bbbb", "ggggbbbb", "bbbbbbbb", "bbbbbbbb", "bbbbbbbb",
-                           "bbbbbbbb"}));
+    EXPECT_TRUE(
+        PictureIs(F().color, F().mask,
+                  {"r.rrbbbb", "rir.bbbb", "....bbbb", "ggggbbbb", "bbbbbbbb", "bbbbbbbb", "bbbbbbbb", "bbbbbbbb"}));
     // Undo takes the paste back.
     view_->OnCommand(ID_EDIT_UNDO);
     EXPECT_TRUE(PictureIs(F().color, F().mask, std::vector<std::string>(8, "bbbbbbbb")));
@@ -247,11 +247,11 @@ TEST_F(ClipboardTest, HostileBlocksAndHugeImagesAreRefusedAndChangeNothing)
         bad.push_back(b);
     };
     with(kBlockWidth, 0);
-    with(kBlockWidth, 100000);           // over the size limit
-    with(kBlockHeight, 5);               // the mask no longer fits the height
-    with(kBlockMaskSize, 0xFFFFFFF0u);   // offset + size wraps in 32 bits
+    with(kBlockWidth, 100000);         // over the size limit
+    with(kBlockHeight, 5);             // the mask no longer fits the height
+    with(kBlockMaskSize, 0xFFFFFFF0u); // offset + size wraps in 32 bits
     with(kBlockMaskOffset, 0xFFFFFFF0u);
-    with(kBlockColorOffset, 2);          // inside the header
+    with(kBlockColorOffset, 2); // inside the header
     with(kBlockDibSize, 0x7FFFFFFF);
     with(kBlockBitDepth, 32);
     with(kBlockPaletteSize, 1000);

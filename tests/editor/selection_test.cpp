@@ -126,9 +126,9 @@ TEST_F(SelectionTest, MovingAMarkedSelectionLeavesTheRightColourAndCtrlKeepsTheO
     window_.ctrl = false;
     view_->SelectTool(kToolSelection); // a tool change commits
     EXPECT_FALSE(F().selectionActive);
-    EXPECT_TRUE(PictureIs(F().color, F().mask,
-                          {"########", "#rr#####", "#rr##rr#", "#####rr#", "########", "#####rr#", "#####rr#",
-                           "########"}));
+    EXPECT_TRUE(
+        PictureIs(F().color, F().mask,
+                  {"########", "#rr#####", "#rr##rr#", "#####rr#", "########", "#####rr#", "#####rr#", "########"}));
 }
 
 TEST_F(SelectionTest, TransparencySwitchWithWhiteRightColourKeepsWhitePixelsOut)
@@ -179,17 +179,17 @@ TEST_F(SelectionTest, EraseAfterAMoveRemovesOnlyTheMovedContents)
     view_->OnCommand(ID_EDIT_CLEAR);
     EXPECT_FALSE(F().selectionActive);
     EXPECT_FALSE(HasFloating(F()));
-    EXPECT_TRUE(PictureIs(F().color, F().mask,
-                          {"########", "#bb#####", "#bb#####", "########", "########", "########", "########",
-                           "########"}));
+    EXPECT_TRUE(
+        PictureIs(F().color, F().mask,
+                  {"########", "#bb#####", "#bb#####", "########", "########", "########", "########", "########"}));
 
     // Erase of a marked selection fills it with the right colour.
     Picture(kStart);
     Mark(0, 0, 1, 1);
     view_->OnCommand(ID_EDIT_CLEAR);
-    EXPECT_TRUE(PictureIs(F().color, F().mask,
-                          {"ww######", "wwr#####", "#rr#####", "########", "########", "########", "########",
-                           "########"}));
+    EXPECT_TRUE(
+        PictureIs(F().color, F().mask,
+                  {"ww######", "wwr#####", "#rr#####", "########", "########", "########", "########", "########"}));
     CCmdUI ui;
     ui.id = ID_EDIT_CLEAR;
     view_->OnUpdateCommand(ui);
@@ -220,9 +220,9 @@ TEST_F(SelectionTest, SelectAllClickAwayMirrorsAndFormatsKeepTheSelection)
     EXPECT_TRUE(F().selectionActive);
     EXPECT_FALSE(HasFloating(F()));
     EXPECT_EQ(F().selection, (Rect{1, 5, 3, 5}));
-    EXPECT_TRUE(PictureIs(F().color, F().mask,
-                          {"########", "#www####", "#rr#####", "########", "########", "##rr####", "########",
-                           "########"}));
+    EXPECT_TRUE(
+        PictureIs(F().color, F().mask,
+                  {"########", "#www####", "#rr#####", "########", "########", "##rr####", "########", "########"}));
 
     // The selection belongs to its format and survives a switch.
     doc_->AddFormat(16, 16, 24, 0);

@@ -8,8 +8,8 @@
 #include <QImageReader>
 #include <QMimeData>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "document/icon_document.h"
