@@ -3,6 +3,7 @@
 #include "fuzz/targets/clipboard_targets.h"
 #include "fuzz/targets/ico_targets.h"
 #include "fuzz/targets/palette_targets.h"
+#include "fuzz/targets/picture_targets.h"
 #include "fuzz/targets/program_targets.h"
 
 namespace kavrel::fuzz {
@@ -16,6 +17,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"pe", FuzzPeReader, PeSeeds},
         {"palette", FuzzPaletteFile, PaletteSeeds},
         {"clipboard", FuzzClipboardBlock, ClipboardSeeds},
+        {"bmp", FuzzBmpReader, BmpSeeds},
+        {"jpeg", FuzzJpegReader, JpegSeeds},
     };
     return table;
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace kavrel::fuzz {
 
@@ -10,5 +11,10 @@ namespace kavrel::fuzz {
 int FuzzBmpReader(const std::uint8_t* data, std::size_t size);
 // Decodes a JPEG stream (true colour, and quantised for odd sizes) and fits it.
 int FuzzJpegReader(const std::uint8_t* data, std::size_t size);
+
+// Seeds made by code: BMP files at 1, 4, 8 and 24 bits, a core header and
+// RLE8; baseline and progressive JPEG streams in colour and grey.
+std::vector<std::vector<std::uint8_t>> BmpSeeds();
+std::vector<std::vector<std::uint8_t>> JpegSeeds();
 
 }  // namespace kavrel::fuzz

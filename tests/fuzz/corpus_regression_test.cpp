@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "fuzz/targets/fuzz_targets.h"
+#include "fuzz/targets/picture_targets.h"
+#include "model/picture_import.h"
 #include "model/ico_file.h"
 #include "model/program_file.h"
 #include "platform/byte_reader.h"
@@ -63,6 +65,14 @@ TEST(FuzzCorpus, SeedsAreValidFiles)
             std::vector<CIconGroup> groups;
             EXPECT_GT(ReadProgramFileIcons(groups, source), 0) << seed.size();
         }
+    // Picture seeds are pictures, so the fuzzer starts inside the decoders.
+    for (const Seed& seed : BmpSeeds()) {
+        MemorySource source(seed);
+        EXPECT_FALSE(ReadBmp(source).empty()) << seed.size();
+    }
+    for (const Seed& seed : JpegSeeds())
+        EXPECT_FALSE(DecodeJpeg(seed, JpegMode::TrueColor).empty()) << seed.size();
+
     std::vector<CIconGroup> groups;
     MemorySource pe(PeSeeds()[0]);
     ASSERT_EQ(ReadProgramFileIcons(groups, pe), 2);
