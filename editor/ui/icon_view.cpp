@@ -15,6 +15,7 @@
 #include "editor/icon_view_state.h"
 #include "editor/selection.h"
 #include "editor/ui/actual_size_preview.h"
+#include "editor/ui/context_menu.h"
 #include "editor/ui/editor_host.h"
 #include "editor/ui/picture_dialog.h"
 #include "editor/ui/qt_text_rasterizer.h"
@@ -295,71 +296,18 @@ CIconView::MenuPlacement CIconView::ContextMenuPlacement(int globalX, int global
     return {globalX + 10, globalY - 10, true};
 }
 
-namespace {
-
-void AddItems(QMenu* menu, const MenuItem& item, CIconView* view)
-{
-    for (const MenuItem& child : item.items) {
-        switch (child.type) {
-        case MenuItem::Type::Separator:
-            menu->addSeparator();
-            break;
-        case MenuItem::Type::Submenu: {
-            QMenu* sub = menu->addMenu(QString::fromStdString(child.caption));
-            AddItems(sub, child, view);
-            break;
-        }
-        case MenuItem::Type::Command: {
-            QString text = QString::fromStdString(child.caption);
-            if (!child.shortcut.empty())
-                text += QLatin1Char('\t') + QString::fromStdString(child.shortcut);
-            QAction* action = menu->addAction(text);
-            const std::uint16_t id = child.command;
-            CCmdUI ui;
-            ui.id = id;
-            CCmdTarget* route[] = {view};
-            ui = UpdateCommand(route, id);
-            if (!ui.claimed)
-                if (EditorHost* host = GetEditorHost())
-                    ui = host->UpdateMainWindowCommand(id);
-            action->setEnabled(ui.claimed && ui.enabled);
-            if (ui.checked) {
-                action->setCheckable(true);
-                action->setChecked(true);
-            }
-            QObject::connect(action, &QAction::triggered, view, [view, id, claimed = ui.claimed] {
-                CCmdTarget* r[] = {view};
-                if (!SendCommand(r, id))
-                    if (EditorHost* host = GetEditorHost())
-                        host->SendMainWindowCommand(id);
-                (void)claimed;
-            });
-            break;
-        }
-        }
-    }
-}
-
-} // namespace
-
 QMenu* CIconView::BuildContextMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
-    AddItems(menu, ContextMenu(0), this);
+    AddCommandItems(menu, ContextMenu(0), this, this);
     return menu;
 }
 
 void CIconView::ShowContextMenu(const QPoint& global)
 {
-    QScreen* screen = QGuiApplication::screenAt(global);
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
-    const MenuPlacement place = ContextMenuPlacement(global.x(), global.y(), area.left(), area.width());
     QMenu* menu = BuildContextMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QPoint at(place.x, place.y);
-    if (place.alignRight)
-        at.rx() -= menu->sizeHint().width();
-    menu->popup(at);
+    PopupBesidePointer(menu, global);
 }
 
 // ---- Qt events ----

@@ -15,6 +15,7 @@
 #include "editor/icon_view_state.h"
 #include "editor/settings_editor.h"
 #include "editor/ui/actual_size_preview.h"
+#include "editor/ui/context_menu.h"
 #include "editor/ui/editor_host.h"
 #include "editor/ui/icon_view.h"
 #include "resources/command_table.h"
@@ -301,61 +302,16 @@ void CColorPaletteBar::UpdateToolStrip()
 QMenu* CColorPaletteBar::BuildContextMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
-    std::function<void(QMenu*, const MenuItem&)> add = [&](QMenu* into, const MenuItem& item) {
-        for (const MenuItem& child : item.items) {
-            switch (child.type) {
-            case MenuItem::Type::Separator:
-                into->addSeparator();
-                break;
-            case MenuItem::Type::Submenu:
-                add(into->addMenu(QString::fromStdString(child.caption)), child);
-                break;
-            case MenuItem::Type::Command: {
-                QString text = QString::fromStdString(child.caption);
-                if (!child.shortcut.empty())
-                    text += QLatin1Char('\t') + QString::fromStdString(child.shortcut);
-                QAction* action = into->addAction(text);
-                const std::uint16_t id = child.command;
-                CCmdUI ui;
-                ui.id = id;
-                CCmdTarget* route[] = {this};
-                ui = UpdateCommand(route, id);
-                if (!ui.claimed)
-                    if (EditorHost* host = GetEditorHost())
-                        ui = host->UpdateMainWindowCommand(id);
-                action->setEnabled(ui.claimed && ui.enabled);
-                if (ui.checked) {
-                    action->setCheckable(true);
-                    action->setChecked(true);
-                }
-                connect(action, &QAction::triggered, this, [this, id] {
-                    CCmdTarget* r[] = {this};
-                    if (!SendCommand(r, id))
-                        if (EditorHost* host = GetEditorHost())
-                            host->SendMainWindowCommand(id);
-                });
-                break;
-            }
-            }
-        }
-    };
-    add(menu, ContextMenu(4));
+    AddCommandItems(menu, ContextMenu(4), this, this);
     return menu;
 }
 
 void CColorPaletteBar::ShowContextMenu(const QPoint& global)
 {
     // As the editor's own menu: beside the pointer, towards the screen's middle.
-    QScreen* screen = QGuiApplication::screenAt(global);
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
-    const CIconView::MenuPlacement place =
-        CIconView::ContextMenuPlacement(global.x(), global.y(), area.left(), area.width());
     QMenu* menu = BuildContextMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QPoint at(place.x, place.y);
-    if (place.alignRight)
-        at.rx() -= menu->sizeHint().width();
-    menu->popup(at);
+    PopupBesidePointer(menu, global);
 }
 
 bool CColorPaletteBar::OnUpdateCommand(CCmdUI& ui)
