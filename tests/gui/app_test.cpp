@@ -44,6 +44,7 @@
 #include "shell/main_frame.h"
 #include "shell/settings.h"
 #include "support/scripted_prompter.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -117,12 +118,7 @@ protected:
     static void SetUpTestSuite()
     {
         (void)kConfigured;
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
     }
     void SetUp() override
     {

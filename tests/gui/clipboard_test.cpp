@@ -22,6 +22,7 @@
 #include "editor/ui/paste_options_dialog.h"
 #include "editor/ui/qt_clipboard.h"
 #include "model/icon_model.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -30,12 +31,7 @@ class SystemClipboardTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
         savedSwitch_ = TransparentCopy;
         TransparentCopy = 0;
         InstallTool(kToolSelection, std::make_unique<CSelectionTool>());

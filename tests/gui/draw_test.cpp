@@ -14,6 +14,7 @@
 #include "model/icon_model.h"
 #include "shell/bars.h"
 #include "shell/framework/command_router.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -22,12 +23,7 @@ class DrawTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
     }
     void SetUp() override
     {

@@ -26,6 +26,7 @@
 #include "shell/settings.h"
 #include "shell/status_bar.h"
 #include "shell/welcome_dialog.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -34,12 +35,7 @@ class FrameTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
     }
     void SetUp() override
     {

@@ -15,6 +15,7 @@
 #include "editor/ui/editor_host.h"
 #include "editor/ui/icon_print.h"
 #include "model/palettes.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -43,12 +44,7 @@ class IconViewTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
     }
     void SetUp() override
     {

@@ -22,6 +22,7 @@
 #include "model/icon_model.h"
 #include "model/palettes.h"
 #include "platform/screen.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -41,12 +42,7 @@ class NewFormatDialogTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
     }
     std::vector<CIcon> formats_{Filled(16, 16, 4, RGB(255, 0, 0)), Filled(32, 32, 24, RGB(0, 0, 255))};
 };

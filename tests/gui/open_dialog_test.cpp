@@ -15,6 +15,7 @@
 #include "model/ico_file.h"
 #include "resources/strings.h"
 #include "shell/open_dialog.h"
+#include "support/qt_app.h"
 
 QT_BEGIN_NAMESPACE
 // Readable failures: gtest prints QStrings as text.
@@ -42,12 +43,7 @@ class OpenDialogTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
     }
     void SetUp() override
     {

@@ -12,6 +12,7 @@
 #include "editor/settings_editor.h"
 #include "editor/ui/icon_view.h"
 #include "model/icon_model.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -20,12 +21,7 @@ class PaletteBarWidgetTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
     }
     void SetUp() override
     {

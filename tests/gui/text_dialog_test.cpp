@@ -27,6 +27,7 @@
 #include "model/icon_model.h"
 #include "model/palettes.h"
 #include "platform/screen.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -35,12 +36,7 @@ class TextDialogTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite()
     {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "kavrel_tests_gui";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        test::EnsureQApplication();
     }
     void SetUp() override
     {

@@ -12,6 +12,7 @@
 #include "editor/ui/editor_host.h"
 #include "editor/ui/icon_view.h"
 #include "model/palettes.h"
+#include "support/qt_app.h"
 
 namespace kavrel {
 namespace {
@@ -37,12 +38,7 @@ QRgb At(const QImage& image, int x, int y)
 
 TEST(UndoViewTest, RotateAndUndoRedrawEveryViewAndThePreview)
 {
-    if (!QApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "kavrel_tests_gui";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
+    test::EnsureQApplication();
     PaneHost host;
     SetEditorHost(&host);
     CIconViewState::FormatToOpen() = 0;
