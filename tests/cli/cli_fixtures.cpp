@@ -167,23 +167,6 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
 
 RunResult RunCli(const std::vector<std::string>& args) { return RunProgram(KAVREL_CLI_PATH, args); }
 
-bool HaveTool(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= dirs.size()) {
-        std::size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-            end = dirs.size();
-        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 std::optional<PngFile> ReadPngFile(const std::filesystem::path& path)
 {
     png_image image{};

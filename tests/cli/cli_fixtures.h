@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "support/external_tools.h"
 
 namespace kavrel::test {
 
@@ -43,7 +44,6 @@ struct RunResult {
 // Runs `program` with `args`, capturing both streams.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args);
 RunResult RunCli(const std::vector<std::string>& args);
-bool HaveTool(const std::string& name);
 
 // Pixels of a PNG file as top-down 0xAARRGGBB.
 struct PngFile {

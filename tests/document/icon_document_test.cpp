@@ -15,6 +15,7 @@
 #include "platform/byte_reader.h"
 #include "resources/strings.h"
 #include "support/scripted_prompter.h"
+#include "support/external_tools.h"
 
 namespace kavrel {
 namespace {
@@ -22,26 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScriptedPrompter;
 
-bool HaveTool(const char* name)
-{
-    std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-std::string RunCommand(const std::string& cmd, int* status = nullptr)
-{
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return out;
-    char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
-        out.append(buf, n);
-    int rc = pclose(p);
-    if (status)
-        *status = rc;
-    return out;
-}
+using test::CommandOutput;
+using test::HaveTool;
 
 std::vector<std::uint8_t> Bytes(const std::string& path) { return ReadWholeFile(path).value_or(std::vector<std::uint8_t>{}); }
 
@@ -61,9 +44,9 @@ protected:
     {
         const std::string a = file("a.png"), b = file("b.png"), out = file(name);
         int s1 = 0, s2 = 0, s3 = 0;
-        RunCommand("convert -size 16x16 xc:none -fill red -draw 'rectangle 0,0 7,7' -fill blue -draw 'point 15,15' PNG32:" + a, &s1);
-        RunCommand("convert -size 32x32 xc:white -fill '#00ff00' -draw 'rectangle 4,4 20,12' -fill none -draw 'color 31,31 reset' PNG32:" + b, &s2);
-        RunCommand("icotool -c -o " + out + " " + perFile + " " + a + " " + perFile + " " + b + " 2>&1", &s3);
+        CommandOutput("convert -size 16x16 xc:none -fill red -draw 'rectangle 0,0 7,7' -fill blue -draw 'point 15,15' PNG32:" + a, &s1);
+        CommandOutput("convert -size 32x32 xc:white -fill '#00ff00' -draw 'rectangle 4,4 20,12' -fill none -draw 'color 31,31 reset' PNG32:" + b, &s2);
+        CommandOutput("icotool -c -o " + out + " " + perFile + " " + a + " " + perFile + " " + b + " 2>&1", &s3);
         EXPECT_EQ(s1 | s2 | s3, 0);
         return out;
     }
@@ -243,7 +226,7 @@ TEST_F(IconDocumentTest, RoundTripThroughIcotool)
     const std::string out = file("out.ico");
     ASSERT_TRUE(doc.OnSaveDocument(out));
     EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(RunCommand("icotool -l " + out + " 2>/dev/null"), RunCommand("icotool -l " + src + " 2>/dev/null"));
+    EXPECT_EQ(CommandOutput("icotool -l " + out + " 2>/dev/null"), CommandOutput("icotool -l " + src + " 2>/dev/null"));
 
     CIconDocument again;
     ASSERT_TRUE(again.OnOpenDocument(out));
@@ -255,12 +238,12 @@ TEST_F(IconDocumentTest, RoundTripThroughIcotool)
     }
     // ImageMagick reads back what we wrote.
     int status = 0;
-    EXPECT_NE(RunCommand("identify " + out + " 2>&1", &status).find("16x16"), std::string::npos);
+    EXPECT_NE(CommandOutput("identify " + out + " 2>&1", &status).find("16x16"), std::string::npos);
     EXPECT_EQ(status, 0);
 
     // And an icon ImageMagick wrote itself opens with both formats.
     const std::string magick = file("magick.ico");
-    RunCommand("convert " + file("b.png") + " " + file("a.png") + " " + magick + " 2>&1", &status);
+    CommandOutput("convert " + file("b.png") + " " + file("a.png") + " " + magick + " 2>&1", &status);
     ASSERT_EQ(status, 0);
     CIconDocument fromMagick;
     ASSERT_TRUE(fromMagick.OnOpenDocument(magick));

@@ -16,32 +16,15 @@
 #include "model/png_image.h"
 #include "model/render.h"
 #include "platform/byte_reader.h"
+#include "support/external_tools.h"
 
 namespace kavrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool HaveTool(const char* name)
-{
-    std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-std::string RunCommand(const std::string& cmd, int* status = nullptr)
-{
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return out;
-    char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
-        out.append(buf, n);
-    int rc = pclose(p);
-    if (status)
-        *status = rc;
-    return out;
-}
+using test::CommandOutput;
+using test::HaveTool;
 
 class IcoInterop : public ::testing::Test {
 protected:
@@ -65,7 +48,7 @@ protected:
     {
         std::string path = file(name);
         int status = 0;
-        RunCommand("convert " + args + " PNG32:" + path + " 2>&1", &status);
+        CommandOutput("convert " + args + " PNG32:" + path + " 2>&1", &status);
         EXPECT_EQ(status, 0) << args;
         return path;
     }
@@ -122,7 +105,7 @@ CIconGroup ReadOne(const std::string& path)
 // "WxHxD" for every entry `icotool -l` lists, in its order.
 std::vector<std::string> IcotoolList(const std::string& path)
 {
-    std::string out = RunCommand("icotool -l '" + path + "' 2>&1");
+    std::string out = CommandOutput("icotool -l '" + path + "' 2>&1");
     std::regex line("--width=([0-9]+) --height=([0-9]+) --bit-depth=([0-9]+)");
     std::vector<std::string> labels;
     for (std::sregex_iterator it(out.begin(), out.end(), line), end; it != end; ++it)
@@ -154,7 +137,7 @@ TEST_F(IcoInterop, ReadsFilesMadeByIcotool)
     for (const auto& c : cases) {
         std::string ico = file("c" + std::to_string(index++) + ".ico");
         int status = 0;
-        std::string log = RunCommand("icotool -c " + c.options + " -o " + ico + " " + c.inputs + " 2>&1", &status);
+        std::string log = CommandOutput("icotool -c " + c.options + " -o " + ico + " " + c.inputs + " 2>&1", &status);
         ASSERT_EQ(status, 0) << log;
         CIconGroup group = ReadOne(ico);
         ASSERT_EQ(Labels(group), c.labels) << c.options;
@@ -171,7 +154,7 @@ TEST_F(IcoInterop, ReadsFilesMadeByImageMagick)
     auto big = MakePng("big.png", "-size 256x256 xc:'#123456' -fill '#FFFF00' -draw 'rectangle 10,10 100,50'");
     std::string ico = file("m.ico");
     int status = 0;
-    std::string log = RunCommand("convert " + a16 + " " + t32 + " " + big + " " + ico + " 2>&1", &status);
+    std::string log = CommandOutput("convert " + a16 + " " + t32 + " " + big + " " + ico + " 2>&1", &status);
     ASSERT_EQ(status, 0) << log;
     CIconGroup group = ReadOne(ico);
     ASSERT_EQ(Labels(group), (std::vector<std::string>{"16x16x32", "32x32x32", "256x256xpng"}));
@@ -233,7 +216,7 @@ TEST_F(IcoInterop, FilesWeWriteAreUnderstoodByIcotool)
     std::string out = file("x");
     fs::create_directory(out);
     int status = 0;
-    std::string log = RunCommand("icotool -x -o " + out + " " + ico + " 2>&1", &status);
+    std::string log = CommandOutput("icotool -x -o " + out + " " + ico + " 2>&1", &status);
     ASSERT_EQ(status, 0) << log;
     for (int i = 0; i < group.FormatCount(); ++i) {
         const CIcon& f = *group.GetFormat(i);

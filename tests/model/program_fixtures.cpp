@@ -310,22 +310,5 @@ std::string TempFolder(const std::string& name)
     return dir.string();
 }
 
-bool HaveTool(const std::string& tool) { return RunCommand("command -v " + tool + " >/dev/null 2>&1"); }
-
-bool RunCommand(const std::string& command, std::string* output)
-{
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p)
-        return false;
-    std::string text;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        text.append(buf, n);
-    int status = ::pclose(p);
-    if (output)
-        *output = std::move(text);
-    return status == 0;
-}
 
 }  // namespace kavrel::test

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/icon_model.h"
+#include "support/external_tools.h"
 
 namespace kavrel::test {
 
@@ -56,8 +57,5 @@ Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 // A fresh empty folder for one test.
 std::string TempFolder(const std::string& name);
-bool HaveTool(const std::string& tool);
-// Runs a shell command; returns its standard output, or nullopt on failure.
-bool RunCommand(const std::string& command, std::string* output = nullptr);
 
 }  // namespace kavrel::test
