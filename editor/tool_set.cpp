@@ -66,12 +66,12 @@ bool SameColor(ColorValue pixel, ColorValue color, const Palette* palette)
     return ResolveColor(pixel, palette) == ResolveColor(color, palette);
 }
 
-Rect CColorReplacerTool::DrawShape(Bitmap& stencil, int shape) const
+Rect CBrushStrokeTool::DrawShape(Bitmap& stencil, int shape) const
 {
     return StampLine(stencil, startColumn, startRow, endColumn, endRow, shape);
 }
 
-void CColorReplacerTool::Begin(ToolContext& context, int column, int row)
+void CBrushStrokeTool::Begin(ToolContext& context, int column, int row)
 {
     startColumn = endColumn = column;
     startRow = endRow = row;
@@ -79,21 +79,21 @@ void CColorReplacerTool::Begin(ToolContext& context, int column, int row)
     Move(context, column, row);
 }
 
-void CColorReplacerTool::Move(ToolContext& context, int column, int row)
+void CBrushStrokeTool::Move(ToolContext& context, int column, int row)
 {
     endColumn = column;
     endRow = row;
-    Replace(context);
+    Segment(context);
     startColumn = endColumn;
     startRow = endRow;
 }
 
-void CColorReplacerTool::End(ToolContext& context)
+void CBrushStrokeTool::End(ToolContext& context)
 {
     EndSize(context);
 }
 
-void CColorReplacerTool::Replace(ToolContext& context)
+void CColorReplacerTool::Segment(ToolContext& context)
 {
     if (!context.format)
         return;
@@ -159,33 +159,6 @@ void CPencilTool::Move(ToolContext& context, int column, int row)
 }
 
 void CPencilTool::End(ToolContext& context)
-{
-    EndSize(context);
-}
-
-Rect CBrushTool::DrawShape(Bitmap& stencil, int shape) const
-{
-    return StampLine(stencil, startColumn, startRow, endColumn, endRow, shape);
-}
-
-void CBrushTool::Begin(ToolContext& context, int column, int row)
-{
-    startColumn = endColumn = column;
-    startRow = endRow = row;
-    previous.reset();
-    Move(context, column, row);
-}
-
-void CBrushTool::Move(ToolContext& context, int column, int row)
-{
-    endColumn = column;
-    endRow = row;
-    Commit(context);
-    startColumn = endColumn;
-    startRow = endRow;
-}
-
-void CBrushTool::End(ToolContext& context)
 {
     EndSize(context);
 }

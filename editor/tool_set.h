@@ -28,18 +28,28 @@ class CColorPickerTool final : public CDrawTool {
     void End(ToolContext& context) override;
 };
 
-// Pixels of the pressed colour under the stroke become the other colour.
-class CColorReplacerTool final : public CBrushStampTool {
+// A stroke of the brush shape: every move works on the segment from the
+// last point, which each tool treats its own way.
+class CBrushStrokeTool : public CBrushStampTool {
   public:
-    CColorReplacerTool() : CBrushStampTool(kToolCursors[kToolColorReplacer], false, false) {}
+    using CBrushStampTool::CBrushStampTool;
     void Begin(ToolContext& context, int column, int row) override;
     void Move(ToolContext& context, int column, int row) override;
     void End(ToolContext& context) override;
-    std::optional<Rect> Hover(ToolContext& context, int column, int row) override;
     Rect DrawShape(Bitmap& stencil, int shape) const override;
 
+  protected:
+    virtual void Segment(ToolContext& context) = 0;
+};
+
+// Pixels of the pressed colour under the stroke become the other colour.
+class CColorReplacerTool final : public CBrushStrokeTool {
+  public:
+    CColorReplacerTool() : CBrushStrokeTool(kToolCursors[kToolColorReplacer], false, false) {}
+    std::optional<Rect> Hover(ToolContext& context, int column, int row) override;
+
   private:
-    void Replace(ToolContext& context);
+    void Segment(ToolContext& context) override;
 };
 
 // Pencil and brush: every move adds its segment to the image.
@@ -52,13 +62,12 @@ class CPencilTool : public CStencilTool {
     Rect DrawShape(Bitmap& stencil, int shape) const override;
 };
 
-class CBrushTool final : public CBrushStampTool {
+class CBrushTool final : public CBrushStrokeTool {
   public:
-    CBrushTool() : CBrushStampTool(kToolCursors[kToolBrush], false, false) {}
-    void Begin(ToolContext& context, int column, int row) override;
-    void Move(ToolContext& context, int column, int row) override;
-    void End(ToolContext& context) override;
-    Rect DrawShape(Bitmap& stencil, int shape) const override;
+    CBrushTool() : CBrushStrokeTool(kToolCursors[kToolBrush], false, false) {}
+
+  private:
+    void Segment(ToolContext& context) override { Commit(context); }
 };
 
 class CFloodFillTool final : public CStencilTool {
