@@ -91,6 +91,27 @@ void RaisedButton(DC& dc, const Rect& r)
     Frame(dc, Inflated(r, -1), kFace, kShadow);
 }
 
+
+// Asks for a palette file and reads it; a file that cannot be read or is not
+// a palette file is reported and changes nothing.
+bool ChooseAndReadPalette(int titleId, int filterId, PaletteFileKind kind, std::vector<COLORREF>& values)
+{
+    const std::vector<std::string> paths = Chooser().ChooseOpen(LoadString(titleId), LoadString(filterId), false);
+    if (paths.empty() || paths.front().empty())
+        return false;
+    switch (ReadPaletteFile(paths.front(), kind, values)) {
+    case PaletteReadResult::CannotOpen:
+        Prompts().Message(LoadString(kOpenError), MB_OK | MB_ICONSTOP);
+        return false;
+    case PaletteReadResult::WrongMagic:
+        Prompts().Message(LoadString(kNotPaletteFile), MB_OK | MB_ICONSTOP);
+        return false;
+    case PaletteReadResult::Ok:
+        break;
+    }
+    return true;
+}
+
 } // namespace
 
 COLORREF GreyRampCell(int cell)
@@ -655,21 +676,9 @@ void CPaletteBar::LoadPalette()
     }
     if (!ConfirmReplace())
         return;
-    const std::vector<std::string> paths =
-        Chooser().ChooseOpen(LoadString(kOpenPalTitle), LoadString(kPalFilter), false);
-    if (paths.empty() || paths.front().empty())
-        return;
     std::vector<COLORREF> values;
-    switch (ReadPaletteFile(paths.front(), PaletteFileKind::Cells, values)) {
-    case PaletteReadResult::CannotOpen:
-        Prompts().Message(LoadString(kOpenError), MB_OK | MB_ICONSTOP);
+    if (!ChooseAndReadPalette(kOpenPalTitle, kPalFilter, PaletteFileKind::Cells, values))
         return;
-    case PaletteReadResult::WrongMagic:
-        Prompts().Message(LoadString(kNotPaletteFile), MB_OK | MB_ICONSTOP);
-        return;
-    case PaletteReadResult::Ok:
-        break;
-    }
     // A short file gives the first cells; the others keep their colours.
     std::copy(values.begin(), values.end(), PalColor);
     if (shownDepth != 1)
@@ -683,21 +692,9 @@ void CPaletteBar::LoadPa8()
     CIconObject* f = ActiveFormat();
     if (!f)
         return;
-    const std::vector<std::string> paths =
-        Chooser().ChooseOpen(LoadString(kOpenPa8Title), LoadString(kPa8Filter), false);
-    if (paths.empty() || paths.front().empty())
-        return;
     std::vector<COLORREF> values;
-    switch (ReadPaletteFile(paths.front(), PaletteFileKind::Palette256, values)) {
-    case PaletteReadResult::CannotOpen:
-        Prompts().Message(LoadString(kOpenError), MB_OK | MB_ICONSTOP);
+    if (!ChooseAndReadPalette(kOpenPa8Title, kPa8Filter, PaletteFileKind::Palette256, values))
         return;
-    case PaletteReadResult::WrongMagic:
-        Prompts().Message(LoadString(kNotPaletteFile), MB_OK | MB_ICONSTOP);
-        return;
-    case PaletteReadResult::Ok:
-        break;
-    }
     std::vector<PaletteEntry> entries = f->palette.entries();
     entries.resize(kPa8EntryCount);
     for (std::size_t i = 0; i < values.size(); ++i) {
