@@ -130,7 +130,7 @@ CompileResult CompileExecutable(const std::string& path, const std::string& titl
         prompts.Message(LoadString(kStrCompileBadPath), MB_OK | MB_ICONEXCLAMATION);
         return CompileResult::Failed;
     };
-    if (path.empty() || path.size() > kExeFileNameLimit)
+    if (path.empty())
         return badPath();
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {

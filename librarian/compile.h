@@ -30,18 +30,12 @@ inline constexpr const char* kCompileBadStub = "Erreur interne 0002";
 inline constexpr const char* kCompileWriteError =
     "Error while compiling. Unable to write file %s on destination drive.";
 
-// Field limits, in bytes of the texts as stored.
+// Limits of the dialog fields (settings ExeFileName, ExeTitle, ExeCopyright):
+// the path in characters, the texts in bytes as stored.
 constexpr std::size_t kExeFileNameLimit = 256;
 constexpr std::size_t kExeTitleSize = 80;
 constexpr std::size_t kExeCopyrightSize = 256;
 constexpr std::uint8_t kCompileMarker = 0x23;
-
-// The settings ExeFileName, ExeTitle and ExeCopyright.
-struct CompileSettings {
-    std::string exeFileName;
-    std::string exeTitle;
-    std::string exeCopyright;
-};
 
 // The warning line of the dialog for a number of icons.
 std::string CompileWarningText(int iconCount);

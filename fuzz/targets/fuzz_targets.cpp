@@ -5,6 +5,7 @@
 #include "fuzz/targets/palette_targets.h"
 #include "fuzz/targets/picture_targets.h"
 #include "fuzz/targets/program_targets.h"
+#include "fuzz/targets/viewer_targets.h"
 
 namespace kavrel::fuzz {
 
@@ -19,6 +20,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"clipboard", FuzzClipboardBlock, ClipboardSeeds},
         {"bmp", FuzzBmpReader, BmpSeeds},
         {"jpeg", FuzzJpegReader, JpegSeeds},
+        {"viewer", FuzzViewerCore, ViewerSeeds},
     };
     return table;
 }
