@@ -1,8 +1,7 @@
 #include "librarian/compile.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 
 #include "model/icl_file.h"
@@ -132,10 +131,11 @@ CompileResult CompileExecutable(const std::string& path, const std::string& titl
     };
     if (path.empty())
         return badPath();
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return badPath();
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::is_directory(status))
+        return badPath();
+    if (std::filesystem::exists(status)) {
         if (prompts.Message(FormatString(kStrCompileExists, path), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
             return CompileResult::Declined;
     }
