@@ -27,8 +27,8 @@
 
 #include "document/icon_document.h"
 #include "document/open_files.h"
-#include "editor/format_rules.h"
 #include "editor/clipboard.h"
+#include "editor/format_rules.h"
 #include "editor/tool_set.h"
 #include "editor/ui/format_dialogs.h"
 #include "editor/ui/icon_view.h"
@@ -41,13 +41,14 @@
 #include "platform/prompter.h"
 #include "platform/registry.h"
 #include "platform/screen.h"
+#include "resources/command_ids.h"
 #include "resources/strings.h"
 #include "shell/bars.h"
+#include "shell/frame_parts.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/framework/doc_template.h"
 #include "shell/framework/framework_strings.h"
-#include "shell/frame_parts.h"
 #include "shell/main_frame.h"
 #include "shell/open_dialog.h"
 #include "shell/qt_prompter.h"
@@ -69,12 +70,6 @@ constexpr int kSplashWidth = 529;
 constexpr int kSplashHeight = 169;
 constexpr const char* kSplashFile = "kavrel-splash.jpg";
 
-// Commands of the application object.
-constexpr std::uint16_t kFileNew = 57600;
-constexpr std::uint16_t kFileOpen = 57601;
-constexpr std::uint16_t kPrintSetup = 57606;
-constexpr std::uint16_t kAppExit = 57665;
-
 // Messages between instances, one line each: "open PATH" (PATH
 // percent-encoded, empty to bring the window forward) is answered "ok";
 // "documents" (only with KAVREL_TEST_HOOKS=1) lists the open documents'
@@ -82,10 +77,19 @@ constexpr std::uint16_t kAppExit = 57665;
 // main window as Exit does.
 constexpr int kHandOverTimeoutMs = 3000;
 
-QByteArray Encode(const std::string& text) { return QByteArray::fromStdString(text).toPercentEncoding(); }
-std::string Decode(const QByteArray& text) { return QByteArray::fromPercentEncoding(text).toStdString(); }
+QByteArray Encode(const std::string& text)
+{
+    return QByteArray::fromStdString(text).toPercentEncoding();
+}
+std::string Decode(const QByteArray& text)
+{
+    return QByteArray::fromPercentEncoding(text).toStdString();
+}
 
-bool TestHooksEnabled() { return qEnvironmentVariable("KAVREL_TEST_HOOKS") == QLatin1String("1"); }
+bool TestHooksEnabled()
+{
+    return qEnvironmentVariable("KAVREL_TEST_HOOKS") == QLatin1String("1");
+}
 
 std::string WithSlash(std::string folder)
 {
@@ -96,7 +100,7 @@ std::string WithSlash(std::string folder)
 
 // The borderless picture shown while the program starts.
 class CSplashWnd : public QWidget {
-public:
+  public:
     explicit CSplashWnd(QImage picture)
         : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
           picture_(std::move(picture))
@@ -112,14 +116,14 @@ public:
         }
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
         painter.drawImage(rect(), picture_);
     }
 
-private:
+  private:
     QImage picture_;
 };
 
@@ -161,7 +165,7 @@ void ShowVideoWarning(QWidget* parent)
     ShowWarnColor16 = always->isChecked() ? 1 : 0;
 }
 
-}  // namespace
+} // namespace
 
 // ---- folders ----
 
@@ -174,9 +178,8 @@ QString InstanceServerName(const std::string& configFolder)
         folder = configFolder;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    QByteArray key = QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha1)
-                         .toHex()
-                         .left(16);
+    QByteArray key =
+        QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha1).toHex().left(16);
     return QStringLiteral("kavrel-%1-%2").arg(static_cast<qulonglong>(getuid())).arg(QString::fromLatin1(key));
 }
 
@@ -212,8 +215,14 @@ bool EnsureLibrarianFolder(const std::string& folder, bool inProgramFolder)
     return fs::is_directory(folder, ec);
 }
 
-const std::string& ProgramFolder() { return g_programFolder; }
-const std::string& LibrarianFolder() { return g_librarianFolder; }
+const std::string& ProgramFolder()
+{
+    return g_programFolder;
+}
+const std::string& LibrarianFolder()
+{
+    return g_librarianFolder;
+}
 
 QPrinter& ApplicationPrinter()
 {
@@ -241,7 +250,10 @@ CKavrelApp::~CKavrelApp()
         g_app = nullptr;
 }
 
-CKavrelApp* CKavrelApp::Instance() { return g_app; }
+CKavrelApp* CKavrelApp::Instance()
+{
+    return g_app;
+}
 
 bool CKavrelApp::InitInstance()
 {
@@ -273,8 +285,7 @@ bool CKavrelApp::InitInstance()
     g_programFolder = WithSlash(QCoreApplication::applicationDirPath().toStdString());
     bool fromEnvironment = !qEnvironmentVariable("KAVREL_LIBRARIAN").isEmpty();
     g_librarianFolder = ChooseLibrarianFolder(g_programFolder);
-    EnsureLibrarianFolder(g_librarianFolder,
-                          !fromEnvironment && g_librarianFolder == g_programFolder + "librarian");
+    EnsureLibrarianFolder(g_librarianFolder, !fromEnvironment && g_librarianFolder == g_programFolder + "librarian");
 
     // From here on every question has a real dialog.
     prompter_ = std::make_unique<QtPrompter>();
@@ -295,7 +306,7 @@ bool CKavrelApp::InitInstance()
     RegisterTemplates();
 
     // The windows' icon: the picture of New icon, drawn by the bars.
-    if (QIcon icon = CommandIcon(kFileNew); !icon.isNull())
+    if (QIcon icon = CommandIcon(ID_FILE_NEW); !icon.isNull())
         QApplication::setWindowIcon(icon);
     mainFrame_ = new CMainFrame;
     mainFrame_->SetApplicationTarget(this);
@@ -373,7 +384,8 @@ void CKavrelApp::RegisterTemplates()
         [] { return std::make_unique<CIconDocument>(); },
         [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CIconDocumentMDI(tmpl, doc); },
         [](CDocument& doc, CChildFrame&) -> QWidget* { return new CIconView(static_cast<CIconDocument*>(&doc)); }));
-    // TODO (program-file documents, no issue yet): position 2, icons taken from a file (CFileIconDoc, CKavrelFileDocMDI, CFileIconView).
+    // TODO (program-file documents, no issue yet): position 2, icons taken from a file (CFileIconDoc,
+    // CKavrelFileDocMDI, CFileIconView).
     // TODO (program-file documents, no issue yet): position 3, program files (CFileDoc, CFileExeMDI, CFileView).
     // TODO (icon-library windows, no issue yet): position 4, icon libraries (CLibDoc, CFileIclMDI, CLibView).
 }
@@ -398,10 +410,17 @@ OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
 
     CDocTemplate* tmpl = nullptr;
     switch (FileKind(path)) {
-    case FileKindType::Icon: tmpl = docs.Template(1); break;
-    case FileKindType::ProgramFile: tmpl = docs.Template(3); break;
-    case FileKindType::IconLibrary: tmpl = docs.Template(4); break;
-    default: break;
+    case FileKindType::Icon:
+        tmpl = docs.Template(1);
+        break;
+    case FileKindType::ProgramFile:
+        tmpl = docs.Template(3);
+        break;
+    case FileKindType::IconLibrary:
+        tmpl = docs.Template(4);
+        break;
+    default:
+        break;
     }
     if (!tmpl)
         return OpenResult::NoKind;
@@ -409,7 +428,8 @@ OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
     RequestReorganisation();
     if (!doc)
         return OpenResult::Refused;
-    // TODO (program-file documents, no issue yet): after a program file, the "NOTE: Program File" window while ShowWarnExeType is 1.
+    // TODO (program-file documents, no issue yet): after a program file, the "NOTE: Program File" window while
+    // ShowWarnExeType is 1.
     emit documentOpened(QString::fromStdString(path));
     return OpenResult::Opened;
 }
@@ -437,13 +457,18 @@ void CKavrelApp::FileOpen()
     CDocManager& docs = DocManager();
     auto canOpen = [&docs](FileKindType kind) {
         switch (kind) {
-        case FileKindType::Icon: return docs.Template(1) != nullptr;
-        case FileKindType::ProgramFile: return docs.Template(3) != nullptr;
-        case FileKindType::IconLibrary: return docs.Template(4) != nullptr;
-        default: return false;
+        case FileKindType::Icon:
+            return docs.Template(1) != nullptr;
+        case FileKindType::ProgramFile:
+            return docs.Template(3) != nullptr;
+        case FileKindType::IconLibrary:
+            return docs.Template(4) != nullptr;
+        default:
+            return false;
         }
     };
-    std::vector<std::string> paths = Chooser().ChooseOpen(LoadString(55066), OpenFilter(LoadString(55028), canOpen), true);
+    std::vector<std::string> paths =
+        Chooser().ChooseOpen(LoadString(55066), OpenFilter(LoadString(55028), canOpen), true);
     int withoutIcon = 0;
     for (const std::string& path : paths)
         if (OpenDocumentFile(path) == OpenResult::NoKind)
@@ -454,10 +479,10 @@ void CKavrelApp::FileOpen()
 bool CKavrelApp::OnUpdateCommand(CCmdUI& ui)
 {
     switch (ui.id) {
-    case kFileNew:
-    case kFileOpen:
-    case kPrintSetup:
-    case kAppExit:
+    case ID_FILE_NEW:
+    case ID_FILE_OPEN:
+    case ID_FILE_PRINT_SETUP:
+    case ID_APP_EXIT:
         ui.Enable();
         return true;
     default:
@@ -468,18 +493,18 @@ bool CKavrelApp::OnUpdateCommand(CCmdUI& ui)
 void CKavrelApp::OnCommand(std::uint16_t id)
 {
     switch (id) {
-    case kFileNew:
+    case ID_FILE_NEW:
         FileNew();
         break;
-    case kFileOpen:
+    case ID_FILE_OPEN:
         FileOpen();
         break;
-    case kPrintSetup: {
+    case ID_FILE_PRINT_SETUP: {
         QPageSetupDialog dialog(&ApplicationPrinter(), mainFrame_);
         dialog.exec();
         break;
     }
-    case kAppExit:
+    case ID_APP_EXIT:
         if (mainFrame_)
             mainFrame_->close();
         break;
@@ -627,4 +652,4 @@ void CKavrelApp::OnInstanceConnection()
     }
 }
 
-}  // namespace kavrel
+} // namespace kavrel
