@@ -44,6 +44,8 @@
 #include "resources/command_ids.h"
 #include "resources/strings.h"
 #include "shell/bars.h"
+#include "shell/core/reorganise.h"
+#include "shell/core/settings.h"
 #include "shell/frame_parts.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/doc_manager.h"
@@ -52,8 +54,6 @@
 #include "shell/main_frame.h"
 #include "shell/open_dialog.h"
 #include "shell/qt_prompter.h"
-#include "shell/reorganise.h"
-#include "shell/settings.h"
 #include "shell/welcome_dialog.h"
 
 namespace kavrel {

@@ -11,12 +11,12 @@
 #include "resources/command_ids.h"
 #include "shell/about_dialog.h"
 #include "shell/caption.h"
+#include "shell/core/reorganise.h"
+#include "shell/core/settings.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_template.h"
-#include "shell/reorganise.h"
 #include "shell/reorganise_mdi.h"
-#include "shell/settings.h"
 #include "shell/welcome_dialog.h"
 
 namespace kavrel {

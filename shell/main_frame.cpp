@@ -17,11 +17,11 @@
 #include "editor/ui/palette_bar_widget.h"
 #include "platform/registry.h"
 #include "resources/command_ids.h"
+#include "shell/core/reorganise.h"
 #include "shell/frame_parts.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
-#include "shell/reorganise.h"
 
 namespace kavrel {
 

@@ -11,9 +11,9 @@
 
 #include "resources/command_ids.h"
 #include "resources/strings.h"
-#include "shell/frame_rules.h"
+#include "shell/core/frame_rules.h"
+#include "shell/core/settings.h"
 #include "shell/framework/command_router.h"
-#include "shell/settings.h"
 
 namespace kavrel {
 

@@ -12,9 +12,9 @@
 #include "editor/ui/icon_view.h"
 #include "resources/command_ids.h"
 #include "resources/command_table.h"
+#include "shell/core/settings.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
-#include "shell/settings.h"
 
 namespace kavrel {
 

@@ -39,11 +39,11 @@
 #include "resources/command_table.h"
 #include "resources/strings.h"
 #include "shell/app.h"
+#include "shell/core/settings.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
-#include "shell/settings.h"
 #include "support/qt_app.h"
 #include "support/scripted_prompter.h"
 

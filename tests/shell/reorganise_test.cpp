@@ -1,11 +1,11 @@
-#include "shell/reorganise.h"
+#include "shell/core/reorganise.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "resources/command_ids.h"
-#include "shell/settings.h"
+#include "shell/core/settings.h"
 
 namespace kavrel {
 namespace {

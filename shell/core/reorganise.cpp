@@ -1,7 +1,7 @@
-#include "shell/reorganise.h"
+#include "shell/core/reorganise.h"
 
 #include "resources/command_ids.h"
-#include "shell/settings.h"
+#include "shell/core/settings.h"
 
 namespace kavrel {
 
