@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include <QApplication>
@@ -63,6 +64,21 @@ namespace fs = std::filesystem;
 namespace {
 
 CKavrelApp* g_app = nullptr;
+
+// The document kind that opens a file of this kind.
+std::optional<DocKind> DocKindOfFile(FileKindType kind)
+{
+    switch (kind) {
+    case FileKindType::Icon:
+        return DocKind::Icon;
+    case FileKindType::ProgramFile:
+        return DocKind::ProgramFile;
+    case FileKindType::IconLibrary:
+        return DocKind::IconLibrary;
+    default:
+        return std::nullopt;
+    }
+}
 std::string g_programFolder;
 std::string g_librarianFolder;
 
@@ -379,15 +395,17 @@ void CKavrelApp::RegisterTemplates()
     CDocManager& docs = DocManager();
     if (!docs.Templates().empty())
         return;
+    // Registered in DocKind order, which is the order of every list of kinds.
     docs.AddTemplate(std::make_unique<CDocTemplate>(
-        CIconDocument::kTemplateStringId, MenuKind::IconDocument, LoadString(CIconDocument::kTemplateStringId),
-        [] { return std::make_unique<CIconDocument>(); },
+        DocKind::Icon, CIconDocument::kTemplateStringId, MenuKind::IconDocument,
+        LoadString(CIconDocument::kTemplateStringId),
+        [](IconSource* source) { return std::make_unique<CIconDocument>(source); },
         [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CIconDocumentMDI(tmpl, doc); },
         [](CDocument& doc, CChildFrame&) -> QWidget* { return new CIconView(static_cast<CIconDocument*>(&doc)); }));
-    // TODO (program-file documents, no issue yet): position 2, icons taken from a file (CFileIconDoc,
+    // TODO (program-file documents, no issue yet): DocKind::IconInFile, icons taken from a file (CFileIconDoc,
     // CKavrelFileDocMDI, CFileIconView).
-    // TODO (program-file documents, no issue yet): position 3, program files (CFileDoc, CFileExeMDI, CFileView).
-    // TODO (icon-library windows, no issue yet): position 4, icon libraries (CLibDoc, CFileIclMDI, CLibView).
+    // TODO (program-file documents, no issue yet): DocKind::ProgramFile (CFileDoc, CFileExeMDI, CFileView).
+    // TODO (icon-library windows, no issue yet): DocKind::IconLibrary (CLibDoc, CFileIclMDI, CLibView).
 }
 
 // ---- opening ----
@@ -408,20 +426,8 @@ OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
         return OpenResult::Activated;
     }
 
-    CDocTemplate* tmpl = nullptr;
-    switch (FileKind(path)) {
-    case FileKindType::Icon:
-        tmpl = docs.Template(1);
-        break;
-    case FileKindType::ProgramFile:
-        tmpl = docs.Template(3);
-        break;
-    case FileKindType::IconLibrary:
-        tmpl = docs.Template(4);
-        break;
-    default:
-        break;
-    }
+    std::optional<DocKind> kind = DocKindOfFile(FileKind(path));
+    CDocTemplate* tmpl = kind ? docs.Template(*kind) : nullptr;
     if (!tmpl)
         return OpenResult::NoKind;
     CDocument* doc = docs.OpenDocument(*tmpl, path);
@@ -434,38 +440,32 @@ OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
     return OpenResult::Opened;
 }
 
-CDocument* CKavrelApp::FileNew()
+CDocument* CKavrelApp::NewIcon(IconSource* source)
 {
-    CDocTemplate* tmpl = DocManager().Template(1);
-    CDocument* doc = tmpl ? DocManager().NewDocument(*tmpl) : nullptr;
+    CDocTemplate* tmpl = DocManager().Template(DocKind::Icon);
+    CDocument* doc = tmpl ? DocManager().NewDocument(*tmpl, source) : nullptr;
     RequestReorganisation();
     if (doc)
         emit documentOpened(QString());
     return doc;
 }
 
+CDocument* CKavrelApp::FileNew()
+{
+    return NewIcon(nullptr);
+}
+
 CDocument* CKavrelApp::OpenIconAsNewIcon(IconSource& source)
 {
-    SetPendingIconSource(&source);
-    CDocument* doc = FileNew();
-    SetPendingIconSource(nullptr);
-    return doc;
+    return NewIcon(&source);
 }
 
 void CKavrelApp::FileOpen()
 {
     CDocManager& docs = DocManager();
     auto canOpen = [&docs](FileKindType kind) {
-        switch (kind) {
-        case FileKindType::Icon:
-            return docs.Template(1) != nullptr;
-        case FileKindType::ProgramFile:
-            return docs.Template(3) != nullptr;
-        case FileKindType::IconLibrary:
-            return docs.Template(4) != nullptr;
-        default:
-            return false;
-        }
+        std::optional<DocKind> docKind = DocKindOfFile(kind);
+        return docKind && docs.Template(*docKind) != nullptr;
     };
     std::vector<std::string> paths =
         Chooser().ChooseOpen(LoadString(55066), OpenFilter(LoadString(55028), canOpen), true);

@@ -74,20 +74,23 @@ CDocManager::~CDocManager()
 
 CDocTemplate& CDocManager::AddTemplate(std::unique_ptr<CDocTemplate> tmpl)
 {
+    if (CDocTemplate* existing = Template(tmpl->Kind()))
+        return *existing;
     templates_.push_back(std::move(tmpl));
     return *templates_.back();
 }
 
-CDocTemplate* CDocManager::Template(int position) const
+CDocTemplate* CDocManager::Template(DocKind kind) const
 {
-    if (position < 1 || position > static_cast<int>(templates_.size()))
-        return nullptr;
-    return templates_[static_cast<std::size_t>(position - 1)].get();
+    for (const auto& tmpl : templates_)
+        if (tmpl->Kind() == kind)
+            return tmpl.get();
+    return nullptr;
 }
 
-CDocument* CDocManager::NewDocument(CDocTemplate& tmpl)
+CDocument* CDocManager::NewDocument(CDocTemplate& tmpl, IconSource* source)
 {
-    CDocument* doc = tmpl.CreateDocument();
+    CDocument* doc = tmpl.CreateDocument(source);
     if (!doc)
         return nullptr;
     if (!doc->OnNewDocument()) {

@@ -205,7 +205,11 @@ TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("half red.ico"));
     EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
     CDocTemplate& kind = frame->Template();
-    EXPECT_EQ(&kind, DocManager().Template(1));
+    EXPECT_EQ(&kind, DocManager().Template(DocKind::Icon));
+    EXPECT_EQ(kind.Kind(), DocKind::Icon);
+    // Only the kinds that have their documents are registered.
+    EXPECT_EQ(DocManager().Templates().size(), 1u);
+    EXPECT_EQ(DocManager().Template(DocKind::IconLibrary), nullptr);
     EXPECT_EQ(kind.GetDocString(CDocTemplate::docName), "Icon");
     EXPECT_EQ(kind.GetDocString(CDocTemplate::filterExt), ".ico");
     EXPECT_EQ(kind.GetDocString(CDocTemplate::regFileTypeId), "Kavrel.Document");
@@ -412,7 +416,7 @@ TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
     first->close();
     QApplication::processEvents();
     EXPECT_EQ(WindowCount(), 0);
-    EXPECT_TRUE(DocManager().Template(1)->Documents().empty());
+    EXPECT_TRUE(DocManager().Template(DocKind::Icon)->Documents().empty());
 }
 
 TEST_F(AppTest, SaveAsAsksForAPathAndRenamesTheWindow)
@@ -559,7 +563,6 @@ TEST_F(AppTest, AnIconHeldElsewhereOpensAsANewIcon)
     EXPECT_EQ(doc->GetFormatCount(), 2);
     EXPECT_EQ(doc->GetName(), "Kept");
     EXPECT_TRUE(doc->GetPathName().empty());
-    EXPECT_EQ(PendingIconSource(), nullptr);
     // The next new icon is the default one again.
     auto* plain = dynamic_cast<CIconDocument*>(app_->FileNew());
     ASSERT_NE(plain, nullptr);
