@@ -12,9 +12,18 @@ namespace kavrel {
 
 class CDocument;
 
+// The kinds of document the application opens, each with its template. The
+// application registers their templates in this order.
+enum class DocKind {
+    Icon,        // an icon editor on an ICO file or a new icon
+    IconInFile,  // an editor on an icon taken from a program file or library
+    ProgramFile, // the icons of a program file
+    IconLibrary, // an icon library (ICL) in its own window
+};
+
 // What a document needs of a view that shows it.
 class CDocumentView {
-public:
+  public:
     virtual ~CDocumentView() = default;
     // The document changed; sender is the view that changed it (or nullptr).
     virtual void OnDocumentUpdate(CDocumentView* sender, long hint) { (void)sender, (void)hint; }
@@ -24,7 +33,7 @@ public:
 };
 
 class CDocument : public CCmdTarget {
-public:
+  public:
     ~CDocument() override = default;
 
     const std::string& GetTitle() const { return title_; }
@@ -46,11 +55,11 @@ public:
     virtual bool OnSaveDocument(const std::string& path) = 0;
     virtual void DeleteContents() {}
 
-private:
+  private:
     std::string title_;
     std::string path_;
     bool modified_ = false;
     std::vector<CDocumentView*> views_;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "model/ico_file.h"
 #include "platform/byte_reader.h"
@@ -14,10 +15,12 @@ namespace kavrel {
 
 namespace {
 
-IconSource* g_pendingSource = nullptr;
 ProgressSink* g_progress = nullptr;
 
-ProgressSink& Progress() { return g_progress ? *g_progress : NullProgress(); }
+ProgressSink& Progress()
+{
+    return g_progress ? *g_progress : NullProgress();
+}
 
 // The image a converted format was made from, flattened as the editor first
 // saw it. A format whose bitmaps still equal it was never edited, so its
@@ -38,7 +41,7 @@ std::string FlattenedFormatName(const CIconObject& o)
     return FormatString(o.packed.isPng() ? 55302 : 55301, o.width, o.height);
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- sources
 
@@ -53,26 +56,31 @@ bool GroupIconSource::FillDocument(CIconDocument& doc)
     return true;
 }
 
-void SetPendingIconSource(IconSource* source) { g_pendingSource = source; }
-IconSource* PendingIconSource() { return g_pendingSource; }
-
 // ---------------------------------------------------------------- document
 
-CIconDocument::CIconDocument() { AddFormat(32, 32, 4, 0); }
+CIconDocument::CIconDocument(IconSource* source) : source_(source)
+{
+    AddFormat(32, 32, 4, 0);
+}
 
 CIconDocument::~CIconDocument() = default;
 
-void CIconDocument::SetProgressSink(ProgressSink* sink) { g_progress = sink; }
+void CIconDocument::SetProgressSink(ProgressSink* sink)
+{
+    g_progress = sink;
+}
 
-void CIconDocument::DeleteContents() { formats_.clear(); }
+void CIconDocument::DeleteContents()
+{
+    formats_.clear();
+}
 
 bool CIconDocument::OnNewDocument()
 {
     if (!CDocument::OnNewDocument())
         return false;
     // Consulted once: a source never fills a second document.
-    IconSource* source = g_pendingSource;
-    g_pendingSource = nullptr;
+    IconSource* source = std::exchange(source_, nullptr);
     if (source) {
         DeleteContents();
         if (source->FillDocument(*this) && !formats_.empty())
@@ -137,8 +145,7 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
             flattened += FlattenedFormatName(*o);
         }
     }
-    if (!flattened.empty() &&
-        Prompts().Message(FormatString(55300, flattened), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!flattened.empty() && Prompts().Message(FormatString(55300, flattened), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
 
     PrepareForSave();
@@ -149,7 +156,7 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
     images.reserve(formats_.size());
     for (auto& o : formats_) {
         if (o->converted && UneditedSinceLoad(*o)) {
-            images.push_back(&o->packed);  // the original 32-bit or PNG bytes
+            images.push_back(&o->packed); // the original 32-bit or PNG bytes
             continue;
         }
         o->PackToIcon();
@@ -274,4 +281,4 @@ std::string CIconDocument::IconNameFromPath(const std::string& path)
     return name;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -18,10 +18,10 @@ class CIconDocument;
 
 // The place a new document takes its icon from when the user asks to edit an
 // icon held elsewhere (the librarian, a library or a program-file window).
-// The application sets one as pending just before it creates the document and
-// clears it afterwards; OnNewDocument consults it once.
+// The application hands one to the new document through its template's
+// document factory; the document's OnNewDocument consults it once.
 class IconSource {
-public:
+  public:
     virtual ~IconSource() = default;
     // Fills the document's emptied format array (AdoptFormat) and, for the
     // librarian and library sources, its name. False leaves the document to
@@ -32,24 +32,20 @@ public:
 // A source holding a copy of one stored icon: one format per CIcon; the name
 // is taken only when takeName is set (program-file icons have none of use).
 class GroupIconSource final : public IconSource {
-public:
+  public:
     GroupIconSource(CIconGroup group, bool takeName) : group_(std::move(group)), takeName_(takeName) {}
     bool FillDocument(CIconDocument& doc) override;
 
-private:
+  private:
     CIconGroup group_;
     bool takeName_;
 };
 
-// The pending source (not owned); nullptr clears it. The next OnNewDocument
-// of any icon document uses it and clears it, so it never fills two documents.
-void SetPendingIconSource(IconSource* source);
-IconSource* PendingIconSource();
-
 class CIconDocument : public CDocument {
-public:
-    // One blank format: 32x32, 16 colours, no own palette; name empty.
-    CIconDocument();
+  public:
+    // One blank format: 32x32, 16 colours, no own palette; name empty. A
+    // source (not owned, nullptr for none) fills the document at OnNewDocument.
+    explicit CIconDocument(IconSource* source = nullptr);
     ~CIconDocument() override;
 
     // "\nIcon\nIcon\nIcon Files (*.ICO)\n.ico\nKavrel.Document\nIcon File".
@@ -62,7 +58,8 @@ public:
 
     // Framework steps.
     void DeleteContents() override;
-    // Fills from the pending icon source if there is one, else the default
+    // Fills from the icon source given at construction if there is one (used
+    // once, so a second new document is the default again), else the default
     // format (32x32, 16 colours, fully transparent). Always true.
     bool OnNewDocument() override;
     // Reads an ICO file. An empty path succeeds with nothing read. A missing or
@@ -106,8 +103,7 @@ public:
     void PackToIcon(int format);
     void DiscardUndo(int format);
     // The general form for operations of the editor that forward the same way.
-    template <class F>
-    void ForFormat(F&& op, int format)
+    template <class F> void ForFormat(F&& op, int format)
     {
         if (CIconObject* o = GetFormat(format))
             op(*o);
@@ -123,16 +119,17 @@ public:
     // back the pane's previous text at the end). Null: nothing is shown.
     static void SetProgressSink(ProgressSink* sink);
 
-protected:
+  protected:
     // Asks every view to commit its selection (CDocumentView::CommitBeforeSave:
     // a floating selection is stamped into its format and freed), then drops
     // every format's undo history. Overridable for documents with other views.
     virtual void PrepareForSave();
 
-private:
+  private:
+    IconSource* source_ = nullptr;
     int loadFailed_ = 0;
     std::string name_;
     std::vector<std::unique_ptr<CIconObject>> formats_;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -11,6 +11,7 @@
 
 #include "model/palettes.h"
 #include "platform/gdi.h"
+#include "resources/command_ids.h"
 
 namespace kavrel {
 
@@ -35,15 +36,20 @@ enum ToolIndex : int {
 };
 
 // Command and cursor resource of each tool, by index.
-inline constexpr std::array<std::uint16_t, kToolCount> kToolCommands = {32776, 32783, 32784, 32778, 32779, 32781,
-                                                                        32785, 32786, 32782, 32787, 32788, 32791};
+inline constexpr std::array<std::uint16_t, kToolCount> kToolCommands = {
+    ID_TOOL_SELECTION, ID_TOOL_PICKER,  ID_TOOL_REPLACER,       ID_TOOL_PENCIL,
+    ID_TOOL_BRUSH,     ID_TOOL_FILL,    ID_TOOL_RECTANGLE,      ID_TOOL_FILLED_RECTANGLE,
+    ID_TOOL_LINE,      ID_TOOL_ELLIPSE, ID_TOOL_FILLED_ELLIPSE, ID_TOOL_FRAME3D};
 inline constexpr std::array<int, kToolCount> kToolCursors = {115, 116, 117, 118, 119, 120,
                                                              121, 122, 125, 123, 124, 126};
 // Brush shape commands, by shape.
 inline constexpr std::array<std::uint16_t, kBrushShapeCount> kBrushShapeCommands = {
-    32792, 32794, 32795, 32845, 32796, 32797, 32798, 32846, 32848, 32847, 32849, 32850};
+    ID_BRUSH_FINE,         ID_BRUSH_SQUARE_MEDIUM, ID_BRUSH_SQUARE_LARGE,   ID_BRUSH_SQUARE_XLARGE,
+    ID_BRUSH_CIRCLE_SMALL, ID_BRUSH_CIRCLE_MEDIUM, ID_BRUSH_CIRCLE_LARGE,   ID_BRUSH_CIRCLE_XLARGE,
+    ID_BRUSH_OBLIQUE_LEFT, ID_BRUSH_OBLIQUE_RIGHT, ID_BRUSH_DIAMOND_MEDIUM, ID_BRUSH_DIAMOND_LARGE};
 // Fill modes 0 solid, 1 vertical, 2 horizontal, 3 radial gradient.
-inline constexpr std::array<std::uint16_t, 4> kFillModeCommands = {32814, 32815, 32816, 32863};
+inline constexpr std::array<std::uint16_t, 4> kFillModeCommands = {ID_FILL_SOLID, ID_FILL_VGRADIENT, ID_FILL_HGRADIENT,
+                                                                   ID_FILL_RADIAL};
 
 // What a tool may reach while it works: the edited format, the view's drawing
 // state, and the view's rendering of a changed region.

@@ -12,17 +12,12 @@
 
 #include "document/cmd_target.h"
 #include "model/icon_model.h"
+#include "resources/command_ids.h"
 
 namespace kavrel {
 
 class CIconDocument;
 class CIconViewState;
-
-enum : std::uint16_t {
-    ID_FORMAT_NEW = 32877,
-    ID_FORMAT_DELETE = 32879,
-    ID_FORMAT_CHOOSE = 65535,
-};
 
 constexpr int kMinCustomSide = 8;
 constexpr int kMaxCustomSide = 256;

@@ -15,6 +15,7 @@
 #include "editor/view_render.h"
 #include "model/palettes.h"
 #include "platform/gdi.h"
+#include "resources/command_ids.h"
 
 namespace kavrel {
 
@@ -28,32 +29,6 @@ constexpr int kMinZoom = 1;
 constexpr int kMaxZoom = 30;
 constexpr int kMinOrigin = 5; // the image never comes nearer the window edge
 constexpr int kScrollMargin = 13;
-
-// Command ids the view answers.
-enum : std::uint16_t {
-    ID_ZOOM_IN = 32809,
-    ID_ZOOM_OUT = 32810,
-    ID_ZOOM_AUTO = 32843,
-    ID_VIEW_GRID = 32812,
-    ID_TRANSPARENT_COPY = 32817,
-    ID_VIEW_LOCAL_TOOLBAR = 32880,
-    ID_LOCAL_TOOLBAR_HIDE = 32881,
-    ID_VIEW_LIBRARIAN = 32841,
-    ID_EDIT_CLEAR = 57632,
-    ID_EDIT_COPY = 57634,
-    ID_EDIT_CUT = 57635,
-    ID_EDIT_PASTE = 57637,
-    ID_EDIT_SELECT_ALL = 57642,
-    ID_EDIT_UNDO = 57643,
-    ID_EDIT_REDO = 57644,
-    ID_MIRROR_VERTICAL = 32801,
-    ID_MIRROR_HORIZONTAL = 32802,
-    ID_INVERT_COLORS = 32803,
-    ID_ROTATE = 211,
-    ID_CAPTURE = 210,
-    ID_TEXT = 32864,
-    ID_IMPORT_PICTURE = 32862,
-};
 
 // The remembered state of one image format of the document.
 struct FormatState {

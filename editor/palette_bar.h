@@ -16,20 +16,11 @@
 #include "editor/icon_view_state.h"
 #include "model/palettes.h"
 #include "platform/gdi.h"
+#include "resources/command_ids.h"
 
 namespace kavrel {
 
 class CIconObject;
-
-// Commands the bar carries out (the main window hands them over).
-enum : std::uint16_t {
-    ID_PALETTE_STANDARD = 32804,
-    ID_PALETTE_SAVE = 32805,
-    ID_PALETTE_OPEN = 32806,
-    ID_PALETTE_MODIFY = 32808,
-    ID_PALETTE_GRADIENT = 32861,
-    ID_VIEW_COLORS_BAR = 32774,
-};
 
 inline constexpr int kPaletteBarWidth = 106;
 inline constexpr int kPaletteBarHeight = 325;

@@ -1,6 +1,6 @@
 // Settings that the editor reads, as process-wide variables named by their
 // registry values. The application loads them at start-up and writes them
-// back at exit (shell/settings.cpp holds the table); the defaults below hold
+// back at exit (shell/core/settings.cpp holds the table); the defaults below hold
 // until then.
 #pragma once
 
@@ -23,7 +23,7 @@ extern std::string insertTextePolice; // font face
 extern std::string insertTexteTexte;  // the text
 extern int insertTexteGras;           // bold
 extern int insertTexteItalic;
-extern int insertTexteTaille;         // size in points
+extern int insertTexteTaille; // size in points
 
 // ---- colors ---- (colour references 0x00BBGGRR unless said otherwise)
 extern std::uint32_t CustColor[16]; // CustColor01..16: the colour dialog's custom colours

@@ -18,7 +18,9 @@ struct StringEntry {
 constexpr StringEntry kStrings[] = {
     {2, "Orvane Kavrel 4.0"},
     {3, "\nIcon\nIcon\nIcon Files (*.ICO)\n.ico\nKavrel.Document\nIcon File"},
+    {11, "Copying..."},
     {13, "Importing Image..."},
+    {15, "The library doesn't contains icons."},
     {16, "Colors"},
     {17, "Scale 1:1"},
     {18, "Draw"},
@@ -31,6 +33,8 @@ constexpr StringEntry kStrings[] = {
     {30, "(%d formats)"},
     {32, "1 icon"},
     {33, "%d icons"},
+    {34, "1 selected"},
+    {35, "%d selected"},
     {36, "Program File \"%s\""},
     {37, "Icon Library \"%s\""},
     {38, "Kavrel 4.0"},
@@ -39,6 +43,9 @@ constexpr StringEntry kStrings[] = {
     {42, "(#%d, 1 format)"},
     {43, "(#%d, %d formats)"},
     {44, "Icon %d"},
+    {45, "Librarian"},
+    {46, "New library"},
+    {47, "New folder"},
     {83, "Executables (*.EXE)|*.exe|All files(*.*)|*.*||"},
     {84, "Browse..."},
     {90, "The file \"%s\" already exits. Do you really want to overwrite it?"},
@@ -52,10 +59,12 @@ constexpr StringEntry kStrings[] = {
     {55024, "The file is not compatible with Kavrel 4.0 palette format."},
     {55025, "WARNING :This operation is going to replace the current color palette\nDo you want to continue ?"},
     {55026, "An error has occured while creating the file."},
+    {55027, "Icon Files(*.ico)|*.ico|All files (*.*)|*.*||"},
     {55028, "All Icon Files|*.ico;*.exe;*.dll;*.ocx;*.icl;*.il;*.nil;*.vbx;*.cpl;*.drv|Icon Files (*.ico)|*.ico|"
              "Library Files(*.icl;*.il;*.nil)|*.icl;*.il;*.nil|"
              "Program Files(*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx)|*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx|"
              "Tous les fichiers (*.*)|*.*||"},
+    {55029, "Library Files (*.icl;*.il; *.nil)|*.icl;*.il;*.nil|All files (*.*)|*.*||"},
     {55030, "256 Color Palette Files (*.pa8)|*.pa8|All files (*.*)|*.*||"},
     {55031, "%dx%d - %s"},
     {55032, "@2  %d:1"},
@@ -65,12 +74,22 @@ constexpr StringEntry kStrings[] = {
     {55036, "Loading ..."},
     {55037, "The specified file does not contains icons or is invalid"},
     {55039, "Saving ..."},
+    {55041, "Save the selected icon as an ICO file"},
+    {55044, "Untitled"},
     {55048, "The specified file does not contains icons or is invalid"},
     {55049, "One or more selected files had no icon."},
     {55050, "(Multiple selection)"},
     {55051, "%d icon(s) in %s :"},
     {55052, "(No icon)"},
+    {55058, "Save changes in all edit windows associated with the library %s ?"},
+    {55059, "Save changes in the library \"%s\" ?"},
     {55060, "Unable to save changes in the library \"%s\"."},
+    {55061, "Export the selected icon to ..."},
+    {55062, "Export the %d selected icons to ..."},
+    {55063, "You can't remove the root folder."},
+    {55064, "You have performed an operation wich will close all edit windows associated with the library.\nSave "
+             "changes in all edit windows associated with the library \"%s\" ?"},
+    {55065, "An error has occured while deleting the current library. Please exit and try again."},
     {55066, "Open an icon file..."},
     {55067, "Open a palette file ..."},
     {55068, "Save as a palette ..."},
@@ -118,6 +137,12 @@ constexpr StringEntry kStrings[] = {
     {55127, "Do you really want to create a gradient in the current icon palette (from foreground color to background color?"},
     {55128, "Image files(*.bmp;*.dib;*.jpg;*.rle)|*.bmp;*.dib;*.jpg;*.rle|"},
     {55129, "All files(*.*)|*.*|"},
+    {55131, "To rename this folder, Kavrel must close some icon libraries.\nDo you want to automatically save these "
+             "libraries ?"},
+    {55132, "Unable to open the source file"},
+    {55133, "Unable to create the target file"},
+    {55134, "An error occured while reading the source file"},
+    {55135, "An error occured while writing the target file"},
     {55136, "Preferences (F2) set how editor windows start: grid, automatic zoom, background colour and more."},
     {55137, "Print a library or a program file as a catalogue of its icons, with names under each one."},
     {55138, "A 16x16 format in 16 colours is what most lists and menus show: give every icon one."},
@@ -193,6 +218,7 @@ constexpr StringEntry kStrings[] = {
     {61707, "&Always Display this Warning Message"},
     {61708, "%s\nThe file could not be written. Check that its folder exists, that the disk is not full and that "
              "the file is not read-only."},
+
 };
 
 constexpr bool TableIsSorted()

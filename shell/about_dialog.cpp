@@ -15,13 +15,16 @@
 #include "platform/dib.h"
 #include "platform/screen.h"
 #include "resources/strings.h"
-#include "shell/frame_rules.h"
+#include "shell/core/frame_rules.h"
 
 namespace kavrel {
 
 namespace {
 
-QString Text(int id) { return QString::fromStdString(LoadString(id)); }
+QString Text(int id)
+{
+    return QString::fromStdString(LoadString(id));
+}
 
 // The start-up picture beside the program, when there is one.
 QImage StartupPicture()
@@ -69,7 +72,7 @@ QPixmap Picture()
     return pm;
 }
 
-}  // namespace
+} // namespace
 
 std::string SystemMemoryLine()
 {
@@ -113,8 +116,14 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QString CAboutDialog::MemoryText() const { return memory_->text(); }
-QString CAboutDialog::VideoText() const { return video_->text(); }
+QString CAboutDialog::MemoryText() const
+{
+    return memory_->text();
+}
+QString CAboutDialog::VideoText() const
+{
+    return video_->text();
+}
 
 void ShowAboutBox(QWidget* parent)
 {
@@ -122,4 +131,4 @@ void ShowAboutBox(QWidget* parent)
     dialog.exec();
 }
 
-}  // namespace kavrel
+} // namespace kavrel

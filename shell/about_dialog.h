@@ -1,4 +1,4 @@
-// The About box (command 57664): the product's picture and name, the total
+// The About box (command ID_APP_ABOUT): the product's picture and name, the total
 // physical memory and the screen's size and colour depth.
 #pragma once
 
@@ -11,12 +11,12 @@ namespace kavrel {
 
 class CAboutDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CAboutDialog(QWidget* parent = nullptr);
     QString MemoryText() const;
     QString VideoText() const;
 
-private:
+  private:
     QLabel* memory_ = nullptr;
     QLabel* video_ = nullptr;
 };
@@ -26,4 +26,4 @@ std::string SystemMemoryLine();
 
 void ShowAboutBox(QWidget* parent);
 
-}  // namespace kavrel
+} // namespace kavrel

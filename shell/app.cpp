@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -27,32 +27,34 @@
 
 #include "document/icon_document.h"
 #include "document/open_files.h"
-#include "editor/format_rules.h"
 #include "editor/clipboard.h"
+#include "editor/format_rules.h"
 #include "editor/tool_set.h"
 #include "editor/ui/format_dialogs.h"
 #include "editor/ui/icon_view.h"
 #include "editor/ui/paste_options_dialog.h"
 #include "editor/ui/qt_clipboard.h"
 #include "editor/ui/tool_cursor.h"
+#include "librarian/librarian_folder.h"
 #include "model/ico_file.h"
 #include "model/picture_import.h"
 #include "platform/dib.h"
 #include "platform/prompter.h"
 #include "platform/registry.h"
 #include "platform/screen.h"
+#include "resources/command_ids.h"
 #include "resources/strings.h"
 #include "shell/bars.h"
+#include "shell/core/reorganise.h"
+#include "shell/core/settings.h"
+#include "shell/frame_parts.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/framework/doc_template.h"
 #include "shell/framework/framework_strings.h"
-#include "shell/frame_parts.h"
 #include "shell/main_frame.h"
 #include "shell/open_dialog.h"
 #include "shell/qt_prompter.h"
-#include "shell/reorganise.h"
-#include "shell/settings.h"
 #include "shell/welcome_dialog.h"
 
 namespace kavrel {
@@ -62,18 +64,27 @@ namespace fs = std::filesystem;
 namespace {
 
 CKavrelApp* g_app = nullptr;
+
+// The document kind that opens a file of this kind.
+std::optional<DocKind> DocKindOfFile(FileKindType kind)
+{
+    switch (kind) {
+    case FileKindType::Icon:
+        return DocKind::Icon;
+    case FileKindType::ProgramFile:
+        return DocKind::ProgramFile;
+    case FileKindType::IconLibrary:
+        return DocKind::IconLibrary;
+    default:
+        return std::nullopt;
+    }
+}
 std::string g_programFolder;
 std::string g_librarianFolder;
 
 constexpr int kSplashWidth = 529;
 constexpr int kSplashHeight = 169;
 constexpr const char* kSplashFile = "kavrel-splash.jpg";
-
-// Commands of the application object.
-constexpr std::uint16_t kFileNew = 57600;
-constexpr std::uint16_t kFileOpen = 57601;
-constexpr std::uint16_t kPrintSetup = 57606;
-constexpr std::uint16_t kAppExit = 57665;
 
 // Messages between instances, one line each: "open PATH" (PATH
 // percent-encoded, empty to bring the window forward) is answered "ok";
@@ -82,10 +93,19 @@ constexpr std::uint16_t kAppExit = 57665;
 // main window as Exit does.
 constexpr int kHandOverTimeoutMs = 3000;
 
-QByteArray Encode(const std::string& text) { return QByteArray::fromStdString(text).toPercentEncoding(); }
-std::string Decode(const QByteArray& text) { return QByteArray::fromPercentEncoding(text).toStdString(); }
+QByteArray Encode(const std::string& text)
+{
+    return QByteArray::fromStdString(text).toPercentEncoding();
+}
+std::string Decode(const QByteArray& text)
+{
+    return QByteArray::fromPercentEncoding(text).toStdString();
+}
 
-bool TestHooksEnabled() { return qEnvironmentVariable("KAVREL_TEST_HOOKS") == QLatin1String("1"); }
+bool TestHooksEnabled()
+{
+    return qEnvironmentVariable("KAVREL_TEST_HOOKS") == QLatin1String("1");
+}
 
 std::string WithSlash(std::string folder)
 {
@@ -96,7 +116,7 @@ std::string WithSlash(std::string folder)
 
 // The borderless picture shown while the program starts.
 class CSplashWnd : public QWidget {
-public:
+  public:
     explicit CSplashWnd(QImage picture)
         : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
           picture_(std::move(picture))
@@ -112,14 +132,14 @@ public:
         }
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
         painter.drawImage(rect(), picture_);
     }
 
-private:
+  private:
     QImage picture_;
 };
 
@@ -161,7 +181,7 @@ void ShowVideoWarning(QWidget* parent)
     ShowWarnColor16 = always->isChecked() ? 1 : 0;
 }
 
-}  // namespace
+} // namespace
 
 // ---- folders ----
 
@@ -174,42 +194,9 @@ QString InstanceServerName(const std::string& configFolder)
         folder = configFolder;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    QByteArray key = QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha1)
-                         .toHex()
-                         .left(16);
+    QByteArray key =
+        QCryptographicHash::hash(QByteArray::fromStdString(folder), QCryptographicHash::Sha1).toHex().left(16);
     return QStringLiteral("kavrel-%1-%2").arg(static_cast<qulonglong>(getuid())).arg(QString::fromLatin1(key));
-}
-
-std::string ChooseLibrarianFolder(const std::string& programFolder)
-{
-    QString env = qEnvironmentVariable("KAVREL_LIBRARIAN");
-    if (!env.isEmpty())
-        return env.toStdString();
-    QFileInfo program(QString::fromStdString(programFolder));
-    if (!programFolder.empty() && program.isDir() && program.isWritable())
-        return WithSlash(programFolder) + "librarian";
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (data.isEmpty())
-        data = qEnvironmentVariable("HOME") + QStringLiteral("/.local/share");
-    return data.toStdString() + "/kavrel/librarian";
-}
-
-bool EnsureLibrarianFolder(const std::string& folder, bool inProgramFolder)
-{
-    std::error_code ec;
-    auto status = fs::symlink_status(folder, ec);
-    if (!ec && fs::exists(status) && !fs::is_directory(fs::status(folder, ec))) {
-        // Only the program's own folder is ours to tidy; a plain file named
-        // elsewhere by the user is left alone.
-        if (!inProgramFolder)
-            return false;
-        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add, ec);
-        fs::remove(folder, ec);
-        if (ec)
-            return false;
-    }
-    fs::create_directories(folder, ec);
-    return fs::is_directory(folder, ec);
 }
 
 const std::string& ProgramFolder() { return g_programFolder; }
@@ -241,7 +228,10 @@ CKavrelApp::~CKavrelApp()
         g_app = nullptr;
 }
 
-CKavrelApp* CKavrelApp::Instance() { return g_app; }
+CKavrelApp* CKavrelApp::Instance()
+{
+    return g_app;
+}
 
 bool CKavrelApp::InitInstance()
 {
@@ -271,10 +261,9 @@ bool CKavrelApp::InitInstance()
     ShowSplash();
 
     g_programFolder = WithSlash(QCoreApplication::applicationDirPath().toStdString());
-    bool fromEnvironment = !qEnvironmentVariable("KAVREL_LIBRARIAN").isEmpty();
+    bool fromEnvironment = LibrarianFolderFromEnvironment();
     g_librarianFolder = ChooseLibrarianFolder(g_programFolder);
-    EnsureLibrarianFolder(g_librarianFolder,
-                          !fromEnvironment && g_librarianFolder == g_programFolder + "librarian");
+    EnsureLibrarianFolder(g_librarianFolder, !fromEnvironment && g_librarianFolder == g_programFolder + "librarian");
 
     // From here on every question has a real dialog.
     prompter_ = std::make_unique<QtPrompter>();
@@ -295,7 +284,7 @@ bool CKavrelApp::InitInstance()
     RegisterTemplates();
 
     // The windows' icon: the picture of New icon, drawn by the bars.
-    if (QIcon icon = CommandIcon(kFileNew); !icon.isNull())
+    if (QIcon icon = CommandIcon(ID_FILE_NEW); !icon.isNull())
         QApplication::setWindowIcon(icon);
     mainFrame_ = new CMainFrame;
     mainFrame_->SetApplicationTarget(this);
@@ -368,14 +357,17 @@ void CKavrelApp::RegisterTemplates()
     CDocManager& docs = DocManager();
     if (!docs.Templates().empty())
         return;
+    // Registered in DocKind order, which is the order of every list of kinds.
     docs.AddTemplate(std::make_unique<CDocTemplate>(
-        CIconDocument::kTemplateStringId, MenuKind::IconDocument, LoadString(CIconDocument::kTemplateStringId),
-        [] { return std::make_unique<CIconDocument>(); },
+        DocKind::Icon, CIconDocument::kTemplateStringId, MenuKind::IconDocument,
+        LoadString(CIconDocument::kTemplateStringId),
+        [](IconSource* source) { return std::make_unique<CIconDocument>(source); },
         [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CIconDocumentMDI(tmpl, doc); },
         [](CDocument& doc, CChildFrame&) -> QWidget* { return new CIconView(static_cast<CIconDocument*>(&doc)); }));
-    // TODO (program-file documents, no issue yet): position 2, icons taken from a file (CFileIconDoc, CKavrelFileDocMDI, CFileIconView).
-    // TODO (program-file documents, no issue yet): position 3, program files (CFileDoc, CFileExeMDI, CFileView).
-    // TODO (icon-library windows, no issue yet): position 4, icon libraries (CLibDoc, CFileIclMDI, CLibView).
+    // TODO (program-file documents, no issue yet): DocKind::IconInFile, icons taken from a file (CFileIconDoc,
+    // CKavrelFileDocMDI, CFileIconView).
+    // TODO (program-file documents, no issue yet): DocKind::ProgramFile (CFileDoc, CFileExeMDI, CFileView).
+    // TODO (icon-library windows, no issue yet): DocKind::IconLibrary (CLibDoc, CFileIclMDI, CLibView).
 }
 
 // ---- opening ----
@@ -396,54 +388,49 @@ OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
         return OpenResult::Activated;
     }
 
-    CDocTemplate* tmpl = nullptr;
-    switch (FileKind(path)) {
-    case FileKindType::Icon: tmpl = docs.Template(1); break;
-    case FileKindType::ProgramFile: tmpl = docs.Template(3); break;
-    case FileKindType::IconLibrary: tmpl = docs.Template(4); break;
-    default: break;
-    }
+    std::optional<DocKind> kind = DocKindOfFile(FileKind(path));
+    CDocTemplate* tmpl = kind ? docs.Template(*kind) : nullptr;
     if (!tmpl)
         return OpenResult::NoKind;
     CDocument* doc = docs.OpenDocument(*tmpl, path);
     RequestReorganisation();
     if (!doc)
         return OpenResult::Refused;
-    // TODO (program-file documents, no issue yet): after a program file, the "NOTE: Program File" window while ShowWarnExeType is 1.
+    // TODO (program-file documents, no issue yet): after a program file, the "NOTE: Program File" window while
+    // ShowWarnExeType is 1.
     emit documentOpened(QString::fromStdString(path));
     return OpenResult::Opened;
 }
 
-CDocument* CKavrelApp::FileNew()
+CDocument* CKavrelApp::NewIcon(IconSource* source)
 {
-    CDocTemplate* tmpl = DocManager().Template(1);
-    CDocument* doc = tmpl ? DocManager().NewDocument(*tmpl) : nullptr;
+    CDocTemplate* tmpl = DocManager().Template(DocKind::Icon);
+    CDocument* doc = tmpl ? DocManager().NewDocument(*tmpl, source) : nullptr;
     RequestReorganisation();
     if (doc)
         emit documentOpened(QString());
     return doc;
 }
 
+CDocument* CKavrelApp::FileNew()
+{
+    return NewIcon(nullptr);
+}
+
 CDocument* CKavrelApp::OpenIconAsNewIcon(IconSource& source)
 {
-    SetPendingIconSource(&source);
-    CDocument* doc = FileNew();
-    SetPendingIconSource(nullptr);
-    return doc;
+    return NewIcon(&source);
 }
 
 void CKavrelApp::FileOpen()
 {
     CDocManager& docs = DocManager();
     auto canOpen = [&docs](FileKindType kind) {
-        switch (kind) {
-        case FileKindType::Icon: return docs.Template(1) != nullptr;
-        case FileKindType::ProgramFile: return docs.Template(3) != nullptr;
-        case FileKindType::IconLibrary: return docs.Template(4) != nullptr;
-        default: return false;
-        }
+        std::optional<DocKind> docKind = DocKindOfFile(kind);
+        return docKind && docs.Template(*docKind) != nullptr;
     };
-    std::vector<std::string> paths = Chooser().ChooseOpen(LoadString(55066), OpenFilter(LoadString(55028), canOpen), true);
+    std::vector<std::string> paths =
+        Chooser().ChooseOpen(LoadString(55066), OpenFilter(LoadString(55028), canOpen), true);
     int withoutIcon = 0;
     for (const std::string& path : paths)
         if (OpenDocumentFile(path) == OpenResult::NoKind)
@@ -454,10 +441,10 @@ void CKavrelApp::FileOpen()
 bool CKavrelApp::OnUpdateCommand(CCmdUI& ui)
 {
     switch (ui.id) {
-    case kFileNew:
-    case kFileOpen:
-    case kPrintSetup:
-    case kAppExit:
+    case ID_FILE_NEW:
+    case ID_FILE_OPEN:
+    case ID_FILE_PRINT_SETUP:
+    case ID_APP_EXIT:
         ui.Enable();
         return true;
     default:
@@ -468,18 +455,18 @@ bool CKavrelApp::OnUpdateCommand(CCmdUI& ui)
 void CKavrelApp::OnCommand(std::uint16_t id)
 {
     switch (id) {
-    case kFileNew:
+    case ID_FILE_NEW:
         FileNew();
         break;
-    case kFileOpen:
+    case ID_FILE_OPEN:
         FileOpen();
         break;
-    case kPrintSetup: {
+    case ID_FILE_PRINT_SETUP: {
         QPageSetupDialog dialog(&ApplicationPrinter(), mainFrame_);
         dialog.exec();
         break;
     }
-    case kAppExit:
+    case ID_APP_EXIT:
         if (mainFrame_)
             mainFrame_->close();
         break;
@@ -627,4 +614,4 @@ void CKavrelApp::OnInstanceConnection()
     }
 }
 
-}  // namespace kavrel
+} // namespace kavrel

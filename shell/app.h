@@ -30,13 +30,6 @@ class QtPrompter;
 // configuration folder, so that separate configurations run side by side.
 QString InstanceServerName(const std::string& configFolder);
 
-// Where the librarian lives: $KAVREL_LIBRARIAN when set; else "librarian" in
-// the program folder when that folder is writable; else
-// $XDG_DATA_HOME/kavrel/librarian (default ~/.local/share/kavrel/librarian).
-std::string ChooseLibrarianFolder(const std::string& programFolder);
-// Makes sure the librarian folder is a directory; false when it cannot be.
-bool EnsureLibrarianFolder(const std::string& folder, bool inProgramFolder);
-
 // The program folder (with a trailing '/') and the librarian root, set at start-up.
 const std::string& ProgramFolder();
 const std::string& LibrarianFolder();
@@ -46,15 +39,15 @@ QPrinter& ApplicationPrinter();
 
 // What opening a path came to.
 enum class OpenResult {
-    Opened,     // a new document window
-    Activated,  // the file was open already; its window came forward
-    Refused,    // the document could not read the file (and said so)
-    NoKind,     // no document kind opens files of this extension
+    Opened,    // a new document window
+    Activated, // the file was open already; its window came forward
+    Refused,   // the document could not read the file (and said so)
+    NoKind,    // no document kind opens files of this extension
 };
 
 class CKavrelApp : public QObject, public CCmdTarget {
     Q_OBJECT
-public:
+  public:
     // arguments as QCoreApplication gives them, the program's name first.
     explicit CKavrelApp(QStringList arguments, QObject* parent = nullptr);
     ~CKavrelApp() override;
@@ -83,9 +76,8 @@ public:
     // An icon held elsewhere (librarian, library, program file) opened as a
     // new untitled icon: the source fills the new document's formats.
     CDocument* OpenIconAsNewIcon(IconSource& source);
-    // TODO (program-file documents, no issue yet): opening an icon in a linked editor (template 2) and a library
-    // as its own document (template 4).
-
+    // TODO (program-file documents, no issue yet): opening an icon in a linked editor (DocKind::IconInFile) and a
+    // library as its own document (DocKind::IconLibrary).
 
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
@@ -95,19 +87,20 @@ public:
     bool SplashClosed() const { return splashClosed_; }
     QWidget* Splash() const { return splash_; }
 
-signals:
+  signals:
     // A document was opened or created by path or by File New.
     void documentOpened(const QString& path);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool HandOverToRunningInstance();
     void ListenForOtherInstances();
     void OnInstanceConnection();
     void ShowSplash();
     void RegisterTemplates();
+    CDocument* NewIcon(IconSource* source);
     void CheckDisplayDepth();
 
     QStringList arguments_;
@@ -123,4 +116,4 @@ private:
     bool exited_ = false;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "editor/ui/actual_size_preview.h"
+#include "resources/command_ids.h"
 #include "resources/strings.h"
 #include "shell/framework/command_router.h"
 
@@ -19,15 +20,70 @@ namespace kavrel {
 namespace {
 
 constexpr std::uint16_t kStandardButtons[] = {
-    57600, 57601, 0, 32789, 57606, 0, 32915, 0, 32841, 32773, 32774, 32865, 0,
-    32882, 32884, 32883, 0, 32829, 0, 32811, 32835, 57667, 32885,
+    ID_FILE_NEW,
+    ID_FILE_OPEN,
+    0,
+    ID_PREFERENCES,
+    ID_FILE_PRINT_SETUP,
+    0,
+    ID_CUSTOMIZE_WINDOWS,
+    0,
+    ID_VIEW_LIBRARIAN,
+    ID_VIEW_DRAW_TOOLBAR,
+    ID_VIEW_COLORS_TOOLBAR,
+    ID_VIEW_SCALE_TOOLBAR,
+    0,
+    ID_REORGANIZE_FULL,
+    ID_REORGANIZE_VERTICAL,
+    ID_REORGANIZE_HORIZONTAL,
+    0,
+    ID_REORGANIZE_AUTO,
+    0,
+    ID_REORGANIZE,
+    ID_TIP_OF_THE_DAY,
+    ID_HELP_FINDER,
+    ID_WEB_SITE,
 };
 
 constexpr std::uint16_t kDrawButtons[] = {
-    32776, 32783, 32784, 32778, 32779, 32781, 32782, 32791, 32785, 32786, 32787, 32788, 0,
-    32792, 32794, 32795, 32845, 32796, 32797, 32798, 32846, 32847, 32848, 32849, 32850, 0,
-    32814, 32816, 32815, 32863, 0,
-    32801, 32802, 211, 32864, 32812, 32862, 32817,
+    ID_TOOL_SELECTION,
+    ID_TOOL_PICKER,
+    ID_TOOL_REPLACER,
+    ID_TOOL_PENCIL,
+    ID_TOOL_BRUSH,
+    ID_TOOL_FILL,
+    ID_TOOL_LINE,
+    ID_TOOL_FRAME3D,
+    ID_TOOL_RECTANGLE,
+    ID_TOOL_FILLED_RECTANGLE,
+    ID_TOOL_ELLIPSE,
+    ID_TOOL_FILLED_ELLIPSE,
+    0,
+    ID_BRUSH_FINE,
+    ID_BRUSH_SQUARE_MEDIUM,
+    ID_BRUSH_SQUARE_LARGE,
+    ID_BRUSH_SQUARE_XLARGE,
+    ID_BRUSH_CIRCLE_SMALL,
+    ID_BRUSH_CIRCLE_MEDIUM,
+    ID_BRUSH_CIRCLE_LARGE,
+    ID_BRUSH_CIRCLE_XLARGE,
+    ID_BRUSH_OBLIQUE_RIGHT,
+    ID_BRUSH_OBLIQUE_LEFT,
+    ID_BRUSH_DIAMOND_MEDIUM,
+    ID_BRUSH_DIAMOND_LARGE,
+    0,
+    ID_FILL_SOLID,
+    ID_FILL_HGRADIENT,
+    ID_FILL_VGRADIENT,
+    ID_FILL_RADIAL,
+    0,
+    ID_MIRROR_VERTICAL,
+    ID_MIRROR_HORIZONTAL,
+    ID_ROTATE,
+    ID_TEXT,
+    ID_VIEW_GRID,
+    ID_IMPORT_PICTURE,
+    ID_TRANSPARENT_COPY,
 };
 
 // ---- button images, drawn on a 16x16 grid ----
@@ -155,10 +211,10 @@ void Tiles(QPainter& p, int mode)
     p.setPen(kInk);
     if (mode == 0) {
         Window(p, 1, 2, 14, 12);
-    } else if (mode == 1) {  // rows
+    } else if (mode == 1) { // rows
         Window(p, 1, 1, 14, 7);
         Window(p, 1, 8, 14, 7);
-    } else {  // columns
+    } else { // columns
         Window(p, 1, 1, 7, 14);
         Window(p, 8, 1, 7, 14);
     }
@@ -168,53 +224,73 @@ bool Paint(QPainter& p, std::uint16_t id)
 {
     switch (id) {
     // ---- Standard toolbar ----
-    case 57600: Page(p); break;
-    case 57601: Folder(p); Arrow(p, {8, 12}, {12, 6}); break;
-    case 32789:  // Preferences: a check list
+    case ID_FILE_NEW:
+        Page(p);
+        break;
+    case ID_FILE_OPEN:
+        Folder(p);
+        Arrow(p, {8, 12}, {12, 6});
+        break;
+    case ID_PREFERENCES: // Preferences: a check list
         Page(p);
         p.setPen(kGreen);
-        p.drawLine(5, 6, 6, 8); p.drawLine(6, 8, 9, 4);
+        p.drawLine(5, 6, 6, 8);
+        p.drawLine(6, 8, 9, 4);
         p.setPen(kGrey);
         p.drawLine(5, 11, 10, 11);
         break;
-    case 57606: Printer(p); break;
-    case 32915:  // Customize Windows: a window over the desktop
+    case ID_FILE_PRINT_SETUP:
+        Printer(p);
+        break;
+    case ID_CUSTOMIZE_WINDOWS: // Customize Windows: a window over the desktop
         p.fillRect(0, 10, 16, 6, kGreen);
         Window(p, 3, 1, 11, 9);
         break;
-    case 32841:  // Librarian: books on a shelf
+    case ID_VIEW_LIBRARIAN: // Librarian: books on a shelf
         p.fillRect(2, 2, 3, 12, kRed);
         p.fillRect(6, 4, 3, 10, kBlue);
         p.fillRect(10, 3, 3, 11, kGreen);
         p.fillRect(1, 14, 14, 1, kBrown);
         break;
-    case 32773: Pencil(p); break;
-    case 32774:  // Colors bar: palette cells
+    case ID_VIEW_DRAW_TOOLBAR:
+        Pencil(p);
+        break;
+    case ID_VIEW_COLORS_TOOLBAR: // Colors bar: palette cells
         for (int i = 0; i < 4; ++i)
             for (int j = 0; j < 4; ++j)
                 p.fillRect(1 + 4 * i, 1 + 4 * j, 3, 3, QColor::fromHsv((i * 4 + j) * 22, 255, 230));
         break;
-    case 32865: Letter(p, QStringLiteral("1:1"), kNavy, 8); break;
-    case 32882: Tiles(p, 0); break;
-    case 32883: Tiles(p, 1); break;
-    case 32884: Tiles(p, 2); break;
-    case 32829:  // Automatic reorganization
+    case ID_VIEW_SCALE_TOOLBAR:
+        Letter(p, QStringLiteral("1:1"), kNavy, 8);
+        break;
+    case ID_REORGANIZE_FULL:
+        Tiles(p, 0);
+        break;
+    case ID_REORGANIZE_HORIZONTAL:
+        Tiles(p, 1);
+        break;
+    case ID_REORGANIZE_VERTICAL:
+        Tiles(p, 2);
+        break;
+    case ID_REORGANIZE_AUTO: // Automatic reorganization
         Tiles(p, 1);
         Letter(p, QStringLiteral("A"), kRed, 9);
         break;
-    case 32811:  // Reorganize now
+    case ID_REORGANIZE: // Reorganize now
         Tiles(p, 2);
         Arrow(p, {2, 8}, {13, 8});
         break;
-    case 32835:  // Tip of the day: a bulb
+    case ID_TIP_OF_THE_DAY: // Tip of the day: a bulb
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(kInk);
         p.setBrush(kYellow);
         p.drawEllipse(3, 1, 10, 10);
         p.fillRect(6, 11, 5, 3, kGrey);
         break;
-    case 57667: Letter(p, QStringLiteral("?"), kNavy, 13); break;
-    case 32885:  // web site: a globe
+    case ID_HELP_FINDER:
+        Letter(p, QStringLiteral("?"), kNavy, 13);
+        break;
+    case ID_WEB_SITE: // web site: a globe
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(kNavy);
         p.setBrush(QColor(120, 180, 255));
@@ -225,108 +301,153 @@ bool Paint(QPainter& p, std::uint16_t id)
         break;
 
     // ---- Draw toolbar ----
-    case 32776:  // Selection
+    case ID_TOOL_SELECTION: // Selection
         p.setPen(QPen(kInk, 1, Qt::DashLine));
         p.drawRect(2, 2, 11, 11);
         break;
-    case 32783:  // Color Picker: a pipette
+    case ID_TOOL_PICKER: // Color Picker: a pipette
         p.setPen(QPen(kInk, 2));
         p.drawLine(3, 13, 10, 6);
         p.fillRect(10, 2, 4, 4, kInk);
         break;
-    case 32784:  // Color Replacer
+    case ID_TOOL_REPLACER: // Color Replacer
         p.fillRect(1, 1, 7, 7, kRed);
         p.fillRect(8, 8, 7, 7, kBlue);
         Arrow(p, {4, 11}, {10, 5});
         break;
-    case 32778: Pencil(p); break;
-    case 32779: Brush(p); break;
-    case 32781: Bucket(p); break;
-    case 32782:
+    case ID_TOOL_PENCIL:
+        Pencil(p);
+        break;
+    case ID_TOOL_BRUSH:
+        Brush(p);
+        break;
+    case ID_TOOL_FILL:
+        Bucket(p);
+        break;
+    case ID_TOOL_LINE:
         p.setPen(QPen(kInk, 1));
         p.drawLine(2, 13, 13, 2);
         break;
-    case 32791:  // 3D frame
+    case ID_TOOL_FRAME3D: // 3D frame
         p.setPen(kPaper);
         p.fillRect(2, 2, 12, 12, kLight);
-        p.drawLine(2, 2, 13, 2); p.drawLine(2, 2, 2, 13);
+        p.drawLine(2, 2, 13, 2);
+        p.drawLine(2, 2, 2, 13);
         p.setPen(kGrey);
-        p.drawLine(13, 3, 13, 13); p.drawLine(3, 13, 13, 13);
+        p.drawLine(13, 3, 13, 13);
+        p.drawLine(3, 13, 13, 13);
         break;
-    case 32785: p.setPen(kInk); p.drawRect(2, 3, 11, 9); break;
-    case 32786: p.setPen(kInk); p.setBrush(kGrey); p.drawRect(2, 3, 11, 9); break;
-    case 32787:
+    case ID_TOOL_RECTANGLE:
+        p.setPen(kInk);
+        p.drawRect(2, 3, 11, 9);
+        break;
+    case ID_TOOL_FILLED_RECTANGLE:
+        p.setPen(kInk);
+        p.setBrush(kGrey);
+        p.drawRect(2, 3, 11, 9);
+        break;
+    case ID_TOOL_ELLIPSE:
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(kInk);
         p.drawEllipse(1, 3, 13, 10);
         break;
-    case 32788:
+    case ID_TOOL_FILLED_ELLIPSE:
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(kInk);
         p.setBrush(kGrey);
         p.drawEllipse(1, 3, 13, 10);
         break;
-    case 32792: Squares(p, 1); break;
-    case 32794: Squares(p, 3); break;
-    case 32795: Squares(p, 5); break;
-    case 32845: Squares(p, 7); break;
-    case 32796: Dot(p, 3); break;
-    case 32797: Dot(p, 5); break;
-    case 32798: Dot(p, 7); break;
-    case 32846: Dot(p, 9); break;
-    case 32847: p.setPen(QPen(kInk, 2)); p.drawLine(5, 11, 11, 5); break;
-    case 32848: p.setPen(QPen(kInk, 2)); p.drawLine(5, 5, 11, 11); break;
-    case 32849:
-    case 32850: {
-        int r = id == 32849 ? 3 : 5;
+    case ID_BRUSH_FINE:
+        Squares(p, 1);
+        break;
+    case ID_BRUSH_SQUARE_MEDIUM:
+        Squares(p, 3);
+        break;
+    case ID_BRUSH_SQUARE_LARGE:
+        Squares(p, 5);
+        break;
+    case ID_BRUSH_SQUARE_XLARGE:
+        Squares(p, 7);
+        break;
+    case ID_BRUSH_CIRCLE_SMALL:
+        Dot(p, 3);
+        break;
+    case ID_BRUSH_CIRCLE_MEDIUM:
+        Dot(p, 5);
+        break;
+    case ID_BRUSH_CIRCLE_LARGE:
+        Dot(p, 7);
+        break;
+    case ID_BRUSH_CIRCLE_XLARGE:
+        Dot(p, 9);
+        break;
+    case ID_BRUSH_OBLIQUE_RIGHT:
+        p.setPen(QPen(kInk, 2));
+        p.drawLine(5, 11, 11, 5);
+        break;
+    case ID_BRUSH_OBLIQUE_LEFT:
+        p.setPen(QPen(kInk, 2));
+        p.drawLine(5, 5, 11, 11);
+        break;
+    case ID_BRUSH_DIAMOND_MEDIUM:
+    case ID_BRUSH_DIAMOND_LARGE: {
+        int r = id == ID_BRUSH_DIAMOND_MEDIUM ? 3 : 5;
         p.setPen(Qt::NoPen);
         p.setBrush(kInk);
         p.drawPolygon(QPolygon({QPoint(8, 8 - r), QPoint(8 + r, 8), QPoint(8, 8 + r), QPoint(8 - r, 8)}));
         break;
     }
-    case 32814: p.fillRect(1, 1, 14, 14, kNavy); break;
-    case 32816: Gradient(p, QLinearGradient(1, 0, 15, 0)); break;
-    case 32815: Gradient(p, QLinearGradient(0, 1, 0, 15)); break;
-    case 32863: {
+    case ID_FILL_SOLID:
+        p.fillRect(1, 1, 14, 14, kNavy);
+        break;
+    case ID_FILL_HGRADIENT:
+        Gradient(p, QLinearGradient(1, 0, 15, 0));
+        break;
+    case ID_FILL_VGRADIENT:
+        Gradient(p, QLinearGradient(0, 1, 0, 15));
+        break;
+    case ID_FILL_RADIAL: {
         QRadialGradient g(8, 8, 8);
         g.setColorAt(0, kPaper);
         g.setColorAt(1, kNavy);
         p.fillRect(1, 1, 14, 14, g);
         break;
     }
-    case 32801:  // Vertical mirror: top and bottom swap
+    case ID_MIRROR_VERTICAL: // Vertical mirror: top and bottom swap
         Arrow(p, {8, 8}, {8, 14});
         Arrow(p, {8, 8}, {8, 2});
         p.fillRect(1, 7, 14, 2, kGrey);
         break;
-    case 32802:  // Horizontal mirror: left and right swap
+    case ID_MIRROR_HORIZONTAL: // Horizontal mirror: left and right swap
         Arrow(p, {8, 8}, {14, 8});
         Arrow(p, {8, 8}, {2, 8});
         p.fillRect(7, 1, 2, 14, kGrey);
         break;
-    case 211: {  // 90 degree rotation
+    case ID_ROTATE: { // 90 degree rotation
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(kNavy, 2));
         p.drawArc(QRect(3, 3, 10, 10), 0, 270 * 16);
         Arrow(p, {12, 10}, {13, 6});
         break;
     }
-    case 32864: Letter(p, QStringLiteral("A"), kInk, 13); break;
-    case 32812:  // Display Grid
+    case ID_TEXT:
+        Letter(p, QStringLiteral("A"), kInk, 13);
+        break;
+    case ID_VIEW_GRID: // Display Grid
         p.setPen(kGrey);
         for (int i = 1; i < 16; i += 4) {
             p.drawLine(i, 1, i, 13);
             p.drawLine(1, i, 13, i);
         }
         break;
-    case 32862:  // Import a picture
+    case ID_IMPORT_PICTURE: // Import a picture
         p.fillRect(1, 4, 11, 9, QColor(120, 180, 255));
         p.fillRect(1, 9, 11, 4, kGreen);
         p.setPen(kInk);
         p.drawRect(1, 4, 11, 9);
         Arrow(p, {14, 1}, {9, 6});
         break;
-    case 32817:  // Image transparency: a checkerboard behind a square
+    case ID_TRANSPARENT_COPY: // Image transparency: a checkerboard behind a square
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x)
                 p.fillRect(x * 4, y * 4, 4, 4, (x + y) % 2 ? kLight : kPaper);
@@ -334,22 +455,34 @@ bool Paint(QPainter& p, std::uint16_t id)
         break;
 
     // ---- local toolbars ----
-    case 57603:  // Save: a disk
+    case ID_FILE_SAVE: // Save: a disk
         p.fillRect(1, 1, 14, 14, kNavy);
         p.fillRect(4, 1, 8, 5, kPaper);
         p.fillRect(4, 9, 8, 6, kLight);
         break;
-    case 32820: Arrow(p, {3, 13}, {12, 4}); break;
-    case 32828:  // Add to the librarian
+    case ID_FILE_UPDATE:
+        Arrow(p, {3, 13}, {12, 4});
+        break;
+    case ID_ADD_TO_LIBRARIAN: // Add to the librarian
         p.fillRect(2, 2, 3, 12, kRed);
         p.fillRect(6, 4, 3, 10, kBlue);
         Letter(p, QStringLiteral("+"), kGreen, 12);
         break;
-    case 32877: Page(p); Letter(p, QStringLiteral("+"), kGreen, 12); break;
-    case 32879: Page(p); Letter(p, QStringLiteral("-"), kRed, 14); break;
-    case 57643: Arrow(p, {13, 10}, {3, 6}); break;
-    case 57644: Arrow(p, {3, 10}, {13, 6}); break;
-    case 57635:  // Cut: scissors
+    case ID_FORMAT_NEW:
+        Page(p);
+        Letter(p, QStringLiteral("+"), kGreen, 12);
+        break;
+    case ID_FORMAT_DELETE:
+        Page(p);
+        Letter(p, QStringLiteral("-"), kRed, 14);
+        break;
+    case ID_EDIT_UNDO:
+        Arrow(p, {13, 10}, {3, 6});
+        break;
+    case ID_EDIT_REDO:
+        Arrow(p, {3, 10}, {13, 6});
+        break;
+    case ID_EDIT_CUT: // Cut: scissors
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(kInk);
         p.drawLine(5, 1, 10, 10);
@@ -357,31 +490,52 @@ bool Paint(QPainter& p, std::uint16_t id)
         p.drawEllipse(2, 10, 4, 4);
         p.drawEllipse(10, 10, 4, 4);
         break;
-    case 57634:
+    case ID_EDIT_COPY:
         p.translate(-2, -1);
         Page(p);
         p.translate(4, 2);
         Page(p);
         break;
-    case 57637:
+    case ID_EDIT_PASTE:
         p.fillRect(2, 2, 10, 13, kBrown);
         p.translate(3, 2);
         Page(p);
         break;
-    case 32809: Letter(p, QStringLiteral("+"), kNavy, 14); break;
-    case 32810: Letter(p, QStringLiteral("-"), kNavy, 16); break;
-    case 32843: Letter(p, QStringLiteral("A"), kNavy, 11); p.setPen(kNavy); p.drawRect(0, 0, 15, 15); break;
-    case 57607: Printer(p); break;
-    case 57609: Page(p); p.setPen(kNavy); p.drawEllipse(6, 6, 6, 6); break;
-    default: return false;
+    case ID_ZOOM_IN:
+        Letter(p, QStringLiteral("+"), kNavy, 14);
+        break;
+    case ID_ZOOM_OUT:
+        Letter(p, QStringLiteral("-"), kNavy, 16);
+        break;
+    case ID_ZOOM_AUTO:
+        Letter(p, QStringLiteral("A"), kNavy, 11);
+        p.setPen(kNavy);
+        p.drawRect(0, 0, 15, 15);
+        break;
+    case ID_FILE_PRINT:
+        Printer(p);
+        break;
+    case ID_FILE_PRINT_PREVIEW:
+        Page(p);
+        p.setPen(kNavy);
+        p.drawEllipse(6, 6, 6, 6);
+        break;
+    default:
+        return false;
     }
     return true;
 }
 
-}  // namespace
+} // namespace
 
-std::span<const std::uint16_t> StandardToolbarButtons() { return kStandardButtons; }
-std::span<const std::uint16_t> DrawToolbarButtons() { return kDrawButtons; }
+std::span<const std::uint16_t> StandardToolbarButtons()
+{
+    return kStandardButtons;
+}
+std::span<const std::uint16_t> DrawToolbarButtons()
+{
+    return kDrawButtons;
+}
 
 QIcon CommandIcon(std::uint16_t id)
 {
@@ -501,4 +655,4 @@ MainBars CreateMainBars(QMainWindow* frame, CCommandRouter& router)
     return bars;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

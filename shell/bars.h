@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <span>
 
+#include "resources/command_ids.h"
+
 class QMainWindow;
 class QToolButton;
 
@@ -19,7 +21,7 @@ class CActualSizePreview;
 
 // Bar ids (also the bars' object names, "Bar<id>", under which the bar
 // layout is saved).
-inline constexpr int kStandardBarId = 59392;
+inline constexpr int kStandardBarId = ID_VIEW_TOOLBAR;
 inline constexpr int kDrawBarId = 1001;
 inline constexpr int kScaleBarId = 1002;
 
@@ -34,7 +36,7 @@ QIcon CommandIcon(std::uint16_t id);
 // ends a row. Docks left or right only.
 class CDrawToolBar : public QToolBar {
     Q_OBJECT
-public:
+  public:
     static constexpr int kColumns = 4;
     CDrawToolBar(CCommandRouter& router, QWidget* parent = nullptr);
     // The button of a command (nullptr when the bar has none).
@@ -43,18 +45,18 @@ public:
     std::pair<int, int> Cell(std::uint16_t id) const;
     int RowCount() const { return rows_; }
 
-private:
+  private:
     int rows_ = 0;
 };
 
 // The "Scale 1:1" bar: the editor's actual-size preview.
 class CScaleBar : public QToolBar {
     Q_OBJECT
-public:
+  public:
     explicit CScaleBar(QWidget* parent = nullptr);
     CActualSizePreview* Preview() const { return preview_; }
 
-private:
+  private:
     CActualSizePreview* preview_ = nullptr;
 };
 
@@ -69,4 +71,4 @@ struct MainBars {
 // Installs CommandIcon as the router's icon provider first.
 MainBars CreateMainBars(QMainWindow* frame, CCommandRouter& router);
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -13,7 +13,7 @@
 #include <qdrawutil.h>
 
 #include "resources/strings.h"
-#include "shell/frame_rules.h"
+#include "shell/core/frame_rules.h"
 
 namespace kavrel {
 
@@ -21,13 +21,25 @@ namespace {
 
 std::optional<CaptionColours> g_colours;
 
-QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-COLORREF ToColorRef(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+QColor ToQColor(COLORREF c)
+{
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+COLORREF ToColorRef(const QColor& c)
+{
+    return RGB(c.red(), c.green(), c.blue());
+}
 
-int ButtonWidth() { return std::max(16, CFrameCaption::CaptionHeight() - 4); }
-int ButtonHeight() { return std::max(14, CFrameCaption::CaptionHeight() - 6); }
+int ButtonWidth()
+{
+    return std::max(16, CFrameCaption::CaptionHeight() - 4);
+}
+int ButtonHeight()
+{
+    return std::max(14, CFrameCaption::CaptionHeight() - 6);
+}
 
-}  // namespace
+} // namespace
 
 CaptionColours CFrameCaption::Colours()
 {
@@ -76,7 +88,10 @@ CFrameCaption::CFrameCaption(QMainWindow* frame) : QWidget(frame), frame_(frame)
     Relayout();
 }
 
-QSize CFrameCaption::sizeHint() const { return {200, CaptionHeight()}; }
+QSize CFrameCaption::sizeHint() const
+{
+    return {200, CaptionHeight()};
+}
 
 void CFrameCaption::Relayout()
 {
@@ -96,7 +111,10 @@ void CFrameCaption::SetFrameTitle(const QString& title)
     Invalidate();
 }
 
-QString CFrameCaption::FrameTitle() const { return frameTitleSet_ ? frameTitle_ : frame_->windowTitle(); }
+QString CFrameCaption::FrameTitle() const
+{
+    return frameTitleSet_ ? frameTitle_ : frame_->windowTitle();
+}
 
 void CFrameCaption::SetDocumentTitle(const QString& title)
 {
@@ -163,10 +181,14 @@ QRect CFrameCaption::ButtonRect(Button button) const
     QRect maximise = close.translated(-bw, 0);
     QRect minimise = maximise.translated(-(bw - 2), 0);
     switch (button) {
-    case Button::Close: return close;
-    case Button::Maximise: return maximise;
-    case Button::Minimise: return minimise;
-    case Button::None: break;
+    case Button::Close:
+        return close;
+    case Button::Maximise:
+        return maximise;
+    case Button::Minimise:
+        return minimise;
+    case Button::None:
+        break;
     }
     return {};
 }
@@ -182,15 +204,20 @@ CFrameCaption::Button CFrameCaption::ButtonAt(const QPoint& pos) const
 void CFrameCaption::Press(Button button)
 {
     switch (button) {
-    case Button::Close: frame_->close(); break;
+    case Button::Close:
+        frame_->close();
+        break;
     case Button::Maximise:
         if (frame_->isMaximized())
             frame_->showNormal();
         else
             frame_->showMaximized();
         break;
-    case Button::Minimise: frame_->showMinimized(); break;
-    case Button::None: break;
+    case Button::Minimise:
+        frame_->showMinimized();
+        break;
+    case Button::None:
+        break;
     }
 }
 
@@ -286,7 +313,8 @@ void CFrameCaption::DrawButton(QPainter& p, Button button, bool down)
     case Button::Minimise:
         p.drawLine(g.left(), g.bottom(), g.right() - 2, g.bottom());
         break;
-    case Button::None: break;
+    case Button::None:
+        break;
     }
 }
 
@@ -296,10 +324,17 @@ bool CFrameCaption::event(QEvent* event)
         auto* help = static_cast<QHelpEvent*>(event);
         int id = 0;
         switch (ButtonAt(help->pos())) {
-        case Button::Close: id = 56203; break;
-        case Button::Maximise: id = frame_->isMaximized() ? 56222 : 56221; break;
-        case Button::Minimise: id = 56220; break;
-        case Button::None: break;
+        case Button::Close:
+            id = 56203;
+            break;
+        case Button::Maximise:
+            id = frame_->isMaximized() ? 56222 : 56221;
+            break;
+        case Button::Minimise:
+            id = 56220;
+            break;
+        case Button::None:
+            break;
         }
         if (id)
             QToolTip::showText(help->globalPos(), QString::fromStdString(LoadString(id)), this,
@@ -455,9 +490,10 @@ bool CFrameCaption::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return false;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

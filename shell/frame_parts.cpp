@@ -8,14 +8,15 @@
 #include <QTimer>
 
 #include "platform/registry.h"
+#include "resources/command_ids.h"
 #include "shell/about_dialog.h"
 #include "shell/caption.h"
+#include "shell/core/reorganise.h"
+#include "shell/core/settings.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_template.h"
-#include "shell/reorganise.h"
 #include "shell/reorganise_mdi.h"
-#include "shell/settings.h"
 #include "shell/welcome_dialog.h"
 
 namespace kavrel {
@@ -24,32 +25,24 @@ namespace {
 
 CFrameParts* g_instance = nullptr;
 
-// Commands the parts answer.
-constexpr std::uint16_t kReorganise = 32811;
-constexpr std::uint16_t kReorganiseAuto = 32829;
-constexpr std::uint16_t kStandardBar = 32909;
-constexpr std::uint16_t kStandardBarFramework = 59392;
-constexpr std::uint16_t kStatusBarCommand = 59393;
-constexpr std::uint16_t kDrawBar = 32773;
-constexpr std::uint16_t kScaleBar = 32865;
-constexpr std::uint16_t kTipOfTheDay = 32835;
-constexpr std::uint16_t kWebSite = 32885;
-constexpr std::uint16_t kAbout = 57664;
-
 StatusLayout LayoutOf(QMdiSubWindow* window)
 {
     auto* frame = dynamic_cast<CChildFrame*>(window);
     if (!frame || !frame->Document())
         return StatusLayout::None;
     switch (frame->Template().Menu()) {
-    case MenuKind::ProgramFile: return StatusLayout::ProgramFile;
-    case MenuKind::IconLibrary: return StatusLayout::Library;
-    case MenuKind::Main: return StatusLayout::None;
-    default: return StatusLayout::Editor;
+    case MenuKind::ProgramFile:
+        return StatusLayout::ProgramFile;
+    case MenuKind::IconLibrary:
+        return StatusLayout::Library;
+    case MenuKind::Main:
+        return StatusLayout::None;
+    default:
+        return StatusLayout::Editor;
     }
 }
 
-}  // namespace
+} // namespace
 
 CFrameParts::CFrameParts(QMainWindow* frame, QMdiArea* area, CCommandRouter& router)
     : QObject(frame), frame_(frame), area_(area), router_(router)
@@ -60,7 +53,7 @@ CFrameParts::CFrameParts(QMainWindow* frame, QMdiArea* area, CCommandRouter& rou
         caption_->TrackMdiArea(area);
     bars_ = CreateMainBars(frame, router);
     status_ = new CStatusBarEx(frame);
-    status_->setObjectName(QStringLiteral("Bar%1").arg(kStatusBarCommand));
+    status_->setObjectName(QStringLiteral("Bar%1").arg(ID_VIEW_STATUS_BAR));
     frame->setStatusBar(status_);
     frame->installEventFilter(this);
     if (area)
@@ -73,7 +66,10 @@ CFrameParts::~CFrameParts()
         g_instance = nullptr;
 }
 
-CFrameParts* CFrameParts::Instance() { return g_instance; }
+CFrameParts* CFrameParts::Instance()
+{
+    return g_instance;
+}
 
 void CFrameParts::Reorganise()
 {
@@ -96,12 +92,15 @@ void CFrameParts::Reorganise()
 
 namespace {
 
-std::string BarStateKey() { return std::string(kApplicationKey) + "\\General"; }
+std::string BarStateKey()
+{
+    return std::string(kApplicationKey) + "\\General";
+}
 constexpr const char* kBarStateValue = "BarState";
 // Bumped when the bars change so that an older layout is not forced on them.
 constexpr int kBarStateVersion = 1;
 
-}  // namespace
+} // namespace
 
 void CFrameParts::SaveBarState(Registry& registry)
 {
@@ -160,19 +159,32 @@ bool CFrameParts::OnUpdateCommand(CCmdUI& ui)
         return true;
     }
     switch (ui.id) {
-    case kReorganise:
-    case kTipOfTheDay:
-    case kWebSite:
-    case kAbout:
+    case ID_REORGANIZE:
+    case ID_TIP_OF_THE_DAY:
+    case ID_WEB_SITE:
+    case ID_APP_ABOUT:
         return true;
-    case kReorganiseAuto: ui.SetCheck(ReorganiseAuto == 1); return true;
-    case kStandardBar:
-    case kStandardBarFramework: ui.SetCheck(bars_.standard && bars_.standard->isVisible()); return true;
-    case kStatusBarCommand: ui.SetCheck(status_->isVisible()); return true;
-    case kDrawBar: ui.SetCheck(bars_.draw && bars_.draw->isVisible()); return true;
-    case kScaleBar: ui.SetCheck(bars_.scale && bars_.scale->isVisible()); return true;
-    case kStatusPaneCommand: ui.Enable(area_ && !area_->subWindowList().isEmpty()); return true;
-    default: return false;
+    case ID_REORGANIZE_AUTO:
+        ui.SetCheck(ReorganiseAuto == 1);
+        return true;
+    case ID_VIEW_STANDARD_TOOLBAR:
+    case ID_VIEW_TOOLBAR:
+        ui.SetCheck(bars_.standard && bars_.standard->isVisible());
+        return true;
+    case ID_VIEW_STATUS_BAR:
+        ui.SetCheck(status_->isVisible());
+        return true;
+    case ID_VIEW_DRAW_TOOLBAR:
+        ui.SetCheck(bars_.draw && bars_.draw->isVisible());
+        return true;
+    case ID_VIEW_SCALE_TOOLBAR:
+        ui.SetCheck(bars_.scale && bars_.scale->isVisible());
+        return true;
+    case kStatusPaneCommand:
+        ui.Enable(area_ && !area_->subWindowList().isEmpty());
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -184,17 +196,36 @@ void CFrameParts::OnCommand(std::uint16_t id)
         return;
     }
     switch (id) {
-    case kReorganise: Reorganise(); break;
-    case kReorganiseAuto: OnToggleAutomaticReorganisation(); break;
-    case kStandardBar:
-    case kStandardBarFramework: ToggleBar(bars_.standard, false); break;
-    case kStatusBarCommand: ToggleBar(status_, false); break;
-    case kDrawBar: ToggleBar(bars_.draw, true); break;
-    case kScaleBar: ToggleBar(bars_.scale, true); break;
-    case kTipOfTheDay: ShowWelcomeDialog(frame_); break;
-    case kWebSite: OpenWebSite(); break;
-    case kAbout: ShowAboutBox(frame_); break;
-    default: break;
+    case ID_REORGANIZE:
+        Reorganise();
+        break;
+    case ID_REORGANIZE_AUTO:
+        OnToggleAutomaticReorganisation();
+        break;
+    case ID_VIEW_STANDARD_TOOLBAR:
+    case ID_VIEW_TOOLBAR:
+        ToggleBar(bars_.standard, false);
+        break;
+    case ID_VIEW_STATUS_BAR:
+        ToggleBar(status_, false);
+        break;
+    case ID_VIEW_DRAW_TOOLBAR:
+        ToggleBar(bars_.draw, true);
+        break;
+    case ID_VIEW_SCALE_TOOLBAR:
+        ToggleBar(bars_.scale, true);
+        break;
+    case ID_TIP_OF_THE_DAY:
+        ShowWelcomeDialog(frame_);
+        break;
+    case ID_WEB_SITE:
+        OpenWebSite();
+        break;
+    case ID_APP_ABOUT:
+        ShowAboutBox(frame_);
+        break;
+    default:
+        break;
     }
 }
 
@@ -239,4 +270,4 @@ ProgressSink& FrameProgress()
     return NullProgress();
 }
 
-}  // namespace kavrel
+} // namespace kavrel

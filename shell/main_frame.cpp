@@ -11,16 +11,17 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "editor/ui/actual_size_preview.h"
 #include "editor/icon_view_state.h"
+#include "editor/ui/actual_size_preview.h"
 #include "editor/ui/icon_view.h"
 #include "editor/ui/palette_bar_widget.h"
 #include "platform/registry.h"
+#include "resources/command_ids.h"
+#include "shell/core/reorganise.h"
+#include "shell/frame_parts.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
-#include "shell/frame_parts.h"
-#include "shell/reorganise.h"
 
 namespace kavrel {
 
@@ -28,13 +29,7 @@ namespace {
 
 constexpr int kTimerPeriodMs = 50;
 
-// Framework window commands.
-constexpr std::uint16_t kNewWindow = 57648;
-constexpr std::uint16_t kArrangeIcons = 57649;
-constexpr std::uint16_t kCascade = 57650;
-constexpr std::uint16_t kTile = 57651;
-
-}  // namespace
+} // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
@@ -184,12 +179,12 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     if (CColorPaletteBar* colors = CColorPaletteBar::Instance(); colors && colors->OnUpdateCommand(ui))
         return true;
     switch (ui.id) {
-    case kNewWindow:
+    case ID_WINDOW_NEW:
         ui.Enable(ActiveFrame() != nullptr);
         return true;
-    case kArrangeIcons:
-    case kCascade:
-    case kTile:
+    case ID_WINDOW_ARRANGE:
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE:
         ui.Enable(!mdiArea_->subWindowList().isEmpty());
         return true;
     default:
@@ -210,18 +205,18 @@ void CMainFrame::OnCommand(std::uint16_t id)
         return;
     }
     switch (id) {
-    case kNewWindow:
+    case ID_WINDOW_NEW:
         if (CChildFrame* frame = ActiveFrame(); frame && frame->Document())
             DocManager().NewFrame(*frame->Document());
         break;
-    case kArrangeIcons:
+    case ID_WINDOW_ARRANGE:
         // Minimised windows line up along the bottom: cascading does it too.
         mdiArea_->cascadeSubWindows();
         break;
-    case kCascade:
+    case ID_WINDOW_CASCADE:
         mdiArea_->cascadeSubWindows();
         break;
-    case kTile:
+    case ID_WINDOW_TILE:
         mdiArea_->tileSubWindows();
         break;
     default:
@@ -303,15 +298,30 @@ void CMainFrame::SetStatusPaneText(int pane, const std::string& text)
         parts_->StatusBar()->SetPaneText(pane, text);
 }
 
-bool CMainFrame::IsStatusBarShown() const { return statusBar()->isVisible(); }
+bool CMainFrame::IsStatusBarShown() const
+{
+    return statusBar()->isVisible();
+}
 
-void CMainFrame::RepaintActualSizePreview() { CActualSizePreview::RepaintAll(); }
+void CMainFrame::RepaintActualSizePreview()
+{
+    CActualSizePreview::RepaintAll();
+}
 
-void CMainFrame::ActivateViewFrame(CIconView* view) { DocManager().ActivateFrame(FrameOfView(view)); }
+void CMainFrame::ActivateViewFrame(CIconView* view)
+{
+    DocManager().ActivateFrame(FrameOfView(view));
+}
 
-void CMainFrame::SendMainWindowCommand(std::uint16_t id) { router_->Send(id); }
+void CMainFrame::SendMainWindowCommand(std::uint16_t id)
+{
+    router_->Send(id);
+}
 
-CCmdUI CMainFrame::UpdateMainWindowCommand(std::uint16_t id) { return router_->Update(id); }
+CCmdUI CMainFrame::UpdateMainWindowCommand(std::uint16_t id)
+{
+    return router_->Update(id);
+}
 
 bool CMainFrame::IsLocalToolbarShown(CIconView* view) const
 {
@@ -331,4 +341,4 @@ bool CMainFrame::FocusLibrarian()
     return false;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -15,7 +15,7 @@
 #include "document/cmd_target.h"
 #include "editor/ui/editor_host.h"
 #include "resources/command_table.h"
-#include "shell/settings.h"
+#include "shell/core/settings.h"
 
 class QMdiArea;
 class QUrl;
@@ -29,7 +29,7 @@ class CFrameParts;
 
 class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
     Q_OBJECT
-public:
+  public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
@@ -79,12 +79,12 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void OnSubWindowActivated(QMdiSubWindow* window);
     void SelectMenuBar();
     CChildFrame* FrameOfView(const QWidget* view) const;
@@ -95,11 +95,11 @@ private:
     CCmdTarget* appTarget_ = nullptr;
     std::function<void(const std::string&)> open_;
     QTimer timer_;
-    QPointer<CIconView> activeIconView_;  // told when it stops being the active view
+    QPointer<CIconView> activeIconView_; // told when it stops being the active view
     bool inUpdate_ = false;
     bool placementSaved_ = false;
     MenuKind menuKind_ = MenuKind::Main;
     bool menuBuilt_ = false;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -1,7 +1,7 @@
 // Desktop reorganisation applied to the main window's MDI area.
 #pragma once
 
-#include "shell/reorganise.h"
+#include "shell/core/reorganise.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -21,4 +21,4 @@ bool ReorganiseMdiArea(QMdiArea* area, int mode);
 // A newly created editor window goes at once where editor 0 will be.
 void PlaceNewEditorWindow(QMdiArea* area, QMdiSubWindow* window, int mode);
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -9,10 +9,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "resources/command_ids.h"
 #include "resources/strings.h"
-#include "shell/frame_rules.h"
+#include "shell/core/frame_rules.h"
+#include "shell/core/settings.h"
 #include "shell/framework/command_router.h"
-#include "shell/settings.h"
 
 namespace kavrel {
 
@@ -20,7 +21,10 @@ namespace {
 
 std::function<void(int)> g_helpHandler;
 
-QString Text(int id) { return QString::fromStdString(LoadString(id)); }
+QString Text(int id)
+{
+    return QString::fromStdString(LoadString(id));
+}
 
 // The panel's picture: a light bulb, 32 by 32.
 void DrawBulb(QPainter& p, int x, int y)
@@ -42,9 +46,12 @@ void DrawBulb(QPainter& p, int x, int y)
     p.restore();
 }
 
-}  // namespace
+} // namespace
 
-void OpenWebSite() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress))); }
+void OpenWebSite()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress)));
+}
 
 // ---- CTipPanel ----
 
@@ -125,7 +132,7 @@ CWelcomeDialog::CWelcomeDialog(QWidget* parent) : QDialog(parent)
         }
         // The help system has no topics of its own yet: both open its contents.
         if (CCommandRouter* router = CCommandRouter::Instance())
-            router->Send(57667);
+            router->Send(ID_HELP_FINDER);
     };
     connect(help, &QPushButton::clicked, this, [openHelp] { openHelp(0); });
     connect(what, &QPushButton::clicked, this, [openHelp] { openHelp(4); });
@@ -150,7 +157,10 @@ CWelcomeDialog::CWelcomeDialog(QWidget* parent) : QDialog(parent)
     NextTip();
 }
 
-QString CWelcomeDialog::TipText() const { return Text(tipId_); }
+QString CWelcomeDialog::TipText() const
+{
+    return Text(tipId_);
+}
 
 void CWelcomeDialog::NextTip()
 {
@@ -158,7 +168,10 @@ void CWelcomeDialog::NextTip()
     panel_->SetTip(TipText());
 }
 
-void CWelcomeDialog::SetHelpHandler(std::function<void(int)> handler) { g_helpHandler = std::move(handler); }
+void CWelcomeDialog::SetHelpHandler(std::function<void(int)> handler)
+{
+    g_helpHandler = std::move(handler);
+}
 
 void CWelcomeDialog::done(int result)
 {
@@ -172,4 +185,4 @@ void ShowWelcomeDialog(QWidget* parent)
     dialog.exec();
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -1,6 +1,6 @@
 // "Welcome - Tip of the day": shown at start-up while ShowBienvenue is 1 and
-// by command 32835. Each opening takes the tip at IndexOfTheTip and moves the
-// index on; closing writes the check box back to ShowBienvenue.
+// by command ID_TIP_OF_THE_DAY. Each opening takes the tip at IndexOfTheTip
+// and moves the index on; closing writes the check box back to ShowBienvenue.
 #pragma once
 
 #include <QDialog>
@@ -12,28 +12,28 @@ class QPushButton;
 
 namespace kavrel {
 
-// The product's web page (the web-site button and command 32885).
+// The product's web page (the web-site button and command ID_WEB_SITE).
 inline constexpr const char* kWebSiteAddress = "https://kavrel.example.org/";
 void OpenWebSite();
 
 class CTipPanel : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CTipPanel(QWidget* parent = nullptr);
     void SetTip(const QString& text);
     QString Tip() const { return tip_; }
     QSize sizeHint() const override { return {400, 180}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString tip_;
 };
 
 class CWelcomeDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CWelcomeDialog(QWidget* parent = nullptr);
 
     // The tip shown now (its string number).
@@ -47,12 +47,12 @@ public:
     CTipPanel* Panel() const { return panel_; }
 
     // What "Help" (topic 0) and "What is Kavrel ? " (topic 4) open; without
-    // a handler both send the help-contents command 57667 to the main window.
+    // a handler both send the help-contents command ID_HELP_FINDER to the main window.
     static void SetHelpHandler(std::function<void(int topic)> handler);
 
     void done(int result) override;
 
-private:
+  private:
     CTipPanel* panel_ = nullptr;
     QCheckBox* showAtStartup_ = nullptr;
     QPushButton* next_ = nullptr;
@@ -62,4 +62,4 @@ private:
 // Shows the dialog (modal); ShowBienvenue and IndexOfTheTip change as it says.
 void ShowWelcomeDialog(QWidget* parent);
 
-}  // namespace kavrel
+} // namespace kavrel

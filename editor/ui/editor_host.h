@@ -38,7 +38,7 @@ class EditorHost {
     // Makes the view's child frame the active document window.
     virtual void ActivateViewFrame(CIconView* view) = 0;
 
-    // Sends a command to the main window (for example 32841, the librarian
+    // Sends a command to the main window (for example ID_VIEW_LIBRARIAN, the librarian
     // window command sent by Esc).
     virtual void SendMainWindowCommand(std::uint16_t id) = 0;
     // The state of a command along the main window's route (for the items of
@@ -51,7 +51,7 @@ class EditorHost {
         return ui;
     }
 
-    // The local toolbar of the view's child frame (commands 32880 / 32881).
+    // The local toolbar of the view's child frame (commands ID_VIEW_LOCAL_TOOLBAR / ID_LOCAL_TOOLBAR_HIDE).
     virtual bool IsLocalToolbarShown(CIconView* view) const = 0;
     virtual void ShowLocalToolbar(CIconView* view, bool show) = 0;
 

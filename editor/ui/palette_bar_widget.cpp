@@ -18,6 +18,7 @@
 #include "editor/ui/context_menu.h"
 #include "editor/ui/editor_host.h"
 #include "editor/ui/icon_view.h"
+#include "resources/command_ids.h"
 #include "resources/command_table.h"
 #include "resources/strings.h"
 
@@ -316,7 +317,7 @@ void CColorPaletteBar::ShowContextMenu(const QPoint& global)
 
 bool CColorPaletteBar::OnUpdateCommand(CCmdUI& ui)
 {
-    if (ui.id == ID_VIEW_COLORS_BAR) {
+    if (ui.id == ID_VIEW_COLORS_TOOLBAR) {
         ui.Enable(true);
         ui.SetCheck(isVisible());
         return true;
@@ -326,7 +327,7 @@ bool CColorPaletteBar::OnUpdateCommand(CCmdUI& ui)
 
 void CColorPaletteBar::OnCommand(std::uint16_t id)
 {
-    if (id == ID_VIEW_COLORS_BAR) {
+    if (id == ID_VIEW_COLORS_TOOLBAR) {
         setVisible(!isVisible());
         if (toggled_)
             toggled_();

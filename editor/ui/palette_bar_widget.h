@@ -5,8 +5,9 @@
 //
 // The main window creates one, docks it on the right, calls Follow with the
 // active editing window on its 50 ms update, and hands it the commands it
-// claims: 32774 (show or hide the bar) and the palette commands 32804,
-// 32805, 32806, 32808 and 32861.
+// claims: ID_VIEW_COLORS_TOOLBAR (show or hide the bar) and the palette
+// commands ID_PALETTE_STANDARD, ID_PALETTE_SAVE, ID_PALETTE_OPEN,
+// ID_PALETTE_MODIFY and ID_PALETTE_GRADIENT.
 #pragma once
 
 #include <QDockWidget>

@@ -1,7 +1,7 @@
 #include "shell/framework/child_frame.h"
 
-#include <QCloseEvent>
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMenu>
@@ -10,19 +10,20 @@
 
 #include "document/document.h"
 #include "editor/ui/icon_view.h"
+#include "resources/command_ids.h"
 #include "resources/command_table.h"
+#include "shell/core/settings.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
-#include "shell/settings.h"
 
 namespace kavrel {
 
 namespace {
 
-constexpr int kLocalToolBarId = 59392;
-constexpr std::uint16_t kFormatBoxCommand = 21;
+constexpr int kLocalToolBarId = ID_VIEW_TOOLBAR;
+constexpr std::uint16_t kFormatBoxCommand = ID_FORMAT_LIST;
 
-}  // namespace
+} // namespace
 
 CChildFrame::CChildFrame(CDocTemplate& tmpl, CDocument& doc, QWidget* parent)
     : QMdiSubWindow(parent), template_(&tmpl), document_(&doc)
@@ -64,7 +65,10 @@ CChildFrame::~CChildFrame()
     }
 }
 
-CCmdTarget* CChildFrame::ViewTarget() const { return dynamic_cast<CCmdTarget*>(view_); }
+CCmdTarget* CChildFrame::ViewTarget() const
+{
+    return dynamic_cast<CCmdTarget*>(view_);
+}
 
 void CChildFrame::SetView(QWidget* view)
 {
@@ -109,7 +113,10 @@ void CChildFrame::ShowLocalToolBar(bool show)
         toolBar_->setVisible(show);
 }
 
-std::string CChildFrame::FrameTitle() const { return document_ ? document_->GetTitle() : std::string(); }
+std::string CChildFrame::FrameTitle() const
+{
+    return document_ ? document_->GetTitle() : std::string();
+}
 
 void CChildFrame::UpdateTitle()
 {
@@ -129,9 +136,9 @@ void CChildFrame::CloseWithoutAsking()
 bool CChildFrame::OnUpdateCommand(CCmdUI& ui)
 {
     switch (ui.id) {
-    case 57602:  // Close
-    case 57603:  // Save
-    case 57604:  // Save As
+    case ID_FILE_CLOSE:
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
         ui.Enable(document_ != nullptr);
         return true;
     default:
@@ -142,13 +149,13 @@ bool CChildFrame::OnUpdateCommand(CCmdUI& ui)
 void CChildFrame::OnCommand(std::uint16_t id)
 {
     switch (id) {
-    case 57602:
+    case ID_FILE_CLOSE:
         close();
         break;
-    case 57603:
+    case ID_FILE_SAVE:
         DocManager().DoFileSave(*document_);
         break;
-    case 57604:
+    case ID_FILE_SAVE_AS:
         DocManager().DoSave(*document_, true);
         break;
     default:
@@ -187,8 +194,7 @@ void COrvaneMDI::ShowFrame()
     show();
 }
 
-CIconDocumentMDI::CIconDocumentMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent)
-    : COrvaneMDI(tmpl, doc, parent)
+CIconDocumentMDI::CIconDocumentMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent) : COrvaneMDI(tmpl, doc, parent)
 {
     QToolBar* bar = CreateLocalToolBar();
     CCommandRouter* router = CCommandRouter::Instance();
@@ -196,8 +202,8 @@ CIconDocumentMDI::CIconDocumentMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* 
         if (router)
             bar->addAction(router->Action(id));
     };
-    add(57603);  // Save
-    add(32828);  // Add to the librarian
+    add(ID_FILE_SAVE);
+    add(ID_ADD_TO_LIBRARIAN);
     bar->addSeparator();
     // The image-format slot: a 130-pixel gap that will hold the view's list.
     formatGap_ = new QWidget(bar);
@@ -205,26 +211,26 @@ CIconDocumentMDI::CIconDocumentMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* 
     gapLayout->setContentsMargins(3, 0, 3, 0);
     formatGap_->setFixedWidth(130);
     bar->addWidget(formatGap_);
-    add(32877);  // New image format
-    add(32879);  // Delete an image format
+    add(ID_FORMAT_NEW);
+    add(ID_FORMAT_DELETE);
     bar->addSeparator();
-    add(57643);  // Undo
-    add(57644);  // Redo
+    add(ID_EDIT_UNDO);
+    add(ID_EDIT_REDO);
     bar->addSeparator();
-    add(57635);  // Cut
-    add(57634);  // Copy
-    add(57637);  // Paste
+    add(ID_EDIT_CUT);
+    add(ID_EDIT_COPY);
+    add(ID_EDIT_PASTE);
     bar->addSeparator();
-    add(32809);  // Zoom in
-    add(32810);  // Zoom out
-    add(32843);  // Automatic zoom
+    add(ID_ZOOM_IN);
+    add(ID_ZOOM_OUT);
+    add(ID_ZOOM_AUTO);
     bar->addSeparator();
-    add(57607);  // Print
-    add(57609);  // Print Preview
+    add(ID_FILE_PRINT);
+    add(ID_FILE_PRINT_PREVIEW);
     ShowLocalToolBar(ShowIcoToolBar == 1);
 }
 
-}  // namespace kavrel
+} // namespace kavrel
 
 namespace kavrel {
 
@@ -245,4 +251,4 @@ void CIconDocumentMDI::ViewChanged()
     }
 }
 
-}  // namespace kavrel
+} // namespace kavrel

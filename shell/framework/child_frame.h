@@ -20,7 +20,7 @@ class CDocument;
 
 class CChildFrame : public QMdiSubWindow, public CCmdTarget {
     Q_OBJECT
-public:
+  public:
     CChildFrame(CDocTemplate& tmpl, CDocument& doc, QWidget* parent = nullptr);
     ~CChildFrame() override;
 
@@ -31,7 +31,7 @@ public:
     CCmdTarget* ViewTarget() const;
     void SetView(QWidget* view);
 
-    // Bar 59392 inside the frame; nullptr for a frame without one.
+    // Bar ID_VIEW_TOOLBAR inside the frame; nullptr for a frame without one.
     QToolBar* LocalToolBar() const { return toolBar_; }
     void ShowLocalToolBar(bool show);
 
@@ -47,58 +47,58 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
 
-signals:
+  signals:
     // The frame has been activated (made the MDI area's active window).
     void frameActivated(CChildFrame* frame);
 
-protected:
+  protected:
     // The view has been set (a kind's frame puts the view's parts into its toolbar).
     virtual void ViewChanged() {}
     // Creates the local toolbar above the view; the kind's frame fills it.
     QToolBar* CreateLocalToolBar();
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     CDocTemplate* template_;
     CDocument* document_;
     QWidget* body_ = nullptr;
     QVBoxLayout* layout_ = nullptr;
     QWidget* view_ = nullptr;
     QToolBar* toolBar_ = nullptr;
-    bool closing_ = false;  // closing without the question
-    bool closed_ = false;   // the document has been given back
+    bool closing_ = false; // closing without the question
+    bool closed_ = false;  // the document has been given back
 };
 
 // The family of the program's document frames: the first time one is shown
 // while Agrandissement is 1 it opens maximised.
 class COrvaneMDI : public CChildFrame {
     Q_OBJECT
-public:
+  public:
     using CChildFrame::CChildFrame;
 
     // Shows the frame, maximised on its first showing when Agrandissement is 1.
     void ShowFrame();
     bool FirstActivation() const { return firstActivation_; }
 
-private:
+  private:
     bool firstActivation_ = true;
 };
 
 // Icon editor windows: local toolbar 3 with the image-format box.
 class CIconDocumentMDI : public COrvaneMDI {
     Q_OBJECT
-public:
+  public:
     CIconDocumentMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent = nullptr);
 
     // The drop-down list of the icon's image formats (control 21): the
     // view's own list, adopted by the toolbar; nullptr before the view is set.
     QComboBox* FormatBox() const;
 
-protected:
+  protected:
     void ViewChanged() override;
 
-private:
+  private:
     QWidget* formatGap_ = nullptr;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -1,4 +1,5 @@
 #include "shell/framework/command_router.h"
+#include "resources/command_ids.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -12,12 +13,14 @@ namespace {
 
 CCommandRouter* g_router = nullptr;
 
-constexpr std::uint16_t kRecentFilesCommand = 57616;
 const char* const kRecentEntry = "kavrelRecentEntry";
 
-QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-}  // namespace
+} // namespace
 
 QString MenuText(const std::string& caption, const std::string& shortcut)
 {
@@ -38,7 +41,10 @@ CCommandRouter::~CCommandRouter()
         g_router = nullptr;
 }
 
-CCommandRouter* CCommandRouter::Instance() { return g_router; }
+CCommandRouter* CCommandRouter::Instance()
+{
+    return g_router;
+}
 
 std::uint16_t CCommandRouter::CommandOf(const QAction* action)
 {
@@ -145,7 +151,7 @@ void CCommandRouter::FillMenu(QMenu* menu, const std::vector<MenuItem>& items)
             if (const CommandInfo* info = FindCommand(item.command))
                 action->setStatusTip(FromView(info->prompt));
             std::uint16_t id = item.command;
-            if (id != kRecentFilesCommand)
+            if (id != ID_FILE_MRU_FILE1)
                 connect(action, &QAction::triggered, this, [this, id] { Send(id); });
             break;
         }
@@ -160,7 +166,7 @@ void CCommandRouter::UpdateMenu(QMenu* menu)
         if (action->isSeparator() || action->menu() || action->property(kRecentEntry).toBool())
             continue;
         std::uint16_t id = CommandOf(action);
-        if (id == kRecentFilesCommand) {
+        if (id == ID_FILE_MRU_FILE1) {
             recent = action;
             continue;
         }
@@ -186,8 +192,8 @@ void CCommandRouter::FillRecentFiles(QMenu* menu, QAction* placeholder)
                                                      QString::fromStdString(files[i]));
         auto* action = new QAction(label, menu);
         action->setProperty(kRecentEntry, true);
-        action->setData(static_cast<uint>(kRecentFilesCommand + i));
-        if (const CommandInfo* info = FindCommand(kRecentFilesCommand))
+        action->setData(static_cast<uint>(ID_FILE_MRU_FILE1 + i));
+        if (const CommandInfo* info = FindCommand(ID_FILE_MRU_FILE1))
             action->setStatusTip(FromView(info->prompt));
         int index = static_cast<int>(i);
         connect(action, &QAction::triggered, this, [this, index] {
@@ -223,4 +229,4 @@ void CCommandRouter::InstallAccelerators(QWidget* window)
     }
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -7,10 +7,10 @@
 
 #include "platform/prompter.h"
 #include "resources/strings.h"
+#include "shell/core/reorganise.h"
+#include "shell/core/settings.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/framework_strings.h"
-#include "shell/reorganise.h"
-#include "shell/settings.h"
 
 namespace kavrel {
 
@@ -34,7 +34,7 @@ std::string SaveFilter(const CDocTemplate& tmpl)
 
 // Counts the messages shown while it is installed, passing each on.
 class CountingPrompter final : public Prompter {
-public:
+  public:
     CountingPrompter() : inner_(&Prompts()) { SetPrompter(this); }
     ~CountingPrompter() override { Restore(); }
     int Message(const std::string& text, unsigned style) override
@@ -51,12 +51,12 @@ public:
         }
     }
 
-private:
+  private:
     Prompter* inner_;
     int count_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 CDocManager& DocManager()
 {
@@ -74,20 +74,23 @@ CDocManager::~CDocManager()
 
 CDocTemplate& CDocManager::AddTemplate(std::unique_ptr<CDocTemplate> tmpl)
 {
+    if (CDocTemplate* existing = Template(tmpl->Kind()))
+        return *existing;
     templates_.push_back(std::move(tmpl));
     return *templates_.back();
 }
 
-CDocTemplate* CDocManager::Template(int position) const
+CDocTemplate* CDocManager::Template(DocKind kind) const
 {
-    if (position < 1 || position > static_cast<int>(templates_.size()))
-        return nullptr;
-    return templates_[static_cast<std::size_t>(position - 1)].get();
+    for (const auto& tmpl : templates_)
+        if (tmpl->Kind() == kind)
+            return tmpl.get();
+    return nullptr;
 }
 
-CDocument* CDocManager::NewDocument(CDocTemplate& tmpl)
+CDocument* CDocManager::NewDocument(CDocTemplate& tmpl, IconSource* source)
 {
-    CDocument* doc = tmpl.CreateDocument();
+    CDocument* doc = tmpl.CreateDocument(source);
     if (!doc)
         return nullptr;
     if (!doc->OnNewDocument()) {
@@ -173,7 +176,10 @@ void CDocManager::ActivateFrame(CChildFrame* frame) const
         frame->activateWindow();
 }
 
-std::vector<CChildFrame*> CDocManager::Frames() const { return frames_; }
+std::vector<CChildFrame*> CDocManager::Frames() const
+{
+    return frames_;
+}
 
 std::vector<CChildFrame*> CDocManager::FramesOf(const CDocument* doc) const
 {
@@ -241,8 +247,7 @@ bool CDocManager::DoSave(CDocument& doc, bool askForPath)
         std::string ext = tmpl ? tmpl->GetDocString(CDocTemplate::filterExt) : std::string();
         if (path.empty() && !ext.empty() && FileNameOf(suggested).find('.') == std::string::npos)
             suggested += ext;
-        path = Chooser().ChooseSave(LoadString(kStrSaveAsTitle), tmpl ? SaveFilter(*tmpl) : "*.*|*.*||",
-                                    suggested);
+        path = Chooser().ChooseSave(LoadString(kStrSaveAsTitle), tmpl ? SaveFilter(*tmpl) : "*.*|*.*||", suggested);
         if (path.empty())
             return false;
         if (!ext.empty() && FileNameOf(path).find('.') == std::string::npos)
@@ -315,4 +320,4 @@ void CDocManager::OnFrameClosed(CChildFrame* frame)
     }
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -1,4 +1,4 @@
-// The open documents and their windows: templates in registration order,
+// The open documents and their windows: templates by kind,
 // opening and creating documents in child frames inside the MDI area,
 // saving, and closing with the question to save changes.
 #pragma once
@@ -17,23 +17,26 @@ namespace kavrel {
 class CChildFrame;
 
 class CDocManager {
-public:
+  public:
     CDocManager();
     ~CDocManager();
     CDocManager(const CDocManager&) = delete;
     CDocManager& operator=(const CDocManager&) = delete;
 
-    // Registration order matters: opening by file kind picks templates by position.
+    // Templates are kept in registration order (the order of the filters
+    // and lists that show every kind); one template per kind, a second
+    // registration of a kind replaces nothing and gives the first.
     CDocTemplate& AddTemplate(std::unique_ptr<CDocTemplate> tmpl);
-    // Position counted from 1, as the kinds are numbered; nullptr when missing.
-    CDocTemplate* Template(int position) const;
+    // The template of a kind; nullptr while the kind has none.
+    CDocTemplate* Template(DocKind kind) const;
     const std::vector<std::unique_ptr<CDocTemplate>>& Templates() const { return templates_; }
 
     void SetMdiArea(QMdiArea* area) { mdiArea_ = area; }
     QMdiArea* MdiArea() const { return mdiArea_; }
 
     // A new document of tmpl in a new shown window; nullptr on failure.
-    CDocument* NewDocument(CDocTemplate& tmpl);
+    // source is the document's creation argument (see CDocTemplate).
+    CDocument* NewDocument(CDocTemplate& tmpl, IconSource* source = nullptr);
     // The file read into a new document of tmpl shown in a new window;
     // nullptr (and nothing left behind) when the document refused the file.
     CDocument* OpenDocument(CDocTemplate& tmpl, const std::string& path);
@@ -72,12 +75,12 @@ public:
     // Called with every new window once it is in the MDI area, before it is shown.
     void SetFrameCreatedHandler(std::function<void(CChildFrame*)> handler) { frameCreated_ = std::move(handler); }
 
-private:
+  private:
     CChildFrame* ShowNewFrame(CDocTemplate& tmpl, CDocument& doc);
     void RetitleFrames(const CDocument* doc) const;
 
     std::vector<std::unique_ptr<CDocTemplate>> templates_;
-    std::vector<CChildFrame*> frames_;  // creation order
+    std::vector<CChildFrame*> frames_; // creation order
     QMdiArea* mdiArea_ = nullptr;
     std::function<void(CChildFrame*)> frameCreated_;
 };
@@ -85,4 +88,4 @@ private:
 // The application's document manager.
 CDocManager& DocManager();
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -20,14 +20,10 @@ std::vector<std::string> SplitDocString(const std::string& description)
     return fields;
 }
 
-CDocTemplate::CDocTemplate(int resourceId, MenuKind menu, std::string description, DocumentFactory document,
-                           FrameFactory frame, ViewFactory view)
-    : resourceId_(resourceId),
-      menu_(menu),
-      description_(std::move(description)),
-      documentFactory_(std::move(document)),
-      frameFactory_(std::move(frame)),
-      viewFactory_(std::move(view))
+CDocTemplate::CDocTemplate(DocKind kind, int resourceId, MenuKind menu, std::string description,
+                           DocumentFactory document, FrameFactory frame, ViewFactory view)
+    : kind_(kind), resourceId_(resourceId), menu_(menu), description_(std::move(description)),
+      documentFactory_(std::move(document)), frameFactory_(std::move(frame)), viewFactory_(std::move(view))
 {
 }
 
@@ -40,11 +36,11 @@ std::string CDocTemplate::GetDocString(DocStringIndex index) const
     return i < fields.size() ? fields[i] : std::string();
 }
 
-CDocument* CDocTemplate::CreateDocument()
+CDocument* CDocTemplate::CreateDocument(IconSource* source)
 {
     if (!documentFactory_)
         return nullptr;
-    auto doc = documentFactory_();
+    auto doc = documentFactory_(source);
     if (!doc)
         return nullptr;
     documents_.push_back(std::move(doc));
@@ -79,4 +75,4 @@ void CDocTemplate::Remove(CDocument* doc)
     owned.reset();
 }
 
-}  // namespace kavrel
+} // namespace kavrel

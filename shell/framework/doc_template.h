@@ -16,9 +16,10 @@ class QWidget;
 namespace kavrel {
 
 class CChildFrame;
+class IconSource;
 
 class CDocTemplate {
-public:
+  public:
     // The seven newline-separated fields of a description string.
     enum DocStringIndex {
         windowTitle,
@@ -30,19 +31,22 @@ public:
         regFileTypeName,
     };
 
-    using DocumentFactory = std::function<std::unique_ptr<CDocument>()>;
+    // A new document; source is its creation argument (the icon a linked or
+    // new editor starts from), nullptr for none. Kinds without one ignore it.
+    using DocumentFactory = std::function<std::unique_ptr<CDocument>(IconSource* source)>;
     // A new, not yet shown child frame for doc (parentless; the MDI area adopts it).
     using FrameFactory = std::function<CChildFrame*(CDocTemplate& tmpl, CDocument& doc)>;
     // The view of doc inside frame. The widget may also be a CCmdTarget (it
     // then comes first on the command route) and a CDocumentView.
     using ViewFactory = std::function<QWidget*(CDocument& doc, CChildFrame& frame)>;
 
-    CDocTemplate(int resourceId, MenuKind menu, std::string description, DocumentFactory document,
+    CDocTemplate(DocKind kind, int resourceId, MenuKind menu, std::string description, DocumentFactory document,
                  FrameFactory frame, ViewFactory view);
     ~CDocTemplate();
     CDocTemplate(const CDocTemplate&) = delete;
     CDocTemplate& operator=(const CDocTemplate&) = delete;
 
+    DocKind Kind() const { return kind_; }
     int ResourceId() const { return resourceId_; }
     MenuKind Menu() const { return menu_; }
     const std::string& Description() const { return description_; }
@@ -50,7 +54,7 @@ public:
     std::string GetDocString(DocStringIndex index) const;
 
     // A new empty document, kept by the template until Remove.
-    CDocument* CreateDocument();
+    CDocument* CreateDocument(IconSource* source = nullptr);
     CChildFrame* CreateFrame(CDocument& doc);
     QWidget* CreateView(CDocument& doc, CChildFrame& frame);
 
@@ -62,7 +66,8 @@ public:
     // The next number for an untitled document's name ("Icon1", "Icon2"...).
     int NextUntitledNumber() { return ++untitledCount_; }
 
-private:
+  private:
+    DocKind kind_;
     int resourceId_;
     MenuKind menu_;
     std::string description_;
@@ -76,4 +81,4 @@ private:
 // The fields of a description string, split at newlines.
 std::vector<std::string> SplitDocString(const std::string& description);
 
-}  // namespace kavrel
+} // namespace kavrel

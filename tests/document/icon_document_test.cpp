@@ -14,8 +14,8 @@
 #include "model/ico_file.h"
 #include "platform/byte_reader.h"
 #include "resources/strings.h"
-#include "support/scripted_prompter.h"
 #include "support/external_tools.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -26,10 +26,13 @@ using test::ScriptedPrompter;
 using test::CommandOutput;
 using test::HaveTool;
 
-std::vector<std::uint8_t> Bytes(const std::string& path) { return ReadWholeFile(path).value_or(std::vector<std::uint8_t>{}); }
+std::vector<std::uint8_t> Bytes(const std::string& path)
+{
+    return ReadWholeFile(path).value_or(std::vector<std::uint8_t>{});
+}
 
 class IconDocumentTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/kavrel-doc-XXXXXX";
@@ -44,8 +47,13 @@ protected:
     {
         const std::string a = file("a.png"), b = file("b.png"), out = file(name);
         int s1 = 0, s2 = 0, s3 = 0;
-        CommandOutput("convert -size 16x16 xc:none -fill red -draw 'rectangle 0,0 7,7' -fill blue -draw 'point 15,15' PNG32:" + a, &s1);
-        CommandOutput("convert -size 32x32 xc:white -fill '#00ff00' -draw 'rectangle 4,4 20,12' -fill none -draw 'color 31,31 reset' PNG32:" + b, &s2);
+        CommandOutput(
+            "convert -size 16x16 xc:none -fill red -draw 'rectangle 0,0 7,7' -fill blue -draw 'point 15,15' PNG32:" + a,
+            &s1);
+        CommandOutput("convert -size 32x32 xc:white -fill '#00ff00' -draw 'rectangle 4,4 20,12' -fill none -draw "
+                      "'color 31,31 reset' PNG32:" +
+                          b,
+                      &s2);
         CommandOutput("icotool -c -o " + out + " " + perFile + " " + a + " " + perFile + " " + b + " 2>&1", &s3);
         EXPECT_EQ(s1 | s2 | s3, 0);
         return out;
@@ -69,7 +77,7 @@ TEST(IconDocumentName, FromPath)
     EXPECT_EQ(CIconDocument::IconNameFromPath(""), "");
 }
 
-TEST(IconDocumentNew, OneTransparentFormatOrThePendingSource)
+TEST(IconDocumentNew, OneTransparentFormatOrItsSource)
 {
     CIconDocument doc;
     doc.AddFormat(48, 48, 8, 0);
@@ -89,7 +97,7 @@ TEST(IconDocumentNew, OneTransparentFormatOrThePendingSource)
     EXPECT_EQ(doc.GetFormat(1), nullptr);
     EXPECT_EQ(doc.GetFormat(-1), nullptr);
 
-    // A pending source fills the next new document only, with its name.
+    // A source given at creation fills the document once, with its name.
     CIconGroup group;
     group.name = "Folder";
     CIcon big, small;
@@ -98,18 +106,15 @@ TEST(IconDocumentNew, OneTransparentFormatOrThePendingSource)
     group.AddFormat(big);
     group.AddFormat(small);
     GroupIconSource source(group, true);
-    SetPendingIconSource(&source);
-    CIconDocument fromSource;
+    CIconDocument fromSource(&source);
     ASSERT_TRUE(fromSource.OnNewDocument());
-    EXPECT_EQ(PendingIconSource(), nullptr);
     ASSERT_EQ(fromSource.GetFormatCount(), 2);
     EXPECT_EQ(fromSource.GetFormat(0)->width, 16);
     EXPECT_EQ(fromSource.GetFormat(1)->colorCount, 256);
     EXPECT_EQ(fromSource.GetName(), "Folder");
-    CIconDocument next;
-    ASSERT_TRUE(next.OnNewDocument());
-    EXPECT_EQ(next.GetFormatCount(), 1);
-    EXPECT_EQ(next.GetName(), "");
+    // Used once: a second new document is the default one.
+    ASSERT_TRUE(fromSource.OnNewDocument());
+    EXPECT_EQ(fromSource.GetFormatCount(), 1);
 }
 
 // Records what a view is asked before a save.
@@ -145,7 +150,7 @@ TEST_F(IconDocumentTest, SaveWritesFormatsSortedAndCommitsViews)
 
     const auto b = Bytes(path);
     ASSERT_GE(b.size(), 6u + 2 * 16);
-    EXPECT_EQ(LoadU16(&b[2]), 1);  // icon
+    EXPECT_EQ(LoadU16(&b[2]), 1); // icon
     EXPECT_EQ(LoadU16(&b[4]), 2);
     // First entry: 16x16, 16 colours, 4 bits; second 32x32, 256 colours (0), 8 bits.
     EXPECT_EQ(b[6], 16);
@@ -158,7 +163,7 @@ TEST_F(IconDocumentTest, SaveWritesFormatsSortedAndCommitsViews)
     const std::uint32_t first = LoadU32(&b[6 + 12]);
     const std::uint32_t second = LoadU32(&b[22 + 12]);
     EXPECT_EQ(first, 6u + 32);
-    EXPECT_EQ(LoadU32(&b[first + 4]), 16u);  // bitmap header width, height doubled
+    EXPECT_EQ(LoadU32(&b[first + 4]), 16u); // bitmap header width, height doubled
     EXPECT_EQ(LoadU32(&b[first + 8]), 32u);
     EXPECT_EQ(LoadU32(&b[second + 4]), 32u);
     doc.RemoveView(&view);
@@ -309,5 +314,5 @@ TEST_F(IconDocumentTest, EditedAlphaAndPngFormatsAskBeforeFlattening)
     }
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

@@ -15,15 +15,16 @@
 
 #include "platform/registry.h"
 #include "platform/screen.h"
+#include "resources/command_ids.h"
 #include "resources/strings.h"
 #include "shell/about_dialog.h"
 #include "shell/bars.h"
 #include "shell/caption.h"
+#include "shell/core/reorganise.h"
+#include "shell/core/settings.h"
 #include "shell/frame_parts.h"
 #include "shell/framework/command_router.h"
-#include "shell/reorganise.h"
 #include "shell/reorganise_mdi.h"
-#include "shell/settings.h"
 #include "shell/status_bar.h"
 #include "shell/welcome_dialog.h"
 #include "support/qt_app.h"
@@ -32,11 +33,8 @@ namespace kavrel {
 namespace {
 
 class FrameTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        test::EnsureQApplication();
-    }
+  protected:
+    static void SetUpTestSuite() { test::EnsureQApplication(); }
     void SetUp() override
     {
         ResetSettings();
@@ -116,7 +114,7 @@ TEST_F(FrameTest, StatusBarLayouts)
         EXPECT_EQ(Widths(bar), Scaled(bar, {130, 170, 12}));
         EXPECT_TRUE(bar.PaneOwnerDrawn(3));
         EXPECT_FALSE(bar.PaneOwnerDrawn(2));
-        EXPECT_EQ(bar.PaneText(1), "");  // a new layout starts empty
+        EXPECT_EQ(bar.PaneText(1), ""); // a new layout starts empty
     }
     // The message survives layout changes.
     bar.SetMessage(QStringLiteral("Ready"));
@@ -136,7 +134,7 @@ TEST_F(FrameTest, GlyphPanesDrawTheNamedGlyphThenTheText)
         bar->SetPaneText(4, text);
         return pane->grab().toImage().convertToFormat(QImage::Format_RGB32);
     };
-    const QRect glyphBox(3, 2, 12, 12);  // 2 and 1 inside the pane's frame
+    const QRect glyphBox(3, 2, 12, 12); // 2 and 1 inside the pane's frame
     const QRect textBox(17, 0, pane->width() - 18, pane->height());
     QImage zoom4 = grab(QStringLiteral("@2  4:1"));
     QImage zoom9 = grab(QStringLiteral("@2  9:1"));
@@ -182,17 +180,17 @@ TEST_F(FrameTest, ProgressIndicator)
     EXPECT_EQ(bar->ProgressBlocks(), blocks);
 
     int draws = bar->ProgressDraws();
-    bar->ProgressStep(1, 1000);  // no block fills yet: nothing is drawn
+    bar->ProgressStep(1, 1000); // no block fills yet: nothing is drawn
     EXPECT_EQ(bar->ProgressFilled(), 0);
     EXPECT_EQ(bar->ProgressDraws(), draws);
     bar->ProgressStep(500, 1000);
     EXPECT_EQ(bar->ProgressFilled(), blocks / 2);
     EXPECT_EQ(bar->ProgressPercent(), 50);
     EXPECT_EQ(bar->ProgressDraws(), draws + 1);
-    bar->ProgressStep(5000, 1000);  // past the end counts as the end
+    bar->ProgressStep(5000, 1000); // past the end counts as the end
     EXPECT_EQ(bar->ProgressFilled(), blocks);
     EXPECT_EQ(bar->ProgressPercent(), 100);
-    bar->ProgressStep(3, 0);  // no steps: ignored
+    bar->ProgressStep(3, 0); // no steps: ignored
     EXPECT_EQ(bar->ProgressPercent(), 100);
 
     // A nested begin does not lose the message shown before any progress.
@@ -230,20 +228,20 @@ TEST_F(FrameTest, DrawToolbarRowsOfFour)
 {
     CCommandRouter router([] { return std::vector<CCmdTarget*>{}; });
     CDrawToolBar draw(router);
-    EXPECT_EQ(draw.Cell(32776), (std::pair{0, 0}));  // Selection
-    EXPECT_EQ(draw.Cell(32778), (std::pair{0, 3}));  // Pencil ends the first row
-    EXPECT_EQ(draw.Cell(32779), (std::pair{1, 0}));
-    EXPECT_EQ(draw.Cell(32788), (std::pair{2, 3}));
+    EXPECT_EQ(draw.Cell(ID_TOOL_SELECTION), (std::pair{0, 0})); // Selection
+    EXPECT_EQ(draw.Cell(ID_TOOL_PENCIL), (std::pair{0, 3}));    // Pencil ends the first row
+    EXPECT_EQ(draw.Cell(ID_TOOL_BRUSH), (std::pair{1, 0}));
+    EXPECT_EQ(draw.Cell(ID_TOOL_FILLED_ELLIPSE), (std::pair{2, 3}));
     // Row 3 is the separator; the brushes follow.
-    EXPECT_EQ(draw.Cell(32792), (std::pair{4, 0}));
-    EXPECT_EQ(draw.Cell(32850), (std::pair{6, 3}));
-    EXPECT_EQ(draw.Cell(32814), (std::pair{8, 0}));
-    EXPECT_EQ(draw.Cell(32863), (std::pair{8, 3}));
+    EXPECT_EQ(draw.Cell(ID_BRUSH_FINE), (std::pair{4, 0}));
+    EXPECT_EQ(draw.Cell(ID_BRUSH_DIAMOND_LARGE), (std::pair{6, 3}));
+    EXPECT_EQ(draw.Cell(ID_FILL_SOLID), (std::pair{8, 0}));
+    EXPECT_EQ(draw.Cell(ID_FILL_RADIAL), (std::pair{8, 3}));
     // Seven buttons after the last separator: a full row and three.
-    EXPECT_EQ(draw.Cell(32801), (std::pair{10, 0}));
-    EXPECT_EQ(draw.Cell(32817), (std::pair{11, 2}));
+    EXPECT_EQ(draw.Cell(ID_MIRROR_VERTICAL), (std::pair{10, 0}));
+    EXPECT_EQ(draw.Cell(ID_TRANSPARENT_COPY), (std::pair{11, 2}));
     EXPECT_EQ(draw.RowCount(), 12);
-    EXPECT_EQ(draw.Cell(57600), (std::pair{-1, -1}));
+    EXPECT_EQ(draw.Cell(ID_FILE_NEW), (std::pair{-1, -1}));
     EXPECT_EQ(draw.allowedAreas(), Qt::LeftToolBarArea | Qt::RightToolBarArea);
 
     // Every button of both bars has an image and a tooltip.
@@ -260,7 +258,7 @@ TEST_F(FrameTest, DrawToolbarRowsOfFour)
 }
 
 class MdiFixture : public FrameTest {
-protected:
+  protected:
     void SetUp() override
     {
         FrameTest::SetUp();
@@ -293,7 +291,7 @@ TEST_F(MdiFixture, ColumnsAndOneMaximisedWindow)
     EXPECT_EQ(a->geometry(), QRect(0, 0, 333, 600));
     EXPECT_EQ(b->geometry(), QRect(333, 0, 333, 600));
     EXPECT_EQ(c->geometry(), QRect(666, 0, 334, 600));
-    EXPECT_EQ(area_->activeSubWindow(), a);  // nothing was activated
+    EXPECT_EQ(area_->activeSubWindow(), a); // nothing was activated
 
     // One maximised window: F12 leaves everything as it is.
     b->showMaximized();
@@ -338,38 +336,38 @@ TEST_F(MdiFixture, FramePartsCommandsAndTriggers)
     // F12.
     int count = parts.Reorganisations();
     CCmdUI ui;
-    ui.id = 32811;
+    ui.id = ID_REORGANIZE;
     EXPECT_TRUE(parts.OnUpdateCommand(ui));
-    parts.OnCommand(32811);
+    parts.OnCommand(ID_REORGANIZE);
     EXPECT_EQ(parts.Reorganisations(), count + 1);
     EXPECT_EQ(first->geometry().top(), 0);
     EXPECT_EQ(second->geometry().top(), h / 2);
 
     // The mode commands show the current one checked.
-    parts.OnCommand(32884);
+    parts.OnCommand(ID_REORGANIZE_VERTICAL);
     EXPECT_EQ(TypeReorganisation, kReorgVertical);
-    for (std::uint16_t id : {32882, 32883, 32884}) {
+    for (std::uint16_t id : {ID_REORGANIZE_FULL, ID_REORGANIZE_HORIZONTAL, ID_REORGANIZE_VERTICAL}) {
         CCmdUI mode;
         mode.id = id;
         ASSERT_TRUE(parts.OnUpdateCommand(mode));
-        EXPECT_EQ(mode.checked, id == 32884) << id;
+        EXPECT_EQ(mode.checked, id == ID_REORGANIZE_VERTICAL) << id;
     }
 
     // Hiding the Draw toolbar reorganises at once while automatic.
     count = parts.Reorganisations();
     ASSERT_TRUE(parts.Bars().draw->isVisible());
-    parts.OnCommand(32773);
+    parts.OnCommand(ID_VIEW_DRAW_TOOLBAR);
     EXPECT_FALSE(parts.Bars().draw->isVisible());
     EXPECT_EQ(parts.Reorganisations(), count + 1);
     ReorganiseAuto = 0;
-    parts.OnCommand(32773);
+    parts.OnCommand(ID_VIEW_DRAW_TOOLBAR);
     EXPECT_TRUE(parts.Bars().draw->isVisible());
     EXPECT_EQ(parts.Reorganisations(), count + 1);
 
     // F11 turns it back on and checks the button.
-    parts.OnCommand(32829);
+    parts.OnCommand(ID_REORGANIZE_AUTO);
     CCmdUI autoUi;
-    autoUi.id = 32829;
+    autoUi.id = ID_REORGANIZE_AUTO;
     parts.OnUpdateCommand(autoUi);
     EXPECT_TRUE(autoUi.checked);
     EXPECT_TRUE(ReorganisationPending());
@@ -377,9 +375,9 @@ TEST_F(MdiFixture, FramePartsCommandsAndTriggers)
     // The bar layout goes to the store and comes back.
     Registry store("");
     EXPECT_FALSE(parts.RestoreBarState(store));
-    parts.OnCommand(32865);  // Scale 1:1 hidden
+    parts.OnCommand(ID_VIEW_SCALE_TOOLBAR); // Scale 1:1 hidden
     parts.SaveBarState(store);
-    parts.OnCommand(32865);
+    parts.OnCommand(ID_VIEW_SCALE_TOOLBAR);
     ASSERT_TRUE(parts.Bars().scale->isVisible());
     EXPECT_TRUE(parts.RestoreBarState(store));
     EXPECT_FALSE(parts.Bars().scale->isVisible());
@@ -415,7 +413,7 @@ TEST_F(FrameTest, CaptionButtonsAndCache)
     caption->grab();
     int redraws = caption->Redraws();
     caption->grab();
-    EXPECT_EQ(caption->Redraws(), redraws);  // cached
+    EXPECT_EQ(caption->Redraws(), redraws); // cached
     caption->SetDocumentTitle(QStringLiteral("icon.ico"));
     caption->grab();
     EXPECT_EQ(caption->Redraws(), redraws + 1);
@@ -481,7 +479,7 @@ TEST_F(FrameTest, WelcomeDialogTipsAndCheckBox)
         EXPECT_FALSE(dialog.ShowAtStartup()->isChecked());
         EXPECT_EQ(dialog.TipId(), 55104);
         dialog.ShowAtStartup()->setChecked(true);
-        dialog.reject();  // closing by any way writes the box back
+        dialog.reject(); // closing by any way writes the box back
         EXPECT_EQ(ShowBienvenue, 1);
     }
 }
@@ -495,5 +493,5 @@ TEST_F(FrameTest, AboutBoxLines)
     EXPECT_GT(about.MemoryText().split(' ').first().toLongLong(), 0);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

@@ -12,6 +12,7 @@
 #include "editor/settings_editor.h"
 #include "editor/ui/icon_view.h"
 #include "model/icon_model.h"
+#include "resources/command_ids.h"
 #include "support/qt_app.h"
 
 namespace kavrel {
@@ -19,10 +20,7 @@ namespace {
 
 class PaletteBarWidgetTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite()
-    {
-        test::EnsureQApplication();
-    }
+    static void SetUpTestSuite() { test::EnsureQApplication(); }
     void SetUp() override
     {
         std::copy(std::begin(kStandardColourCells), std::end(kStandardColourCells), PalColor);
@@ -98,10 +96,10 @@ TEST_F(PaletteBarWidgetTest, ContextMenuAndCommands)
     bool toggled = false;
     bar.SetToggledHandler([&] { toggled = true; });
     CCmdUI ui;
-    ui.id = ID_VIEW_COLORS_BAR;
+    ui.id = ID_VIEW_COLORS_TOOLBAR;
     ASSERT_TRUE(bar.OnUpdateCommand(ui));
     EXPECT_TRUE(ui.checked);
-    bar.OnCommand(ID_VIEW_COLORS_BAR);
+    bar.OnCommand(ID_VIEW_COLORS_TOOLBAR);
     EXPECT_FALSE(bar.isVisible());
     EXPECT_TRUE(toggled);
 }

@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <set>
 
+#include "resources/command_ids.h"
 #include "resources/strings.h"
 
 namespace kavrel {
 namespace {
 
-std::string Where(const MenuItem& item) { return item.caption.empty() ? "#" + std::to_string(item.command) : item.caption; }
+std::string Where(const MenuItem& item)
+{
+    return item.caption.empty() ? "#" + std::to_string(item.command) : item.caption;
+}
 
 // Every item names a known command, every submenu holds something, and no
 // submenu begins or ends with a separator or doubles one.
@@ -64,16 +68,17 @@ TEST(CommandTable, EveryCommandIsUniqueAndHasItsTexts)
     EXPECT_EQ(FindCommand(12345), nullptr);
 
     // Texts that other windows and the string table rely on, exactly.
-    EXPECT_EQ(CommandPromptString(32812), "Enable or disable the grid..\n Display Grid (Ctrl+G)");
-    EXPECT_EQ(CommandPromptString(32860), "Delete the selected icons in the library.\nDelete");
-    EXPECT_EQ(CommandPromptString(32896), "Rename one or more icons in the library\nRename (F6)");
-    EXPECT_EQ(CommandPromptString(32834).substr(0, 52), "Imports one or several icons in the current library\n");
-    EXPECT_EQ(FindCommand(57601)->caption, "&Open..");
-    EXPECT_EQ(FindCommand(57642)->tooltip, "Select all  (Ctrl+A)");
-    EXPECT_EQ(FindCommand(211)->tooltip, "90° rotation (Ctrl+R)");
-    EXPECT_EQ(FindCommand(32835)->caption, "&Welcome && Tip of the day...");
-    EXPECT_EQ(FindCommand(32841)->shortcut, "Ctrl+F8");
-    EXPECT_TRUE(FindCommand(65535)->tooltip.empty());
+    EXPECT_EQ(CommandPromptString(ID_VIEW_GRID), "Enable or disable the grid..\n Display Grid (Ctrl+G)");
+    EXPECT_EQ(CommandPromptString(ID_BROWSER_DELETE), "Delete the selected icons in the library.\nDelete");
+    EXPECT_EQ(CommandPromptString(ID_BROWSER_RENAME), "Rename one or more icons in the library\nRename (F6)");
+    EXPECT_EQ(CommandPromptString(ID_LIB_IMPORT).substr(0, 52),
+              "Imports one or several icons in the current library\n");
+    EXPECT_EQ(FindCommand(ID_FILE_OPEN)->caption, "&Open..");
+    EXPECT_EQ(FindCommand(ID_EDIT_SELECT_ALL)->tooltip, "Select all  (Ctrl+A)");
+    EXPECT_EQ(FindCommand(ID_ROTATE)->tooltip, "90° rotation (Ctrl+R)");
+    EXPECT_EQ(FindCommand(ID_TIP_OF_THE_DAY)->caption, "&Welcome && Tip of the day...");
+    EXPECT_EQ(FindCommand(ID_VIEW_LIBRARIAN)->shortcut, "Ctrl+F8");
+    EXPECT_TRUE(FindCommand(ID_FORMAT_CHOOSE)->tooltip.empty());
     // The program's own commands lie in their range, beside the framework's standard ones.
     for (const auto& c : Commands())
         EXPECT_TRUE((c.id >= 32773 && c.id <= 32920) || c.id >= 57600 || c.id == 1 || c.id == 21 || c.id == 210 ||
@@ -95,16 +100,16 @@ TEST(CommandTable, AcceleratorsNameCommandsAndActAsTheTableSays)
         const Accelerator* a = FindAccelerator(keys);
         return a ? a->command : -1;
     };
-    EXPECT_EQ(command("Ctrl+E"), 32844);  // a command nothing handles: it stays disabled
-    EXPECT_EQ(command("Ctrl+F8"), 32865);  // the Scale 1:1 bar, whatever the menu shows
-    EXPECT_EQ(command("Alt+F12"), 32841);  // the librarian window
-    EXPECT_EQ(command("Ctrl+F9"), 59392);
-    EXPECT_EQ(command("F1"), 57670);
-    EXPECT_EQ(command("Shift+F1"), 57669);
-    EXPECT_EQ(command("Alt+Backspace"), 57643);
-    EXPECT_EQ(command("shift+insert"), 57637);
-    EXPECT_EQ(command("Shift+Delete"), 57635);
-    EXPECT_EQ(command("Ctrl+Insert"), 57634);
+    EXPECT_EQ(command("Ctrl+E"), ID_UNUSED_CTRL_E);       // a command nothing handles: it stays disabled
+    EXPECT_EQ(command("Ctrl+F8"), ID_VIEW_SCALE_TOOLBAR); // the Scale 1:1 bar, whatever the menu shows
+    EXPECT_EQ(command("Alt+F12"), ID_VIEW_LIBRARIAN);     // the librarian window
+    EXPECT_EQ(command("Ctrl+F9"), ID_VIEW_TOOLBAR);
+    EXPECT_EQ(command("F1"), ID_HELP);
+    EXPECT_EQ(command("Shift+F1"), ID_CONTEXT_HELP);
+    EXPECT_EQ(command("Alt+Backspace"), ID_EDIT_UNDO);
+    EXPECT_EQ(command("shift+insert"), ID_EDIT_PASTE);
+    EXPECT_EQ(command("Shift+Delete"), ID_EDIT_CUT);
+    EXPECT_EQ(command("Ctrl+Insert"), ID_EDIT_COPY);
     // Keys shown in menus but taken only by the focused window.
     for (const char* k : {"F4", "F6", "Del", "Enter", "Ctrl+Enter", "Ctrl+A", "+", "-", "Ctrl+F12"})
         EXPECT_EQ(command(k), -1) << k;
@@ -114,19 +119,19 @@ TEST(CommandTable, AcceleratorsNameCommandsAndActAsTheTableSays)
     EXPECT_EQ(a->modifiers, unsigned(kModCtrl));
     EXPECT_EQ(a->key, "F10");
 
-    // 32844 is in no menu: its key is the only way to send it.
-    for (MenuKind kind : {MenuKind::Main, MenuKind::IconDocument, MenuKind::ProgramFile, MenuKind::IconLibrary,
-                          MenuKind::IconInFile})
+    // ID_UNUSED_CTRL_E is in no menu: its key is the only way to send it.
+    for (MenuKind kind :
+         {MenuKind::Main, MenuKind::IconDocument, MenuKind::ProgramFile, MenuKind::IconLibrary, MenuKind::IconInFile})
         for (const auto& m : MenuBar(kind))
-            EXPECT_FALSE(Holds(m, 32844));
+            EXPECT_FALSE(Holds(m, ID_UNUSED_CTRL_E));
 }
 
 TEST(CommandTable, MenusOfEachDocumentKind)
 {
-    const std::vector<std::string> editorBar = {"&File", "&Edit", "Dra&w", "&Librarian", "&Options", "&Display",
-                                                "W&indow", "&?"};
-    for (MenuKind kind : {MenuKind::Main, MenuKind::IconDocument, MenuKind::ProgramFile, MenuKind::IconLibrary,
-                          MenuKind::IconInFile}) {
+    const std::vector<std::string> editorBar = {"&File",    "&Edit",    "Dra&w",   "&Librarian",
+                                                "&Options", "&Display", "W&indow", "&?"};
+    for (MenuKind kind :
+         {MenuKind::Main, MenuKind::IconDocument, MenuKind::ProgramFile, MenuKind::IconLibrary, MenuKind::IconInFile}) {
         ASSERT_FALSE(MenuBar(kind).empty());
         for (const auto& m : MenuBar(kind))
             CheckMenu(m, m.caption);
@@ -141,56 +146,67 @@ TEST(CommandTable, MenusOfEachDocumentKind)
     EXPECT_EQ(captions(MenuKind::IconInFile), editorBar);
     EXPECT_EQ(captions(MenuKind::ProgramFile),
               (std::vector<std::string>{"&File", "&Librarian", "&Options", "&Display", "&Window", "&?"}));
-    EXPECT_EQ(captions(MenuKind::IconLibrary), (std::vector<std::string>{"&File", "Li&brary", "&Librarian",
-                                                                         "&Options", "&Display", "W&indow", "&?"}));
+    EXPECT_EQ(captions(MenuKind::IconLibrary),
+              (std::vector<std::string>{"&File", "Li&brary", "&Librarian", "&Options", "&Display", "W&indow", "&?"}));
 
     // With no document window the editor's commands are not there at all.
     EXPECT_EQ(captions(MenuKind::Main),
               (std::vector<std::string>{"&File", "&Librarian", "&Options", "&Display", "W&indow", "&?"}));
     for (const auto& m : MenuBar(MenuKind::Main))
-        for (std::uint16_t id : {57643, 57634, 57637, 32776, 32778, 32792, 32809, 32810, 32843, 32812, 57603, 32828})
+        for (std::uint16_t id :
+             {ID_EDIT_UNDO, ID_EDIT_COPY, ID_EDIT_PASTE, ID_TOOL_SELECTION, ID_TOOL_PENCIL, ID_BRUSH_FINE, ID_ZOOM_IN,
+              ID_ZOOM_OUT, ID_ZOOM_AUTO, ID_VIEW_GRID, ID_FILE_SAVE, ID_ADD_TO_LIBRARIAN})
             EXPECT_FALSE(Holds(m, id)) << m.caption << " holds " << id;
-    EXPECT_EQ(CommandsOf(*TopMenu(MenuKind::Main, "&File")),
-              (std::vector<std::uint16_t>{57600, 57601, 57606, 57616, 57665}));
+    EXPECT_EQ(
+        CommandsOf(*TopMenu(MenuKind::Main, "&File")),
+        (std::vector<std::uint16_t>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_PRINT_SETUP, ID_FILE_MRU_FILE1, ID_APP_EXIT}));
 
     // The editor's File and Draw menus.
     EXPECT_EQ(CommandsOf(*TopMenu(MenuKind::IconDocument, "&File")),
-              (std::vector<std::uint16_t>{57600, 57601, 57602, 57603, 57604, 32828, 57607, 57609, 57606, 57616,
-                                          57665}));
+              (std::vector<std::uint16_t>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS,
+                                          ID_ADD_TO_LIBRARIAN, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+                                          ID_FILE_PRINT_SETUP, ID_FILE_MRU_FILE1, ID_APP_EXIT}));
     const MenuItem& draw = *TopMenu(MenuKind::IconDocument, "Dra&w");
     ASSERT_EQ(draw.items[0].caption, "&Drawing tools");
     EXPECT_EQ(draw.items[0].items.size(), 12u);
     EXPECT_EQ(draw.items[1].caption, "&Bruhes");
     EXPECT_EQ(draw.items[1].items.size(), 12u);
     EXPECT_EQ(draw.items[2].caption, "&Color fill ");
-    EXPECT_EQ(CommandsOf(draw.items[2]), (std::vector<std::uint16_t>{32814, 32816, 32815, 32863}));
+    EXPECT_EQ(CommandsOf(draw.items[2]),
+              (std::vector<std::uint16_t>{ID_FILL_SOLID, ID_FILL_HGRADIENT, ID_FILL_VGRADIENT, ID_FILL_RADIAL}));
 
     // An editor on an icon from a file updates its source instead of saving.
     const MenuItem& file = *TopMenu(MenuKind::IconInFile, "&File");
-    EXPECT_TRUE(Holds(file, 32820));
-    EXPECT_FALSE(Holds(file, 57603));
+    EXPECT_TRUE(Holds(file, ID_FILE_UPDATE));
+    EXPECT_FALSE(Holds(file, ID_FILE_SAVE));
     auto itemOf = [](const MenuItem& menu, std::uint16_t id) -> const MenuItem* {
         for (const auto& i : menu.items)
             if (i.type == MenuItem::Type::Command && i.command == id)
                 return &i;
         return nullptr;
     };
-    EXPECT_EQ(itemOf(file, 57604)->caption, "&Save as...");
-    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconInFile, "&Edit"), 57632)->shortcut, "Suppr");
-    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconDocument, "&Edit"), 57632)->shortcut, "Del");
+    EXPECT_EQ(itemOf(file, ID_FILE_SAVE_AS)->caption, "&Save as...");
+    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconInFile, "&Edit"), ID_EDIT_CLEAR)->shortcut, "Suppr");
+    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconDocument, "&Edit"), ID_EDIT_CLEAR)->shortcut, "Del");
 
     const MenuItem& exeFile = *TopMenu(MenuKind::ProgramFile, "&File");
-    for (std::uint16_t id : {57603, 32857, 32911, 32858, 32859, 57642})
+    for (std::uint16_t id : {ID_FILE_SAVE, ID_BROWSER_EXPORT_ICL, ID_BROWSER_SAVE_AS_ICO, ID_BROWSER_OPEN_ICON,
+                             ID_BROWSER_OPEN_AS_NEW, ID_EDIT_SELECT_ALL})
         EXPECT_TRUE(Holds(exeFile, id)) << id;
-    EXPECT_EQ(itemOf(exeFile, 57642)->caption, "Se&lect all");
+    EXPECT_EQ(itemOf(exeFile, ID_EDIT_SELECT_ALL)->caption, "Se&lect all");
     const MenuItem& exeDisplay = *TopMenu(MenuKind::ProgramFile, "&Display");
     EXPECT_EQ(exeDisplay.items[0].caption, "&Display icons");
-    EXPECT_EQ(CommandsOf(exeDisplay.items[0]),
-              (std::vector<std::uint16_t>{32898, 32899, 32900, 32901, 32902, 32903, 32904}));
+    EXPECT_EQ(
+        CommandsOf(exeDisplay.items[0]),
+        (std::vector<std::uint16_t>{ID_BROWSER_SHOW_16, ID_BROWSER_SHOW_32, ID_BROWSER_SHOW_48, ID_BROWSER_SHOW_MONO,
+                                    ID_BROWSER_SHOW_16COLORS, ID_BROWSER_SHOW_256COLORS, ID_BROWSER_SHOW_INFOS}));
 
     EXPECT_EQ(CommandsOf(*TopMenu(MenuKind::IconLibrary, "Li&brary")),
-              (std::vector<std::uint16_t>{32856, 32857, 32911, 32918, 32858, 32859, 57642, 32896, 32827}));
-    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconLibrary, "Li&brary"), 32911)->caption, "Save as an IC&O file...");
+              (std::vector<std::uint16_t>{ID_BROWSER_IMPORT, ID_BROWSER_EXPORT_ICL, ID_BROWSER_SAVE_AS_ICO,
+                                          ID_BROWSER_COMPILE, ID_BROWSER_OPEN_ICON, ID_BROWSER_OPEN_AS_NEW,
+                                          ID_EDIT_SELECT_ALL, ID_BROWSER_RENAME, ID_LIB_DELETE}));
+    EXPECT_EQ(itemOf(*TopMenu(MenuKind::IconLibrary, "Li&brary"), ID_BROWSER_SAVE_AS_ICO)->caption,
+              "Save as an IC&O file...");
 }
 
 TEST(CommandTable, TheNineContextPopups)
@@ -205,24 +221,26 @@ TEST(CommandTable, TheNineContextPopups)
     ASSERT_FALSE(editor.items.empty());
     EXPECT_EQ(editor.items.back().command, 1);
     EXPECT_EQ(editor.items.back().caption, "Imag&e format...");
-    for (std::uint16_t id : {57643, 57644, 57635, 57634, 57637, 32828, 32776, 32792, 32814, 32809, 32810, 32843,
-                             32877, 32879})
+    for (std::uint16_t id :
+         {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_ADD_TO_LIBRARIAN, ID_TOOL_SELECTION,
+          ID_BRUSH_FINE, ID_FILL_SOLID, ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_AUTO, ID_FORMAT_NEW, ID_FORMAT_DELETE})
         EXPECT_TRUE(Holds(editor, id)) << id;
 
-    const std::vector<std::uint16_t> toggles = {32841, 32909, 32773, 32774, 32865};
+    const std::vector<std::uint16_t> toggles = {ID_VIEW_LIBRARIAN, ID_VIEW_STANDARD_TOOLBAR, ID_VIEW_DRAW_TOOLBAR,
+                                                ID_VIEW_COLORS_TOOLBAR, ID_VIEW_SCALE_TOOLBAR};
     for (int i : {1, 2, 4, 5, 7}) {
         auto ids = CommandsOf(ContextMenu(i));
         EXPECT_TRUE(std::search(ids.begin(), ids.end(), toggles.begin(), toggles.end()) != ids.end()) << i;
-        EXPECT_TRUE(Holds(ContextMenu(i), 32915)) << i;
+        EXPECT_TRUE(Holds(ContextMenu(i), ID_CUSTOMIZE_WINDOWS)) << i;
     }
     EXPECT_EQ(CommandsOf(ContextMenu(5)), CommandsOf(ContextMenu(7)));
-    EXPECT_EQ(CommandsOf(ContextMenu(8)), std::vector<std::uint16_t>{32881});
-    EXPECT_TRUE(Holds(ContextMenu(3), 32898));
-    EXPECT_FALSE(Holds(ContextMenu(3), 32888));
-    EXPECT_TRUE(Holds(ContextMenu(6), 32888));
-    EXPECT_TRUE(Holds(ContextMenu(6), 32896));
-    EXPECT_TRUE(Holds(ContextMenu(2), 32905));
-    EXPECT_TRUE(Holds(ContextMenu(4), 32861));
+    EXPECT_EQ(CommandsOf(ContextMenu(8)), std::vector<std::uint16_t>{ID_LOCAL_TOOLBAR_HIDE});
+    EXPECT_TRUE(Holds(ContextMenu(3), ID_BROWSER_SHOW_16));
+    EXPECT_FALSE(Holds(ContextMenu(3), ID_LIB_SHOW_16));
+    EXPECT_TRUE(Holds(ContextMenu(6), ID_LIB_SHOW_16));
+    EXPECT_TRUE(Holds(ContextMenu(6), ID_BROWSER_RENAME));
+    EXPECT_TRUE(Holds(ContextMenu(2), ID_LIB_NEW_FOLDER));
+    EXPECT_TRUE(Holds(ContextMenu(4), ID_PALETTE_GRADIENT));
     EXPECT_EQ(Where(ContextMenu(8).items[0]), "&Hide");
 }
 
@@ -233,11 +251,11 @@ TEST(ShellStrings, OpenDialogAndTitles)
     EXPECT_EQ(FormatString(55051, 3, "icons.icl"), "3 icon(s) in icons.icl :");
     // The filter holds pairs of description and pattern, ending with an empty pair.
     const std::string& filter = LoadString(55028);
-    EXPECT_EQ(std::count(filter.begin(), filter.end(), '|'), 11);  // five pairs
+    EXPECT_EQ(std::count(filter.begin(), filter.end(), '|'), 11); // five pairs
     EXPECT_EQ(filter.substr(filter.size() - 2), "||");
     for (int id : {55048, 55049, 55050, 55052, 55066, 55080, 55091})
         EXPECT_FALSE(LoadString(id).empty()) << id;
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

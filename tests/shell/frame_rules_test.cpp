@@ -1,4 +1,4 @@
-#include "shell/frame_rules.h"
+#include "shell/core/frame_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ TEST(CaptionRules, DarkCaptionTextBecomesWhite)
 {
     EXPECT_EQ(Lightness(RGB(0, 0, 0)), 0);
     EXPECT_EQ(Lightness(RGB(255, 255, 255)), 240);
-    EXPECT_EQ(Lightness(RGB(0, 0, 190)), 89);   // (190 * 240 + 255) / 510
+    EXPECT_EQ(Lightness(RGB(0, 0, 190)), 89); // (190 * 240 + 255) / 510
     EXPECT_EQ(Lightness(RGB(0, 0, 192)), 90);
 
     const COLORREF white = RGB(255, 255, 255), grey = RGB(192, 192, 192);
@@ -81,5 +81,5 @@ TEST(AboutBox, SystemLines)
     EXPECT_EQ(MemoryLine(16318412), "16318412 KB of  RAM");
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

@@ -1,10 +1,11 @@
-#include "shell/reorganise.h"
+#include "shell/core/reorganise.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "shell/settings.h"
+#include "resources/command_ids.h"
+#include "shell/core/settings.h"
 
 namespace kavrel {
 namespace {
@@ -73,7 +74,7 @@ TEST(Reorganise, ANewEditorIsPlacedAsTheFirstEditor)
 }
 
 class ReorganiseTriggers : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ResetSettings();
@@ -91,12 +92,12 @@ TEST_F(ReorganiseTriggers, OpeningAWindowReorganisesAtTheNextUpdateOnlyWhileAuto
     EXPECT_EQ(OnActiveWindowUpdate(), ReorgAction::None);
     OnDocumentWindowOpened();
     EXPECT_EQ(OnActiveWindowUpdate(), ReorgAction::Now);
-    EXPECT_EQ(OnActiveWindowUpdate(), ReorgAction::None);  // consumed
+    EXPECT_EQ(OnActiveWindowUpdate(), ReorgAction::None); // consumed
 
     ReorganiseAuto = 0;
     OnDocumentWindowClosed();
     EXPECT_EQ(OnActiveWindowUpdate(), ReorgAction::None);
-    EXPECT_FALSE(ReorganisationPending());  // consumed all the same
+    EXPECT_FALSE(ReorganisationPending()); // consumed all the same
     EXPECT_EQ(OnFrameMoved(), ReorgAction::None);
     EXPECT_EQ(OnSideBarToggled(), ReorgAction::None);
 
@@ -116,19 +117,19 @@ TEST_F(ReorganiseTriggers, TurningAutomaticOnReorganisesAtTheNextTick)
     EXPECT_EQ(ReorganiseAuto, 1);
     EXPECT_EQ(OnActiveWindowUpdate(), ReorgAction::Now);
     OnDocumentWindowOpened();
-    OnToggleAutomaticReorganisation();  // off drops a pending request
+    OnToggleAutomaticReorganisation(); // off drops a pending request
     EXPECT_EQ(ReorganiseAuto, 0);
     EXPECT_FALSE(ReorganisationPending());
 }
 
 TEST_F(ReorganiseTriggers, ModeCommandsAndStartUp)
 {
-    EXPECT_EQ(ReorganisationModeOfCommand(32882), kReorgFullWindow);
-    EXPECT_EQ(ReorganisationModeOfCommand(32883), kReorgHorizontal);
-    EXPECT_EQ(ReorganisationModeOfCommand(32884), kReorgVertical);
-    EXPECT_EQ(ReorganisationModeOfCommand(32811), -1);
+    EXPECT_EQ(ReorganisationModeOfCommand(ID_REORGANIZE_FULL), kReorgFullWindow);
+    EXPECT_EQ(ReorganisationModeOfCommand(ID_REORGANIZE_HORIZONTAL), kReorgHorizontal);
+    EXPECT_EQ(ReorganisationModeOfCommand(ID_REORGANIZE_VERTICAL), kReorgVertical);
+    EXPECT_EQ(ReorganisationModeOfCommand(ID_REORGANIZE), -1);
 
-    OnChooseReorganisationMode(TypeReorganisation);  // unchanged: nothing asked
+    OnChooseReorganisationMode(TypeReorganisation); // unchanged: nothing asked
     EXPECT_FALSE(ReorganisationPending());
     OnChooseReorganisationMode(kReorgVertical);
     EXPECT_EQ(TypeReorganisation, kReorgVertical);
@@ -146,5 +147,5 @@ TEST_F(ReorganiseTriggers, ModeCommandsAndStartUp)
     EXPECT_EQ(OnActiveWindowUpdate(), ReorgAction::None);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

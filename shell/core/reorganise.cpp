@@ -1,6 +1,7 @@
-#include "shell/reorganise.h"
+#include "shell/core/reorganise.h"
 
-#include "shell/settings.h"
+#include "resources/command_ids.h"
+#include "shell/core/settings.h"
 
 namespace kavrel {
 
@@ -49,20 +50,24 @@ ReorgRect Place(const ReorgRect& area, int mode, ReorgKind kind, int index, int 
     return Slot(band, count, index, false);
 }
 
-}  // namespace
+} // namespace
 
 int ReorganisationModeOfCommand(unsigned command)
 {
     switch (command) {
-    case 32882: return kReorgFullWindow;
-    case 32883: return kReorgHorizontal;
-    case 32884: return kReorgVertical;
-    default: return -1;
+    case ID_REORGANIZE_FULL:
+        return kReorgFullWindow;
+    case ID_REORGANIZE_HORIZONTAL:
+        return kReorgHorizontal;
+    case ID_REORGANIZE_VERTICAL:
+        return kReorgVertical;
+    default:
+        return -1;
     }
 }
 
-std::optional<std::vector<ReorgRect>> ComputeReorganisation(const ReorgRect& area,
-                                                            std::span<const ReorgWindow> windows, int mode)
+std::optional<std::vector<ReorgRect>> ComputeReorganisation(const ReorgRect& area, std::span<const ReorgWindow> windows,
+                                                            int mode)
 {
     int editors = 0, browsers = 0;
     for (const ReorgWindow& w : windows) {
@@ -88,12 +93,27 @@ ReorgRect NewEditorPlacement(const ReorgRect& area, std::span<const ReorgWindow>
     return Place(area, mode, ReorgKind::Editor, 0, editors, browsers);
 }
 
-void RequestReorganisation() { g_pending = true; }
-void SetReorganisationPending(bool on) { g_pending = on; }
-bool ReorganisationPending() { return g_pending; }
+void RequestReorganisation()
+{
+    g_pending = true;
+}
+void SetReorganisationPending(bool on)
+{
+    g_pending = on;
+}
+bool ReorganisationPending()
+{
+    return g_pending;
+}
 
-void OnDocumentWindowOpened() { RequestReorganisation(); }
-void OnDocumentWindowClosed() { RequestReorganisation(); }
+void OnDocumentWindowOpened()
+{
+    RequestReorganisation();
+}
+void OnDocumentWindowClosed()
+{
+    RequestReorganisation();
+}
 
 void OnStartupReorganisation()
 {
@@ -101,16 +121,25 @@ void OnStartupReorganisation()
         RequestReorganisation();
 }
 
-ReorgAction OnFrameMoved() { return ReorganiseAuto == 1 ? ReorgAction::Now : ReorgAction::None; }
+ReorgAction OnFrameMoved()
+{
+    return ReorganiseAuto == 1 ? ReorgAction::Now : ReorgAction::None;
+}
 
 ReorgAction OnFrameResized(bool minimised)
 {
     return !minimised && ReorganiseAuto == 1 ? ReorgAction::Now : ReorgAction::None;
 }
 
-ReorgAction OnSideBarToggled() { return ReorganiseAuto == 1 ? ReorgAction::Now : ReorgAction::None; }
+ReorgAction OnSideBarToggled()
+{
+    return ReorganiseAuto == 1 ? ReorgAction::Now : ReorgAction::None;
+}
 
-void OnStandardBarToggled() { RequestReorganisation(); }
+void OnStandardBarToggled()
+{
+    RequestReorganisation();
+}
 
 void OnToggleAutomaticReorganisation()
 {
@@ -136,4 +165,4 @@ ReorgAction OnActiveWindowUpdate()
     return ReorganiseAuto == 1 ? ReorgAction::Now : ReorgAction::None;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

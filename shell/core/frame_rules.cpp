@@ -1,4 +1,4 @@
-#include "shell/frame_rules.h"
+#include "shell/core/frame_rules.h"
 
 #include <algorithm>
 #include <charconv>
@@ -69,14 +69,22 @@ int TakeTip(int& index)
 std::string ScreenDepthName(int bitsPerPixel)
 {
     switch (bitsPerPixel) {
-    case 1: return LoadString(55085);
-    case 4: return LoadString(55086);
-    case 8: return LoadString(55087);
-    case 15: return LoadString(55125);
-    case 16: return LoadString(55088);
-    case 24: return LoadString(55089);
-    case 32: return LoadString(55126);
-    default: return "?";
+    case 1:
+        return LoadString(55085);
+    case 4:
+        return LoadString(55086);
+    case 8:
+        return LoadString(55087);
+    case 15:
+        return LoadString(55125);
+    case 16:
+        return LoadString(55088);
+    case 24:
+        return LoadString(55089);
+    case 32:
+        return LoadString(55126);
+    default:
+        return "?";
     }
 }
 
@@ -122,4 +130,4 @@ std::string MemoryLine(long long totalKb)
     return FormatString(55015, kb);
 }
 
-}  // namespace kavrel
+} // namespace kavrel

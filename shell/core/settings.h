@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "editor/settings_editor.h"
+#include "librarian/settings_librarian.h"
 #include "model/settings_model.h"
 
 namespace kavrel {
@@ -29,9 +30,9 @@ inline constexpr const char* kProductTitle = "Kavrel 4.0";
 // ---- prefs ----
 // CouleursJPEG and EcoRes: model/settings_model.h; MotifTransparent,
 // DefaultZoomAuto, ShowApercu, TransparentCopy, GrilleAuto, AfficheOmbreIcone,
-// CouleurFondEditeur and ShowWarnColor: editor/settings_editor.h.
+// CouleurFondEditeur and ShowWarnColor: editor/settings_editor.h; ConfirmeSave,
+// ORVBankSeparator*, LibBar* and File*: librarian/settings_librarian.h.
 extern int OptionsDeCollage;      // propose the paste-options dialog
-extern int ConfirmeSave;          // confirm before saving libraries
 extern int IconeAuto;             // new icon at start-up when no file is named
 extern int ReorganiseAuto;        // automatic desktop reorganisation (F11)
 extern int ReorganiseLancement;   // reorganise at start-up
@@ -43,38 +44,22 @@ extern int ReorganiserPalettes;   // kept in the store only
 extern int PosEditeur;            // kept in the store only
 extern int PosPalette;            // kept in the store only
 extern int Agrandissement;        // document windows open maximised
-extern int ORVBankSeparatorH;     // librarian bar, tall layout: y of the split
-extern int ORVBankSeparatorV;     // librarian bar, wide layout: x of the split
-extern int LibBarSizeV;           // docked librarian bar height (top or bottom)
-extern int LibBarSizeH;           // docked librarian bar width (left or right)
-extern int LibBarFloatSizeV;      // floating librarian bar height
-extern int LibBarFloatSizeH;      // floating librarian bar width
 extern int ShowIcoToolBar;        // local toolbar of icon editor windows
 extern int ShowIclToolBar;        // local toolbar of icon-library windows
 extern int ShowExeToolBar;        // local toolbar of program-file windows
 extern int TypeReorganisation;    // 0 full window, 1 horizontal, 2 vertical
-extern int LibBarTailleAffiche;   // librarian grid size class: 0, 1, 2 = 16, 32, 48
-extern int LibBarAfficheInfos;    // librarian grid shows information
-extern int LibBarColorAffiche;    // librarian grid colour class: 0 mono, 1 16, 2 256 or more
-extern int FileTailleAffiche;     // program-file and library windows: size class
-extern int FileAfficheInfos;      // ... information under icons
-extern int FileColorAffiche;      // ... colour class
 extern int ShowWarnExeType;       // "NOTE: Program File" after opening a program file
 extern int ShowWarnTypes;         // warn at start-up when the associations are wrong
 extern int TypesCorrectionAuto;   // repair the associations without asking
 extern int TypesTypeIcl;          // associate .icl, .il, .nil
 extern int TypesTypeIco;          // associate .ico
 
-// ---- paths ----
-extern std::string BankPathName;  // librarian item last selected; empty: the root
+// ---- paths ---- BankPathName: librarian/settings_librarian.h.
 
 // ---- specs ----
 // insertTextePolice, insertTexteTexte, insertTexteGras, insertTexteItalic and
-// insertTexteTaille: editor/settings_editor.h.
-extern std::string ExeFileName;        // compile: last output file
-extern std::string ExeTitle;
-extern std::string ExeCopyright;
-extern int Converted;                  // 1 once the old librarian was converted
+// insertTexteTaille: editor/settings_editor.h; ExeFileName, ExeTitle,
+// ExeCopyright and Converted: librarian/settings_librarian.h.
 
 // ---- colors ---- (colour references 0x00BBGGRR; CustColor, PalColor and
 // the palette bar's own values: editor/settings_editor.h)

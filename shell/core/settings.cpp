@@ -1,4 +1,4 @@
-#include "shell/settings.h"
+#include "shell/core/settings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,9 +8,8 @@
 namespace kavrel {
 
 // prefs (CouleursJPEG and EcoRes live in the model layer, the editor's in
-// editor/settings_editor.cpp)
+// editor/settings_editor.cpp, the librarian's in librarian/settings_librarian.cpp)
 int OptionsDeCollage = 1;
-int ConfirmeSave = 1;
 int IconeAuto = 1;
 int ReorganiseAuto = 1;
 int ReorganiseLancement = 1;
@@ -22,34 +21,15 @@ int ReorganiserPalettes = 1;
 int PosEditeur = 2;
 int PosPalette = 1;
 int Agrandissement = 0;
-int ORVBankSeparatorH = 200;
-int ORVBankSeparatorV = 200;
-int LibBarSizeV = 200;
-int LibBarSizeH = 200;
-int LibBarFloatSizeV = 250;
-int LibBarFloatSizeH = 550;
 int ShowIcoToolBar = 1;
 int ShowIclToolBar = 1;
 int ShowExeToolBar = 1;
 int TypeReorganisation = 1;
-int LibBarTailleAffiche = 1;
-int LibBarAfficheInfos = 1;
-int LibBarColorAffiche = 1;
-int FileTailleAffiche = 1;
-int FileAfficheInfos = 1;
-int FileColorAffiche = 1;
 int ShowWarnExeType = 1;
 int ShowWarnTypes = 1;
 int TypesCorrectionAuto = 0;
 int TypesTypeIcl = 1;
 int TypesTypeIco = 1;
-
-std::string BankPathName;
-
-std::string ExeFileName;
-std::string ExeTitle;
-std::string ExeCopyright;
-int Converted = 0;
 
 std::uint32_t ClipBoardBackgroundColor = 0xFFFFFF;
 
@@ -79,7 +59,10 @@ SettingInfo Int(const char* section, const char* name, int* var, int def, int mi
 }
 
 // A yes/no setting: any number other than 0 and 1 is not one we wrote.
-SettingInfo Bool(const char* section, const char* name, int* var, int def) { return Int(section, name, var, def, 0, 1); }
+SettingInfo Bool(const char* section, const char* name, int* var, int def)
+{
+    return Int(section, name, var, def, 0, 1);
+}
 
 SettingInfo Str(const char* section, const char* name, std::string* var, const char* def)
 {
@@ -184,15 +167,24 @@ std::vector<SettingInfo> BuildTable()
     return t;
 }
 
-std::string SectionKey(const char* section) { return std::string(kApplicationKey) + "\\" + section; }
+std::string SectionKey(const char* section)
+{
+    return std::string(kApplicationKey) + "\\" + section;
+}
 
 void Reset(const SettingInfo& s)
 {
     switch (s.kind) {
-    case Kind::Int: *s.intValue = s.intDefault; break;
-    case Kind::String: *s.stringValue = s.stringDefault; break;
+    case Kind::Int:
+        *s.intValue = s.intDefault;
+        break;
+    case Kind::String:
+        *s.stringValue = s.stringDefault;
+        break;
     case Kind::Colour:
-    case Kind::ColourValue: *s.colourValue = s.colourDefault; break;
+    case Kind::ColourValue:
+        *s.colourValue = s.colourDefault;
+        break;
     }
 }
 
@@ -237,7 +229,9 @@ void Store(Registry& reg, const SettingInfo& s)
     case Kind::Int:
         reg.setDword(RegHive::CurrentUser, key, s.name, static_cast<std::uint32_t>(*s.intValue));
         break;
-    case Kind::String: reg.setString(RegHive::CurrentUser, key, s.name, *s.stringValue); break;
+    case Kind::String:
+        reg.setString(RegHive::CurrentUser, key, s.name, *s.stringValue);
+        break;
     case Kind::Colour:
         reg.setString(RegHive::CurrentUser, key, s.name, std::to_string(*s.colourValue & 0x00FFFFFF));
         break;
@@ -266,12 +260,15 @@ bool ReadDecimal(std::string_view text, std::size_t pos, long long& out)
     return true;
 }
 
-int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, -99999999, 99999999)); }
+int ClampToInt(long long v)
+{
+    return static_cast<int>(std::clamp<long long>(v, -99999999, 99999999));
+}
 
 const char* const kMainWinKey = "Software\\Orvane\\Kavrel 4.0\\mainwin";
 const char* const kRecentKey = "Software\\Orvane\\Kavrel 4.0\\Recent File List";
 
-}  // namespace
+} // namespace
 
 const std::vector<SettingInfo>& SettingsTable()
 {
@@ -291,7 +288,10 @@ void LoadSettings(Registry& registry)
         Load(registry, s);
 }
 
-void LoadSettings() { LoadSettings(Registry::Instance()); }
+void LoadSettings()
+{
+    LoadSettings(Registry::Instance());
+}
 
 bool SaveSettings(Registry& registry)
 {
@@ -300,7 +300,10 @@ bool SaveSettings(Registry& registry)
     return registry.save();
 }
 
-bool SaveSettings() { return SaveSettings(Registry::Instance()); }
+bool SaveSettings()
+{
+    return SaveSettings(Registry::Instance());
+}
 
 bool SaveSetting(Registry& registry, std::string_view name)
 {
@@ -356,7 +359,8 @@ bool SaveMainWindowPlacement(Registry& registry, const WindowRect& normal, MainW
     char text[64];
     std::snprintf(text, sizeof text, "%04d %04d %04d %04d", normal.left, normal.top, normal.right, normal.bottom);
     registry.setString(RegHive::CurrentUser, kMainWinKey, "Pos", text);
-    bool maximized = state == MainWindowState::Maximized || (state == MainWindowState::Minimized && restoresToMaximized);
+    bool maximized =
+        state == MainWindowState::Maximized || (state == MainWindowState::Minimized && restoresToMaximized);
     registry.setDword(RegHive::CurrentUser, kMainWinKey, "Maximized", maximized ? 1 : 0);
     return registry.save();
 }
@@ -393,7 +397,10 @@ void RecentFileList::add(const std::string& path)
         files_.resize(kMaxFiles);
 }
 
-void RecentFileList::remove(const std::string& path) { std::erase(files_, path); }
+void RecentFileList::remove(const std::string& path)
+{
+    std::erase(files_, path);
+}
 
 RecentFileList& RecentFiles()
 {
@@ -401,4 +408,4 @@ RecentFileList& RecentFiles()
     return list;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

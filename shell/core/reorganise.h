@@ -31,16 +31,16 @@ struct ReorgWindow {
 // TypeReorganisation values.
 enum ReorgMode : int { kReorgFullWindow = 0, kReorgHorizontal = 1, kReorgVertical = 2 };
 
-// The mode command 32882 (full window), 32883 (horizontal) or 32884
-// (vertical) chooses, -1 for any other command.
+// The mode that ID_REORGANIZE_FULL, ID_REORGANIZE_HORIZONTAL or
+// ID_REORGANIZE_VERTICAL chooses, -1 for any other command.
 int ReorganisationModeOfCommand(unsigned command);
 
 // The place of every window, in the order given (the MDI area's child
 // order). Nothing (nullopt) when any window is maximised: the desktop is then
 // left alone. Minimised windows get a place too and count in the indexes;
 // the caller leaves them where they are. A mode outside 0-2 is full window.
-std::optional<std::vector<ReorgRect>> ComputeReorganisation(const ReorgRect& area,
-                                                            std::span<const ReorgWindow> windows, int mode);
+std::optional<std::vector<ReorgRect>> ComputeReorganisation(const ReorgRect& area, std::span<const ReorgWindow> windows,
+                                                            int mode);
 
 // Where a newly created editor goes at once, before the full reorganisation
 // that follows: as editor number 0 among the windows already there plus itself.
@@ -61,8 +61,8 @@ bool ReorganisationPending();
 
 // What a trigger asks the main window to do.
 enum class ReorgAction {
-    None,     // nothing now
-    Now,      // reorganise at once
+    None, // nothing now
+    Now,  // reorganise at once
 };
 
 // Document window opened, created or closed: the flag is set.
@@ -80,13 +80,16 @@ ReorgAction OnSideBarToggled();
 void OnStandardBarToggled();
 // F11: toggles ReorganiseAuto; the flag takes its new value.
 void OnToggleAutomaticReorganisation();
-// 32882 / 32883 / 32884: the mode; the flag is set when it changes.
+// The three mode commands: the mode; the flag is set when it changes.
 void OnChooseReorganisationMode(int mode);
 // F12 (always enabled) reorganises at once.
-inline ReorgAction OnReorganiseCommand() { return ReorgAction::Now; }
+inline ReorgAction OnReorganiseCommand()
+{
+    return ReorgAction::Now;
+}
 // The main window's active-window update (not while minimised, nor during a
 // mouse operation in an editor): consumes the flag; Now when it was set and
 // ReorganiseAuto is 1.
 ReorgAction OnActiveWindowUpdate();
 
-}  // namespace kavrel
+} // namespace kavrel
