@@ -3,7 +3,10 @@
 // hostile files without reading outside them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "librarian/compile.h"
@@ -166,6 +169,31 @@ TEST(ViewerCore, FindsTheTrailerWhereTheStubEnds)
     for (std::size_t n = 0; n < file.size(); n += 1 + n / 50)
         if (kv_viewer_open(&v, file.data(), n) == KV_OK)
             kv_viewer_close(&v);
+}
+
+// A Windows machine has only its own DLLs: a runtime DLL of the cross
+// compiler (libgcc, winpthread) would stop the viewer from starting.
+TEST(ViewerCore, TheShippedViewerNeedsOnlySystemDlls)
+{
+    const auto stub = ViewerStub();
+    if (stub.empty() || !test::HaveTool("i686-w64-mingw32-objdump"))
+        GTEST_SKIP() << "no viewer program or no objdump";
+    const std::string dir = test::TempFolder("viewer-dlls");
+    test::WriteFileBytes(dir + "/viewer.exe", Bytes(stub.begin(), stub.end()));
+    std::istringstream dump(
+        test::CommandOutput("i686-w64-mingw32-objdump -p " + dir + "/viewer.exe | grep 'DLL Name'"));
+    std::filesystem::remove_all(dir);
+    std::set<std::string> dlls;
+    for (std::string line; std::getline(dump, line);) {
+        std::string name = line.substr(line.rfind(' ') + 1);
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        dlls.insert(name);
+    }
+    const std::set<std::string> system = {"comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll",
+                                          "msvcrt.dll",   "shell32.dll",  "user32.dll"};
+    EXPECT_FALSE(dlls.empty());
+    for (const std::string& dll : dlls)
+        EXPECT_TRUE(system.count(dll)) << dll;
 }
 
 TEST(ViewerCore, HostileLibrariesAreRefusedOrReadAsTheEditorReadsThem)
