@@ -18,13 +18,13 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
-#include <QUrl>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
@@ -35,16 +35,17 @@
 #include "platform/dib.h"
 #include "platform/registry.h"
 #include "platform/screen.h"
+#include "resources/command_ids.h"
 #include "resources/command_table.h"
 #include "resources/strings.h"
 #include "shell/app.h"
+#include "shell/core/settings.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
-#include "shell/settings.h"
-#include "support/scripted_prompter.h"
 #include "support/qt_app.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -114,7 +115,7 @@ bool Contains(const std::vector<std::uint16_t>& ids, std::uint16_t id)
 }
 
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         (void)kConfigured;
@@ -197,14 +198,18 @@ TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
     EXPECT_EQ(app_->Splash(), nullptr);
     EXPECT_EQ(Frame().windowTitle(), QString::fromStdString(LoadString(2)));
     EXPECT_TRUE(fs::is_directory(dir_ + "/librarian"));
-    ASSERT_EQ(WindowCount(), 1);  // no automatic new icon beside the named file
+    ASSERT_EQ(WindowCount(), 1); // no automatic new icon beside the named file
     CChildFrame* frame = Frame().ActiveFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->Document()->GetPathName(), path);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("half red.ico"));
     EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
     CDocTemplate& kind = frame->Template();
-    EXPECT_EQ(&kind, DocManager().Template(1));
+    EXPECT_EQ(&kind, DocManager().Template(DocKind::Icon));
+    EXPECT_EQ(kind.Kind(), DocKind::Icon);
+    // Only the kinds that have their documents are registered.
+    EXPECT_EQ(DocManager().Templates().size(), 1u);
+    EXPECT_EQ(DocManager().Template(DocKind::IconLibrary), nullptr);
     EXPECT_EQ(kind.GetDocString(CDocTemplate::docName), "Icon");
     EXPECT_EQ(kind.GetDocString(CDocTemplate::filterExt), ".ico");
     EXPECT_EQ(kind.GetDocString(CDocTemplate::regFileTypeId), "Kavrel.Document");
@@ -228,7 +233,7 @@ TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
     ASSERT_GE(right, left) << "no red pixel in the editor";
     int w = right - left + 1, h = bottom - top + 1;
     EXPECT_NEAR(h, 2 * w, 3);
-    EXPECT_GE(w, 16 * 2);  // enlarged
+    EXPECT_GE(w, 16 * 2); // enlarged
     // Right of the red half lies the transparent half: not red, not background.
     QRgb transparent = shot.pixel(right + w / 2, top + h / 2) & 0xFFFFFF;
     EXPECT_NE(transparent, 0xFF0000u);
@@ -242,9 +247,9 @@ TEST_F(AppTest, WithoutAFileANewIconOpensAndSettingsAreWrittenOnceAtExit)
     ASSERT_EQ(WindowCount(), 1);
     EXPECT_TRUE(Frame().ActiveFrame()->Document()->GetPathName().empty());
     EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
-    EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs",
-                                              "IconeAuto"),
-              std::nullopt);
+    EXPECT_EQ(
+        Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs", "IconeAuto"),
+        std::nullopt);
 
     // Opening an open file again only brings its window forward; a picture opens nothing.
     std::string path = file("a.ico");
@@ -261,9 +266,9 @@ TEST_F(AppTest, WithoutAFileANewIconOpensAndSettingsAreWrittenOnceAtExit)
     app_->ExitInstance();
     std::string prefs = std::string(kApplicationKey) + "\\prefs";
     EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, prefs, "IconeAuto"), 1u);
-    EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\mainwin",
-                                              "Maximized"),
-              1u);
+    EXPECT_EQ(
+        Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\mainwin", "Maximized"),
+        1u);
     EXPECT_TRUE(Registry::Instance()
                     .queryString(RegHive::CurrentUser, std::string(kApplicationKey) + "\\Recent File List", "File1")
                     .has_value());
@@ -278,22 +283,24 @@ TEST_F(AppTest, MenuBarFollowsTheActiveKind)
     // With no document window: no Edit or Draw menu, no editor commands.
     EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::Main);
     std::vector<std::uint16_t> main = MenuBarCommands(Frame().menuBar());
-    for (std::uint16_t editorCommand : {57634, 57637, 32778, 32809, 32812, 57603})
+    for (std::uint16_t editorCommand :
+         {ID_EDIT_COPY, ID_EDIT_PASTE, ID_TOOL_PENCIL, ID_ZOOM_IN, ID_VIEW_GRID, ID_FILE_SAVE})
         EXPECT_FALSE(Contains(main, editorCommand)) << editorCommand;
-    EXPECT_TRUE(Contains(main, 57600));
+    EXPECT_TRUE(Contains(main, ID_FILE_NEW));
     EXPECT_FALSE(MenuTitles(Frame().menuBar()).contains(QStringLiteral("&Edit")));
     // Their keys do nothing either.
     QSignalSpy sent(&Frame().Router(), &CCommandRouter::commandSent);
     QTest::keyClick(&Frame(), Qt::Key_C, Qt::ControlModifier);
     ASSERT_EQ(sent.size(), 1);
-    EXPECT_EQ(sent[0][0].value<std::uint16_t>(), 57634);
+    EXPECT_EQ(sent[0][0].value<std::uint16_t>(), ID_EDIT_COPY);
     EXPECT_FALSE(sent[0][1].toBool());
 
     ASSERT_NE(app_->FileNew(), nullptr);
     Frame().ActiveWindowUpdate();
     EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
     std::vector<std::uint16_t> icon = MenuBarCommands(Frame().menuBar());
-    for (std::uint16_t editorCommand : {57634, 57637, 32778, 32809, 32812, 57603})
+    for (std::uint16_t editorCommand :
+         {ID_EDIT_COPY, ID_EDIT_PASTE, ID_TOOL_PENCIL, ID_ZOOM_IN, ID_VIEW_GRID, ID_FILE_SAVE})
         EXPECT_TRUE(Contains(icon, editorCommand)) << editorCommand;
     EXPECT_EQ(MenuTitles(Frame().menuBar()).size(), static_cast<qsizetype>(MenuBar(MenuKind::IconDocument).size()));
 
@@ -302,11 +309,11 @@ TEST_F(AppTest, MenuBarFollowsTheActiveKind)
     QMenu* fileMenu = Frame().menuBar()->actions().front()->menu();
     emit fileMenu->aboutToShow();
     for (QAction* a : fileMenu->actions()) {
-        if (CCommandRouter::CommandOf(a) == 57602) {
+        if (CCommandRouter::CommandOf(a) == ID_FILE_CLOSE) {
             EXPECT_TRUE(a->isEnabled());
         }
     }
-    EXPECT_FALSE(Frame().Router().Update(32844).enabled);
+    EXPECT_FALSE(Frame().Router().Update(ID_UNUSED_CTRL_E).enabled);
     EXPECT_FALSE(Frame().Router().Update(1).claimed);
 
     Frame().ActiveFrame()->close();
@@ -344,11 +351,11 @@ TEST_F(AppTest, AcceleratorsReachTheActiveWindow)
     QTest::keyClick(&Frame(), Qt::Key_F12, Qt::AltModifier);
     QTest::keyClick(&Frame(), Qt::Key_W, Qt::ControlModifier);
     ASSERT_EQ(sent.size(), 4);
-    EXPECT_EQ(sent[0][0].value<std::uint16_t>(), 32844);
-    EXPECT_FALSE(sent[0][1].toBool());  // Ctrl+E: nobody handles it
-    EXPECT_EQ(sent[1][0].value<std::uint16_t>(), 32865);
-    EXPECT_EQ(sent[2][0].value<std::uint16_t>(), 32841);
-    EXPECT_EQ(sent[3][0].value<std::uint16_t>(), 32801);  // not the window's own close key
+    EXPECT_EQ(sent[0][0].value<std::uint16_t>(), ID_UNUSED_CTRL_E);
+    EXPECT_FALSE(sent[0][1].toBool()); // Ctrl+E: nobody handles it
+    EXPECT_EQ(sent[1][0].value<std::uint16_t>(), ID_VIEW_SCALE_TOOLBAR);
+    EXPECT_EQ(sent[2][0].value<std::uint16_t>(), ID_VIEW_LIBRARIAN);
+    EXPECT_EQ(sent[3][0].value<std::uint16_t>(), ID_MIRROR_VERTICAL); // not the window's own close key
     EXPECT_EQ(WindowCount(), 2);
 }
 
@@ -371,7 +378,7 @@ TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
     EXPECT_FALSE(first->isMaximized());
 
     // A second window on the same document carries its number.
-    EXPECT_TRUE(Frame().Router().Send(57648));
+    EXPECT_TRUE(Frame().Router().Send(ID_WINDOW_NEW));
     ASSERT_EQ(WindowCount(), 2);
     CChildFrame* second = Frame().ActiveFrame();
     EXPECT_EQ(first->windowTitle(), QStringLiteral("disk.ico"));
@@ -399,7 +406,7 @@ TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
 
     // Exit asks the same question; Cancel keeps everything open.
     prompts.Answer(IDCANCEL);
-    EXPECT_TRUE(Frame().Router().Send(57665));
+    EXPECT_TRUE(Frame().Router().Send(ID_APP_EXIT));
     QApplication::processEvents();
     EXPECT_TRUE(Frame().isVisible());
     EXPECT_EQ(WindowCount(), 1);
@@ -409,7 +416,7 @@ TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
     first->close();
     QApplication::processEvents();
     EXPECT_EQ(WindowCount(), 0);
-    EXPECT_TRUE(DocManager().Template(1)->Documents().empty());
+    EXPECT_TRUE(DocManager().Template(DocKind::Icon)->Documents().empty());
 }
 
 TEST_F(AppTest, SaveAsAsksForAPathAndRenamesTheWindow)
@@ -431,8 +438,8 @@ TEST_F(AppTest, SaveAsAsksForAPathAndRenamesTheWindow)
     } chooser;
     FileChooser* saved = &kavrel::Chooser();
     SetFileChooser(&chooser);
-    chooser.answer = file("saved");  // the kind's extension is added
-    EXPECT_TRUE(Frame().Router().Send(57603));
+    chooser.answer = file("saved"); // the kind's extension is added
+    EXPECT_TRUE(Frame().Router().Send(ID_FILE_SAVE));
     SetFileChooser(saved);
 
     EXPECT_EQ(chooser.suggested.substr(chooser.suggested.size() - 4), ".ico");
@@ -469,7 +476,7 @@ TEST_F(AppTest, OpenCommandDropsRecentFilesAndFailedSaves)
 
     // Open with two files: the icon opens, the picture held none (one message at the end).
     chooser.chosen = {ico, bmp};
-    EXPECT_TRUE(Frame().Router().Send(57601));
+    EXPECT_TRUE(Frame().Router().Send(ID_FILE_OPEN));
     SetFileChooser(saved);
     EXPECT_NE(chooser.filter.find("*.ico"), std::string::npos);
     EXPECT_EQ(WindowCount(), 1);
@@ -511,7 +518,7 @@ TEST_F(AppTest, OpenCommandDropsRecentFilesAndFailedSaves)
     doc->SetPathName(file("gone/one.ico"));
     doc->SetModifiedFlag(true);
     prompts.shown.clear();
-    EXPECT_TRUE(Frame().Router().Send(57603));
+    EXPECT_TRUE(Frame().Router().Send(ID_FILE_SAVE));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, FormatString(61708, file("gone/one.ico")));
     EXPECT_TRUE(doc->IsModified());
@@ -525,7 +532,7 @@ TEST_F(AppTest, HighlightedMenuItemShowsItsPromptInTheStatusBar)
     QMenu* fileMenu = Frame().menuBar()->actions().front()->menu();
     QAction* open = nullptr;
     for (QAction* a : fileMenu->actions())
-        if (CCommandRouter::CommandOf(a) == 57601)
+        if (CCommandRouter::CommandOf(a) == ID_FILE_OPEN)
             open = a;
     ASSERT_NE(open, nullptr);
     // Opened from the menu bar, as the user opens it.
@@ -534,7 +541,7 @@ TEST_F(AppTest, HighlightedMenuItemShowsItsPromptInTheStatusBar)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(fileMenu));
     QTest::mouseMove(fileMenu, fileMenu->actionGeometry(open).center());
     QApplication::processEvents();
-    EXPECT_EQ(Frame().statusBar()->currentMessage().toStdString(), std::string(FindCommand(57601)->prompt));
+    EXPECT_EQ(Frame().statusBar()->currentMessage().toStdString(), std::string(FindCommand(ID_FILE_OPEN)->prompt));
     fileMenu->close();
 }
 
@@ -556,7 +563,6 @@ TEST_F(AppTest, AnIconHeldElsewhereOpensAsANewIcon)
     EXPECT_EQ(doc->GetFormatCount(), 2);
     EXPECT_EQ(doc->GetName(), "Kept");
     EXPECT_TRUE(doc->GetPathName().empty());
-    EXPECT_EQ(PendingIconSource(), nullptr);
     // The next new icon is the default one again.
     auto* plain = dynamic_cast<CIconDocument*>(app_->FileNew());
     ASSERT_NE(plain, nullptr);
@@ -569,7 +575,7 @@ TEST_F(AppTest, AnIconHeldElsewhereOpensAsANewIcon)
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(popup, nullptr);
     ASSERT_EQ(popup->actions().size(), 1);
-    EXPECT_EQ(CCommandRouter::CommandOf(popup->actions()[0]), 32881);
+    EXPECT_EQ(CCommandRouter::CommandOf(popup->actions()[0]), ID_LOCAL_TOOLBAR_HIDE);
     popup->close();
 }
 
@@ -586,7 +592,7 @@ TEST(AppSplash, TheStartUpPictureIsBuiltBesideTheProgram)
     COLORREF edge = picture->pixel(2, 84);
     EXPECT_LT(GetRValue(edge), 60);
     EXPECT_GT(GetBValue(edge), GetRValue(edge));
-    COLORREF letter = picture->pixel(176 + 4, 34 + 4);  // the K's stem
+    COLORREF letter = picture->pixel(176 + 4, 34 + 4); // the K's stem
     EXPECT_GT(GetRValue(letter), 200);
     EXPECT_GT(GetGValue(letter), 200);
     EXPECT_GT(GetBValue(letter), 200);
@@ -672,11 +678,11 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     std::ifstream hive(config + "/HKEY_CURRENT_USER.reg", std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(hive)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("IconeAuto"), std::string::npos);
-    EXPECT_NE(text.find("two.ico"), std::string::npos);  // the recent files
+    EXPECT_NE(text.find("two.ico"), std::string::npos); // the recent files
     if (first.state() != QProcess::NotRunning)
         first.kill();
     fs::remove_all(dir);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
