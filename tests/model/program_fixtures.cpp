@@ -15,9 +15,12 @@ namespace kavrel::test {
 
 namespace {
 
-int Depth(int colorCount) { return colorCount == 2 ? 1 : colorCount == 16 ? 4 : colorCount == 256 ? 8 : 24; }
+int Depth(int colorCount)
+{
+    return colorCount == 2 ? 1 : colorCount == 16 ? 4 : colorCount == 256 ? 8 : 24;
+}
 
-}  // namespace
+} // namespace
 
 Bytes MakePackedImage(int width, int height, int colorCount, std::uint8_t seed)
 {
@@ -112,9 +115,9 @@ Bytes BuildNe(const std::vector<NeResource>& resources, const NeOptions& options
     w.u8('N');
     w.u8('E');
     w.zeros(34);
-    w.u16(64);          // resource table, NE-relative
+    w.u16(64); // resource table, NE-relative
     std::size_t residentField = w.size();
-    w.u16(0);           // resident names, patched below
+    w.u16(0); // resident names, patched below
     w.zeros(23);
     w.u8(options.windowsVersion);
     w.u16(static_cast<std::uint16_t>(options.shift));
@@ -290,6 +293,26 @@ Bytes BuildPe(const std::vector<PeResource>& resources, bool pe32plus)
     return w.take();
 }
 
+bool HaveMingw(const std::string& arch)
+{
+    return HaveTool(arch + "-w64-mingw32-windres") && HaveTool(arch + "-w64-mingw32-gcc");
+}
+
+std::string BuildMingwProgram(const std::string& dir, const std::string& name, const std::string& script, bool dll,
+                              const std::string& arch)
+{
+    if (!HaveMingw(arch))
+        return {};
+    std::string main = "int main(void) { return 0; }\n";
+    WriteFileBytes(dir + "/main.c", Bytes(main.begin(), main.end()));
+    WriteFileBytes(dir + "/" + name + ".rc", Bytes(script.begin(), script.end()));
+    std::string out = dir + "/" + name + (dll ? ".dll" : ".exe");
+    std::string tools = arch + "-w64-mingw32-";
+    std::string cmd = "cd '" + dir + "' && " + tools + "windres -O coff -o " + name + ".o " + name + ".rc && " + tools +
+                      "gcc " + (dll ? "-shared " : "") + "-o '" + out + "' main.c " + name + ".o 2>&1";
+    return RunCommand(cmd) ? out : std::string{};
+}
+
 Bytes ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -310,5 +333,4 @@ std::string TempFolder(const std::string& name)
     return dir.string();
 }
 
-
-}  // namespace kavrel::test
+} // namespace kavrel::test
