@@ -16,6 +16,9 @@ namespace kavrel {
 
 namespace {
 
+constexpr int kStrFileWithoutIcons = 55048;
+constexpr int kStrImportProgress = 55091;
+
 ProgressSink* g_progress = nullptr;
 
 std::vector<CLibDoc*>& LibraryDocs()
@@ -114,7 +117,7 @@ bool CFileDoc::OnOpenDocument(const std::string& path)
     std::vector<CIconGroup> icons;
     ReadProgramFileIcons(icons, path, Progress());
     if (icons.empty()) {
-        Prompts().Message(LoadString(kStrNoIconInFile), MB_OK | MB_ICONSTOP);
+        Prompts().Message(LoadString(kStrFileWithoutIcons), MB_OK | MB_ICONSTOP);
         return false;
     }
     list_.SetItems(std::move(icons));
@@ -214,7 +217,11 @@ GridStatus CLibDoc::Status() const
     return status;
 }
 
-std::string ImportBaseName(const std::string& path)
+namespace {
+
+// "Arrows" from "/x/arrows.v2.ICO": lower case, cut at the first '.',
+// first letter upper-cased.
+std::string NameFromImportedFile(const std::string& path)
 {
     std::string name = path.substr(path.find_last_of('/') + 1);
     name = name.substr(0, name.find('.'));
@@ -224,9 +231,11 @@ std::string ImportBaseName(const std::string& path)
     return name;
 }
 
+} // namespace
+
 int CLibDoc::Import(const std::vector<std::string>& paths)
 {
-    ProgressScope scope(Progress(), LoadString(kStrImporting), static_cast<int>(paths.size()));
+    ProgressScope scope(Progress(), LoadString(kStrImportProgress), static_cast<int>(paths.size()));
     std::vector<CIconGroup> all;
     int withoutIcon = 0;
     int step = 0;
@@ -235,7 +244,7 @@ int CLibDoc::Import(const std::vector<std::string>& paths)
         LoadIconsFromFile(icons, path);
         if (icons.empty())
             ++withoutIcon;
-        std::string base = ImportBaseName(path);
+        std::string base = NameFromImportedFile(path);
         for (std::size_t i = 0; i < icons.size(); ++i)
             if (icons[i].name.empty())
                 icons[i].name = icons.size() == 1 ? base : base + " " + std::to_string(i + 1);

@@ -19,11 +19,9 @@ namespace kavrel {
 
 constexpr int kStrSaveFile = 55045;          // "Save changes in the file "%s" ?"
 constexpr int kStrSaveEditorsOfFile = 55046; // "... all edit windows associated with the file "%s" ?"
-constexpr int kStrNoIconInFile = 55048;
-constexpr int kStrTotalIconsFile = 55038; // "Total : %d Icons"
-constexpr int kStrTotalIconsLibrary = 86; // "Total : %d icons"
-constexpr int kStrNSelected = 55040;      // "%d Selected"
-constexpr int kStrImporting = 55091;      // "Importing ..."
+constexpr int kStrTotalIconsFile = 55038;    // "Total : %d Icons"
+constexpr int kStrTotalIconsLibrary = 86;    // "Total : %d icons"
+constexpr int kStrNSelected = 55040;         // "%d Selected"
 
 // The texts of the status bar while a grid window is active; a pane the
 // window does not use is empty.
@@ -159,9 +157,5 @@ class GridLibrarianLinks : public LibrarianLinks {
     CLibrarian& librarian_;
     LibrarianBarSource& bar_;
 };
-
-// "Arrows" from "/x/arrows.v2.ICO": lower case, cut at the first '.',
-// first letter upper-cased.
-std::string ImportBaseName(const std::string& path);
 
 } // namespace kavrel
