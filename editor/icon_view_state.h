@@ -142,7 +142,8 @@ class CIconViewState : public CCmdTarget {
     static int& FormatToOpen();
 
     // ---- geometry ----
-    static int AutomaticZoom(int clientWidth, int clientHeight, int imageWidth);
+    // The largest zoom that shows the whole image, 20 pixels to spare.
+    static int AutomaticZoom(int clientWidth, int clientHeight, int imageWidth, int imageHeight);
     void InitialUpdate(int clientWidth, int clientHeight);
     // A resize: automatic zoom when on, then centring.
     void SetClientSize(int width, int height);
