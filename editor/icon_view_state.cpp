@@ -507,6 +507,22 @@ void CIconViewState::SetZoom(int z)
     UpdateStatus();
 }
 
+void CIconViewState::ZoomAt(int steps, int clientX, int clientY)
+{
+    LeaveCaptureMode();
+    autoZoom = 0;
+    const int before = zoom;
+    // The image point under the pointer, in 1/zoom pixels.
+    const std::int64_t imageX = clientX + scrollX - originX, imageY = clientY + scrollY - originY;
+    SetZoom(zoom + steps);
+    if (zoom == before)
+        return;
+    SetScrollPosition(static_cast<int>(originX + imageX * zoom / before - clientX),
+                      static_cast<int>(originY + imageY * zoom / before - clientY));
+    window_->ScrollGeometryChanged();
+    Redraw();
+}
+
 void CIconViewState::SelectTool(int index)
 {
     if (index < 0 || index >= kToolCount)

@@ -190,6 +190,9 @@ class CIconViewState : public CCmdTarget {
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
     void SetZoom(int zoom); // clamped; automatic zoom unchanged
+    // Zooms by steps with automatic zoom off, keeping the image point under
+    // the client point where it is when the image outgrows the client.
+    void ZoomAt(int steps, int clientX, int clientY);
     void SelectTool(int index);
     void SelectBrushShape(int shape);
 

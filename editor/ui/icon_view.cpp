@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "editor/capture.h"
 #include "editor/icon_view_state.h"
@@ -74,10 +75,7 @@ class CIconView::Window final : public ViewWindow {
     {
         return (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0;
     }
-    void OtherViewsFormatsChanged() override
-    {
-        CIconView::BroadcastFormatsChanged(view_.GetDocument(), &view_);
-    }
+    void OtherViewsFormatsChanged() override { CIconView::BroadcastFormatsChanged(view_.GetDocument(), &view_); }
 
     bool IsMinimised() const override
     {
@@ -496,16 +494,13 @@ void CIconView::keyPressEvent(QKeyEvent* event)
         if (host)
             host->SendMainWindowCommand(ID_EDIT_CLEAR);
         return;
+    // + and - of the keypad and of the main keyboard (where + may need
+    // Shift, so = counts as +).
     case Qt::Key_Plus:
-        if (event->modifiers() & Qt::KeypadModifier) {
-            SendCommand(route, ID_ZOOM_IN);
-            SyncScrollBars();
-            return;
-        }
-        break;
+    case Qt::Key_Equal:
     case Qt::Key_Minus:
-        if (event->modifiers() & Qt::KeypadModifier) {
-            SendCommand(route, ID_ZOOM_OUT);
+        if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            SendCommand(route, event->key() == Qt::Key_Minus ? ID_ZOOM_OUT : ID_ZOOM_IN);
             SyncScrollBars();
             return;
         }
@@ -514,6 +509,23 @@ void CIconView::keyPressEvent(QKeyEvent* event)
         break;
     }
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CIconView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier) || capture_) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= steps * QWheelEvent::DefaultDeltasPerStep;
+    if (steps != 0) {
+        const QPoint p = event->position().toPoint();
+        state_->ZoomAt(steps, p.x(), p.y());
+        SyncScrollBars();
+    }
+    event->accept();
 }
 
 // ---- capture ----

@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
@@ -21,7 +23,7 @@ namespace kavrel {
 namespace {
 
 class RecordingHost : public EditorHost {
-public:
+  public:
     void SetStatusPaneText(int pane, const std::string& text) override { panes[pane] = text; }
     bool IsStatusBarShown() const override { return true; }
     void RepaintActualSizePreview() override { ++previewRepaints; }
@@ -41,11 +43,8 @@ public:
 };
 
 class IconViewTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        test::EnsureQApplication();
-    }
+  protected:
+    static void SetUpTestSuite() { test::EnsureQApplication(); }
     void SetUp() override
     {
         SetEditorHost(&host_);
@@ -55,7 +54,7 @@ protected:
         DefaultZoomAuto = 1;
         CouleurFondEditeur = 0x804000;
         CIconViewState::FormatToOpen() = 0;
-        doc_.OnNewDocument();  // 32x32, 16 colours, transparent
+        doc_.OnNewDocument(); // 32x32, 16 colours, transparent
         CIconObject* f = doc_.GetFormat(0);
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 32; ++x)
@@ -76,7 +75,10 @@ protected:
     std::uint32_t background_ = 0;
 };
 
-QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; }
+QRgb At(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFFu;
+}
 
 TEST_F(IconViewTest, ShowsTheImageEnlargedOnTheBackground)
 {
@@ -91,12 +93,12 @@ TEST_F(IconViewTest, ShowsTheImageEnlargedOnTheBackground)
 
     const QImage shot = view.grab().toImage();
     ASSERT_EQ(shot.size(), QSize(400, 300));
-    EXPECT_EQ(At(shot, 0, 0), 0x004080u);            // CouleurFondEditeur is 0x00BBGGRR
-    EXPECT_EQ(At(shot, 72 + 4, 22 + 4), 0xFF0000u);   // pixel (0, 0), red
-    EXPECT_EQ(At(shot, 72 + 8 * 20 + 3, 22 + 8 * 30 + 3), 0x0000FFu);  // pixel (20, 30), blue
-    EXPECT_EQ(At(shot, 72, 22), 0x808080u);           // the grid's first dot
-    EXPECT_EQ(At(shot, 70, 30), 0xFFFFFFu);           // outer frame, left
-    EXPECT_EQ(At(shot, 71, 30), 0xDFDFDFu);           // inner frame, left
+    EXPECT_EQ(At(shot, 0, 0), 0x004080u);                             // CouleurFondEditeur is 0x00BBGGRR
+    EXPECT_EQ(At(shot, 72 + 4, 22 + 4), 0xFF0000u);                   // pixel (0, 0), red
+    EXPECT_EQ(At(shot, 72 + 8 * 20 + 3, 22 + 8 * 30 + 3), 0x0000FFu); // pixel (20, 30), blue
+    EXPECT_EQ(At(shot, 72, 22), 0x808080u);                           // the grid's first dot
+    EXPECT_EQ(At(shot, 70, 30), 0xFFFFFFu);                           // outer frame, left
+    EXPECT_EQ(At(shot, 71, 30), 0xDFDFDFu);                           // inner frame, left
 
     // The status panes went to the host.
     EXPECT_EQ(host_.panes[1], "32x32 - 16 colors");
@@ -117,6 +119,50 @@ TEST_F(IconViewTest, ShowsTheImageEnlargedOnTheBackground)
     QTest::keyClick(&view, Qt::Key_Tab);
     EXPECT_EQ(host_.commands, (std::vector<std::uint16_t>{32841, 57632}));
     EXPECT_EQ(host_.librarianFocus, 1);
+}
+
+// The main keyboard's + (or =) and - zoom like the keypad's; Ctrl + wheel
+// zooms about the pointer, keeping the pixel under it in place.
+TEST_F(IconViewTest, ZoomKeysAndControlWheel)
+{
+    CIconView view(&doc_);
+    view.resize(200, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const int start = view.State().zoom;
+    QTest::keyClick(&view, Qt::Key_Plus, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Equal);
+    EXPECT_EQ(view.State().zoom, start + 2);
+    QTest::keyClick(&view, Qt::Key_Minus);
+    EXPECT_EQ(view.State().zoom, start + 1);
+    EXPECT_EQ(view.State().autoZoom, 0);
+
+    // Zoom 16: the 512-pixel image outgrows the 200-pixel client.
+    view.State().SetZoom(16);
+    auto pixelAt = [&](QPoint p) {
+        int column = -1, row = -1;
+        view.State().PixelFromClientPoint(p.x(), p.y(), column, row);
+        return QPoint(column, row);
+    };
+    auto wheel = [&](QPoint at, int delta, Qt::KeyboardModifiers keys) {
+        QWheelEvent event(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, keys,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &event);
+    };
+    const QPoint pointer(150, 40);
+    const QPoint under = pixelAt(pointer);
+    wheel(pointer, 240, Qt::ControlModifier);
+    EXPECT_EQ(view.State().zoom, 18);
+    EXPECT_EQ(pixelAt(pointer), under);
+    EXPECT_EQ(view.horizontalScrollBar()->value(), view.State().scrollX);
+    wheel(pointer, -60, Qt::ControlModifier); // half a step waits for the other half
+    EXPECT_EQ(view.State().zoom, 18);
+    wheel(pointer, -60, Qt::ControlModifier);
+    EXPECT_EQ(view.State().zoom, 17);
+    EXPECT_EQ(pixelAt(pointer), under);
+    // Without Ctrl the wheel scrolls.
+    wheel(pointer, -120, Qt::NoModifier);
+    EXPECT_EQ(view.State().zoom, 17);
 }
 
 TEST_F(IconViewTest, FormatListSwitchesAndRightClickOffTheImageOpensTheMenu)
@@ -171,7 +217,7 @@ TEST_F(IconViewTest, OtherViewsFollowAChangedListOfFormats)
     second.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
     EXPECT_EQ(list->count(), 1);
-    doc_.AddFormat(16, 16, 4, 0);  // sorts before 32x32
+    doc_.AddFormat(16, 16, 4, 0); // sorts before 32x32
     CIconView::BroadcastFormatsChanged(&doc_, &first);
     EXPECT_EQ(list->count(), 2);
     // The second view still edits 32x32, now at index 1.
@@ -199,7 +245,6 @@ TEST_F(IconViewTest, ActualSizePreviewShowsTheActiveFormat)
     EXPECT_EQ(At(shot, 32 + 31, 29 + 31), 0x0000FFu);
     EXPECT_NE(At(shot, 32 + 32, 29 + 31), 0x0000FFu);
     CActualSizePreview::SetActiveView(nullptr);
-
 }
 
 TEST_F(IconViewTest, PrintedPageScalesTheImageIntoTheArea)
@@ -230,5 +275,5 @@ TEST_F(IconViewTest, PrintedPageScalesTheImageIntoTheArea)
     EXPECT_EQ(At(page, 425 + 20, y), 0x0000FFu);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
