@@ -132,6 +132,8 @@ constexpr StringEntry kStrings[] = {
     {55305, "Kavrel cannot read the screen in this session: the window system does not let programs capture "
             "what it shows (a Wayland session, for example, keeps the screen to itself). Capture icon is not "
             "available here."},
+    {55340, "16,8M colors + alpha"},
+    {55341, "PNG"},
     {56200, "Welcome - Tip of the day"},
     {56201, "Welcome to Kavrel 4.0"},
     {56202, "D&isplay this Welcome window at startup"},

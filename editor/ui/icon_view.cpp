@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 
 #include "editor/capture.h"
+#include "editor/format_rules.h"
 #include "editor/icon_view_state.h"
 #include "editor/selection.h"
 #include "editor/ui/actual_size_preview.h"
@@ -156,8 +157,20 @@ void CIconView::FillFormatList()
     const QSignalBlocker block(formatList_.data());
     formatList_->clear();
     for (int i = 0; i < doc_->GetFormatCount(); ++i)
-        formatList_->addItem(QString::fromStdString(doc_->GetFormat(i)->description));
+        formatList_->addItem(QString::fromStdString(FormatListText(*doc_->GetFormat(i))));
     formatList_->setCurrentIndex(state_->formatIndex);
+}
+
+void CIconView::RefreshFormatListTexts()
+{
+    // A save turns an edited 32-bit or PNG format into a 24-bit one.
+    if (!formatList_ || !doc_ || formatList_->count() != doc_->GetFormatCount())
+        return;
+    for (int i = 0; i < formatList_->count(); ++i) {
+        const QString text = QString::fromStdString(FormatListText(*doc_->GetFormat(i)));
+        if (formatList_->itemText(i) != text)
+            formatList_->setItemText(i, text);
+    }
 }
 
 void CIconView::OnFormatListChanged(int index)
@@ -210,6 +223,7 @@ void CIconView::OnActivateView(bool active)
 void CIconView::UpdateStatus()
 {
     state_->UpdateStatus();
+    RefreshFormatListTexts();
 }
 
 void CIconView::SetModified(bool modified)

@@ -108,6 +108,7 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     void SyncScrollBars();
     void SyncFromScrollBars();
     void FillFormatList();
+    void RefreshFormatListTexts();
     void UpdateCursor(int viewportX, int viewportY);
     void Press(QMouseEvent* event, int button);
     void ShowContextMenu(const QPoint& global);

@@ -199,11 +199,13 @@ CIconDocumentMDI::CIconDocumentMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* 
     add(57603);  // Save
     add(32828);  // Add to the librarian
     bar->addSeparator();
-    // The image-format slot: a 130-pixel gap that will hold the view's list.
+    // The image-format slot: a gap of at least 130 pixels that will hold the
+    // view's list, as wide as the list's longest text.
     formatGap_ = new QWidget(bar);
     auto* gapLayout = new QHBoxLayout(formatGap_);
     gapLayout->setContentsMargins(3, 0, 3, 0);
-    formatGap_->setFixedWidth(130);
+    gapLayout->setSizeConstraint(QLayout::SetFixedSize);
+    formatGap_->setMinimumWidth(130);
     bar->addWidget(formatGap_);
     add(32877);  // New image format
     add(32879);  // Delete an image format
@@ -239,7 +241,7 @@ void CIconDocumentMDI::ViewChanged()
     if (!view || !formatGap_)
         return;
     if (QComboBox* list = view->FormatList()) {
-        list->setFixedWidth(124);
+        list->setMinimumWidth(124);
         list->setProperty("command", kFormatBoxCommand);
         formatGap_->layout()->addWidget(list);
     }
