@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
@@ -33,6 +34,7 @@ constexpr std::uint16_t kNewWindow = 57648;
 constexpr std::uint16_t kArrangeIcons = 57649;
 constexpr std::uint16_t kCascade = 57650;
 constexpr std::uint16_t kTile = 57651;
+constexpr std::uint16_t kNextWindow = 57680;
 
 }  // namespace
 
@@ -63,6 +65,20 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
                                 if (!DocManager().FindFrame(path))
                                     RecentFiles().remove(path);
                             });
+    router_->SetWindowList(
+        [this] {
+            std::vector<CCommandRouter::WindowEntry> entries;
+            for (QMdiSubWindow* w : mdiArea_->subWindowList())
+                entries.push_back({w->windowTitle().remove(QStringLiteral("[*]")), w == mdiArea_->activeSubWindow()});
+            return entries;
+        },
+        [this](int index) {
+            const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+            if (index >= 0 && index < windows.size()) {
+                mdiArea_->setActiveSubWindow(windows[index]);
+                FocusActiveView();
+            }
+        });
     SelectMenuBar();
     setAcceptDrops(true);
     SetEditorHost(this);
@@ -112,6 +128,13 @@ std::vector<CCmdTarget*> CMainFrame::CommandRoute() const
     CChildFrame* frame = ActiveFrame();
     return {frame ? frame->ViewTarget() : nullptr, frame ? frame->Document() : nullptr, frame,
             const_cast<CMainFrame*>(this), appTarget_};
+}
+
+void CMainFrame::FocusActiveView()
+{
+    // Keys typed next go to the window just chosen.
+    if (QWidget* view = ActiveView())
+        view->setFocus();
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window)
@@ -192,6 +215,9 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case kTile:
         ui.Enable(!mdiArea_->subWindowList().isEmpty());
         return true;
+    case kNextWindow:
+        ui.Enable(mdiArea_->subWindowList().size() > 1);
+        return true;
     default:
         return false;
     }
@@ -223,6 +249,10 @@ void CMainFrame::OnCommand(std::uint16_t id)
         break;
     case kTile:
         mdiArea_->tileSubWindows();
+        break;
+    case kNextWindow:
+        mdiArea_->activateNextSubWindow();
+        FocusActiveView();
         break;
     default:
         break;

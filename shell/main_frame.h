@@ -86,6 +86,7 @@ protected:
 
 private:
     void OnSubWindowActivated(QMdiSubWindow* window);
+    void FocusActiveView();
     void SelectMenuBar();
     CChildFrame* FrameOfView(const QWidget* view) const;
 

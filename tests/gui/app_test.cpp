@@ -16,15 +16,16 @@
 #include <QImage>
 #include <QLocalSocket>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
-#include <QUrl>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
@@ -350,6 +351,57 @@ TEST_F(AppTest, AcceleratorsReachTheActiveWindow)
     EXPECT_EQ(sent[2][0].value<std::uint16_t>(), 32841);
     EXPECT_EQ(sent[3][0].value<std::uint16_t>(), 32801);  // not the window's own close key
     EXPECT_EQ(WindowCount(), 2);
+}
+
+// The Window menu lists the document windows below its commands, numbered,
+// the active one checked; Ctrl+F6 and Ctrl+Tab go to the next window.
+TEST_F(AppTest, WindowMenuListsTheWindowsAndKeysGoToTheNext)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    app_->FileNew();
+    app_->FileNew();
+    EXPECT_TRUE(Frame().Router().Send(57648)); // a second window on the second icon
+    ASSERT_EQ(WindowCount(), 3);
+    QMenu* window = nullptr;
+    for (QAction* top : Frame().menuBar()->actions())
+        if (top->text() == QStringLiteral("W&indow"))
+            window = top->menu();
+    ASSERT_NE(window, nullptr);
+    auto listed = [&] {
+        Frame().Router().UpdateMenu(window);
+        QStringList entries;
+        for (QAction* a : window->actions())
+            if (a->text().startsWith(QLatin1Char('&')) && a->text().at(1).isDigit())
+                entries << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
+        return entries;
+    };
+    const QList<QMdiSubWindow*> windows = Frame().MdiArea()->subWindowList();
+    const QString t0 = windows[0]->windowTitle(), t1 = windows[1]->windowTitle(), t2 = windows[2]->windowTitle();
+    EXPECT_EQ(t2, t1 + QStringLiteral(":2"));
+    EXPECT_EQ(listed(), (QStringList{"&1 " + t0, "&2 " + t1, "&3 " + t2 + " *"}));
+    // The commands stay above the list, their last item the vertical reorganisation.
+    const QList<QAction*> items = window->actions();
+    EXPECT_TRUE(items[items.size() - 4]->isSeparator());
+    EXPECT_EQ(CCommandRouter::CommandOf(items[items.size() - 5]), 32884);
+    // Updating again does not list them twice.
+    EXPECT_EQ(listed().size(), 3);
+
+    // Choosing an entry activates its window.
+    for (QAction* a : window->actions())
+        if (a->text() == "&1 " + t0)
+            a->trigger();
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[0]);
+    EXPECT_EQ(listed()[0], "&1 " + t0 + " *");
+
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[1]);
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[2]);
+    EXPECT_EQ(QApplication::focusWidget(), Frame().ActiveView());
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[0]);
 }
 
 TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)

@@ -89,7 +89,7 @@ TEST(CommandTable, AcceleratorsNameCommandsAndActAsTheTableSays)
         EXPECT_TRUE(keys.insert({a.modifiers, std::string(a.key)}).second) << "key used twice: " << a.keys;
         EXPECT_EQ(FindAccelerator(a.keys), &a);
     }
-    EXPECT_EQ(Accelerators().size(), 40u);
+    EXPECT_EQ(Accelerators().size(), 42u);
 
     auto command = [](std::string_view keys) -> int {
         const Accelerator* a = FindAccelerator(keys);
@@ -105,6 +105,8 @@ TEST(CommandTable, AcceleratorsNameCommandsAndActAsTheTableSays)
     EXPECT_EQ(command("shift+insert"), 57637);
     EXPECT_EQ(command("Shift+Delete"), 57635);
     EXPECT_EQ(command("Ctrl+Insert"), 57634);
+    EXPECT_EQ(command("Ctrl+F6"), 57680); // the next document window
+    EXPECT_EQ(command("Ctrl+Tab"), 57680);
     // Keys shown in menus but taken only by the focused window.
     for (const char* k : {"F4", "F6", "Del", "Enter", "Ctrl+Enter", "Ctrl+A", "+", "-", "Ctrl+F12"})
         EXPECT_EQ(command(k), -1) << k;
