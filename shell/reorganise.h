@@ -90,3 +90,12 @@ inline ReorgAction OnReorganiseCommand() { return ReorgAction::Now; }
 ReorgAction OnActiveWindowUpdate();
 
 }  // namespace kavrel
+
+namespace kavrel {
+
+// The area of the document windows changed size (a bar shown or hidden, the
+// main window resized): a window that reached its right or bottom edge keeps
+// reaching it, so no empty strip opens beside it and none is cut off.
+ReorgRect FollowAreaEdges(const ReorgRect& window, int oldWidth, int oldHeight, int newWidth, int newHeight);
+
+} // namespace kavrel
