@@ -39,13 +39,14 @@
 #include "resources/command_table.h"
 #include "resources/strings.h"
 #include "shell/app.h"
+#include "shell/caption.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
 #include "shell/settings.h"
-#include "support/scripted_prompter.h"
 #include "support/qt_app.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -417,6 +418,10 @@ TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isMaximized());
     EXPECT_FALSE(first->FirstActivation());
+    // The caption names the maximised document once.
+    auto* caption = Frame().findChild<CFrameCaption*>();
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->FrameTitle() + " - " + caption->DocumentTitle(), QStringLiteral("Orvane Kavrel 4.0 - disk.ico"));
     // Restored and shown again, it stays restored.
     first->showNormal();
     first->ShowFrame();
