@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLocalSocket>
@@ -403,6 +404,28 @@ TEST_F(AppTest, WindowMenuListsTheWindowsAndKeysGoToTheNext)
     EXPECT_EQ(QApplication::focusWidget(), Frame().ActiveView());
     QTest::keyClick(Frame().ActiveView(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[0]);
+}
+
+TEST_F(AppTest, TheFormatListIsWideEnoughForItsTexts)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    app_->FileNew();
+    auto* frame = dynamic_cast<CIconDocumentMDI*>(Frame().ActiveFrame());
+    ASSERT_NE(frame, nullptr);
+    auto* doc = dynamic_cast<CIconDocument*>(frame->Document());
+    ASSERT_NE(doc, nullptr);
+    doc->AddFormat(256, 256, 24, 0);
+    CIconView::BroadcastFormatsChanged(doc, nullptr);
+    QApplication::processEvents();
+    QComboBox* box = frame->FormatBox();
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("32x32 - 16 colors"));
+    EXPECT_EQ(box->itemText(1), QStringLiteral("256x256 - 16,8M colors"));
+    for (int i = 0; i < box->count(); ++i)
+        EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(box->itemText(i)) + 16) << i;
 }
 
 TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
