@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
@@ -58,6 +59,20 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
                                 if (!DocManager().FindFrame(path))
                                     RecentFiles().remove(path);
                             });
+    router_->SetWindowList(
+        [this] {
+            std::vector<CCommandRouter::WindowEntry> entries;
+            for (QMdiSubWindow* w : mdiArea_->subWindowList())
+                entries.push_back({w->windowTitle().remove(QStringLiteral("[*]")), w == mdiArea_->activeSubWindow()});
+            return entries;
+        },
+        [this](int index) {
+            const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+            if (index >= 0 && index < windows.size()) {
+                mdiArea_->setActiveSubWindow(windows[index]);
+                FocusActiveView();
+            }
+        });
     SelectMenuBar();
     setAcceptDrops(true);
     SetEditorHost(this);
@@ -107,6 +122,13 @@ std::vector<CCmdTarget*> CMainFrame::CommandRoute() const
     CChildFrame* frame = ActiveFrame();
     return {frame ? frame->ViewTarget() : nullptr, frame ? frame->Document() : nullptr, frame,
             const_cast<CMainFrame*>(this), appTarget_};
+}
+
+void CMainFrame::FocusActiveView()
+{
+    // Keys typed next go to the window just chosen.
+    if (QWidget* view = ActiveView())
+        view->setFocus();
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window)
@@ -187,6 +209,9 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_WINDOW_TILE:
         ui.Enable(!mdiArea_->subWindowList().isEmpty());
         return true;
+    case ID_NEXT_WINDOW:
+        ui.Enable(mdiArea_->subWindowList().size() > 1);
+        return true;
     default:
         return false;
     }
@@ -218,6 +243,10 @@ void CMainFrame::OnCommand(std::uint16_t id)
         break;
     case ID_WINDOW_TILE:
         mdiArea_->tileSubWindows();
+        break;
+    case ID_NEXT_WINDOW:
+        mdiArea_->activateNextSubWindow();
+        FocusActiveView();
         break;
     default:
         break;

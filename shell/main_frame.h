@@ -86,6 +86,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
 
   private:
     void OnSubWindowActivated(QMdiSubWindow* window);
+    void FocusActiveView();
     void SelectMenuBar();
     CChildFrame* FrameOfView(const QWidget* view) const;
 

@@ -97,6 +97,7 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
@@ -107,6 +108,7 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     void SyncScrollBars();
     void SyncFromScrollBars();
     void FillFormatList();
+    void RefreshFormatListTexts();
     void UpdateCursor(int viewportX, int viewportY);
     void Press(QMouseEvent* event, int button);
     void ShowContextMenu(const QPoint& global);
@@ -123,6 +125,7 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     QPointer<QComboBox> formatList_;
     bool initialised_ = false;
     bool syncingScroll_ = false;
+    int wheelRest_ = 0; // a fine wheel's turn short of one step
     QPoint pressGlobal_;
     QPoint capturePoint_; // the pointer in screen coordinates, confined
     std::unique_ptr<CCaptureDrag> capture_;

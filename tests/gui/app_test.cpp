@@ -12,10 +12,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLocalSocket>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -39,6 +41,7 @@
 #include "resources/command_table.h"
 #include "resources/strings.h"
 #include "shell/app.h"
+#include "shell/caption.h"
 #include "shell/core/settings.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
@@ -359,6 +362,79 @@ TEST_F(AppTest, AcceleratorsReachTheActiveWindow)
     EXPECT_EQ(WindowCount(), 2);
 }
 
+// The Window menu lists the document windows below its commands, numbered,
+// the active one checked; Ctrl+F6 and Ctrl+Tab go to the next window.
+TEST_F(AppTest, WindowMenuListsTheWindowsAndKeysGoToTheNext)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    app_->FileNew();
+    app_->FileNew();
+    EXPECT_TRUE(Frame().Router().Send(57648)); // a second window on the second icon
+    ASSERT_EQ(WindowCount(), 3);
+    QMenu* window = nullptr;
+    for (QAction* top : Frame().menuBar()->actions())
+        if (top->text() == QStringLiteral("W&indow"))
+            window = top->menu();
+    ASSERT_NE(window, nullptr);
+    auto listed = [&] {
+        Frame().Router().UpdateMenu(window);
+        QStringList entries;
+        for (QAction* a : window->actions())
+            if (a->text().startsWith(QLatin1Char('&')) && a->text().at(1).isDigit())
+                entries << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
+        return entries;
+    };
+    const QList<QMdiSubWindow*> windows = Frame().MdiArea()->subWindowList();
+    const QString t0 = windows[0]->windowTitle(), t1 = windows[1]->windowTitle(), t2 = windows[2]->windowTitle();
+    EXPECT_EQ(t2, t1 + QStringLiteral(":2"));
+    EXPECT_EQ(listed(), (QStringList{"&1 " + t0, "&2 " + t1, "&3 " + t2 + " *"}));
+    // The commands stay above the list, their last item the vertical reorganisation.
+    const QList<QAction*> items = window->actions();
+    EXPECT_TRUE(items[items.size() - 4]->isSeparator());
+    EXPECT_EQ(CCommandRouter::CommandOf(items[items.size() - 5]), 32884);
+    // Updating again does not list them twice.
+    EXPECT_EQ(listed().size(), 3);
+
+    // Choosing an entry activates its window.
+    for (QAction* a : window->actions())
+        if (a->text() == "&1 " + t0)
+            a->trigger();
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[0]);
+    EXPECT_EQ(listed()[0], "&1 " + t0 + " *");
+
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[1]);
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[2]);
+    EXPECT_EQ(QApplication::focusWidget(), Frame().ActiveView());
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[0]);
+}
+
+TEST_F(AppTest, TheFormatListIsWideEnoughForItsTexts)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    app_->FileNew();
+    auto* frame = dynamic_cast<CIconDocumentMDI*>(Frame().ActiveFrame());
+    ASSERT_NE(frame, nullptr);
+    auto* doc = dynamic_cast<CIconDocument*>(frame->Document());
+    ASSERT_NE(doc, nullptr);
+    doc->AddFormat(256, 256, 24, 0);
+    CIconView::BroadcastFormatsChanged(doc, nullptr);
+    QApplication::processEvents();
+    QComboBox* box = frame->FormatBox();
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("32x32 - 16 colors"));
+    EXPECT_EQ(box->itemText(1), QStringLiteral("256x256 - 16,8M colors"));
+    for (int i = 0; i < box->count(); ++i)
+        EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(box->itemText(i)) + 16) << i;
+}
+
 TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
 {
     Store("IconeAuto", 0);
@@ -372,6 +448,10 @@ TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isMaximized());
     EXPECT_FALSE(first->FirstActivation());
+    // The caption names the maximised document once.
+    auto* caption = Frame().findChild<CFrameCaption*>();
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->FrameTitle() + " - " + caption->DocumentTitle(), QStringLiteral("Orvane Kavrel 4.0 - disk.ico"));
     // Restored and shown again, it stays restored.
     first->showNormal();
     first->ShowFrame();
