@@ -333,6 +333,7 @@ bool CKavrelApp::InitInstance()
     prompter_->SetParent(mainFrame_);
     pasteOptions.SetParent(mainFrame_);
     SetPasteProgress(&FrameProgress());
+    CIconDocument::SetProgressSink(&FrameProgress());
     chooser_->SetParent(mainFrame_);
     ListenForOtherInstances();
 
@@ -387,6 +388,7 @@ void CKavrelApp::ExitInstance()
     SetClipboardService(nullptr);
     SetPasteOptionsPrompt(nullptr);
     SetPasteProgress(nullptr);
+    CIconDocument::SetProgressSink(nullptr);
     SetFormatDialogs(nullptr);
 }
 

@@ -46,6 +46,7 @@
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
+#include "shell/status_bar.h"
 #include "support/qt_app.h"
 #include "support/scripted_prompter.h"
 
@@ -797,6 +798,52 @@ TEST_F(AppTest, TheMainWindowAsksAnyViewThroughOneInterface)
             frame->close();
     QApplication::processEvents();
     EXPECT_EQ(DocManager().Frames().size(), 1u);
+}
+
+// Records the status bar's message each time one of its panes is painted.
+class MessageRecorder : public QObject {
+  public:
+    explicit MessageRecorder(CStatusBarEx* bar) : bar_(bar)
+    {
+        for (QWidget* w : bar->findChildren<QWidget*>())
+            w->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && (shown.isEmpty() || shown.back() != bar_->Message()))
+            shown << bar_->Message();
+        return false;
+    }
+    QStringList shown;
+
+  private:
+    CStatusBarEx* bar_;
+};
+
+TEST_F(AppTest, OpeningAndSavingAnIconShowItInTheStatusBar)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    const std::string path = file("shown.ico");
+    WriteHalfRedIcon(path);
+    Start({});
+    auto* bar = dynamic_cast<CStatusBarEx*>(Frame().statusBar());
+    ASSERT_NE(bar, nullptr);
+    const QString loading = QString::fromStdString(LoadString(55036));
+    const QString saving = QString::fromStdString(LoadString(55039));
+
+    MessageRecorder opening(bar);
+    ASSERT_EQ(app_->OpenDocumentFile(path), OpenResult::Opened);
+    EXPECT_TRUE(opening.shown.contains(loading)) << opening.shown.join(" | ").toStdString();
+    EXPECT_FALSE(bar->ProgressActive());
+    EXPECT_NE(bar->Message(), loading);
+
+    Frame().ActiveFrame()->Document()->SetModifiedFlag(true);
+    MessageRecorder saved(bar);
+    EXPECT_TRUE(Frame().Router().Send(ID_FILE_SAVE));
+    EXPECT_TRUE(saved.shown.contains(saving)) << saved.shown.join(" | ").toStdString();
+    EXPECT_NE(bar->Message(), saving);
+    EXPECT_FALSE(Frame().ActiveFrame()->Document()->IsModified());
 }
 
 } // namespace
