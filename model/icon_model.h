@@ -91,7 +91,9 @@ class CIcon {
     int height = 0;
     int colorCount = 0; // 0, 2, 16, 256
     int imageSize = 0;
-    int sourceOffset = 0;
+    // Where the image data lies in the file it was read from (program files
+    // and libraries, for writing an edited image back); absent when unknown.
+    std::optional<std::uint64_t> sourceOffset;
     int standardPalette = 1;
     int bitCountRaw = 0; // 32 for a 32-bit image; else 0 (derived from colorCount)
     bool png = false;

@@ -295,6 +295,7 @@ bool CKavrelApp::InitInstance()
     prompter_->SetParent(mainFrame_);
     pasteOptions.SetParent(mainFrame_);
     SetPasteProgress(&FrameProgress());
+    CIconDocument::SetProgressSink(&FrameProgress());
     chooser_->SetParent(mainFrame_);
     ListenForOtherInstances();
 
@@ -349,6 +350,7 @@ void CKavrelApp::ExitInstance()
     SetClipboardService(nullptr);
     SetPasteOptionsPrompt(nullptr);
     SetPasteProgress(nullptr);
+    CIconDocument::SetProgressSink(nullptr);
     SetFormatDialogs(nullptr);
 }
 

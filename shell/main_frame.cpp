@@ -12,7 +12,6 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "editor/icon_view_state.h"
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/icon_view.h"
 #include "editor/ui/palette_bar_widget.h"
@@ -135,14 +134,13 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window)
 {
     SelectMenuBar();
     auto* frame = dynamic_cast<CChildFrame*>(window);
-    auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
-    if (activeIconView_ != view) {
-        if (activeIconView_)
-            activeIconView_->OnActivateView(false);
-        activeIconView_ = view;
-        CActualSizePreview::SetActiveView(view);
-        if (view)
-            view->OnActivateView(true);
+    QWidget* view = frame ? frame->View() : nullptr;
+    if (activeView_ != view) {
+        if (auto* old = dynamic_cast<CFrameView*>(activeView_.data()))
+            old->OnActivateView(false);
+        activeView_ = view;
+        if (CFrameView* now = frame ? frame->FrameView() : nullptr)
+            now->OnActivateView(true);
     }
 }
 
@@ -168,18 +166,14 @@ void CMainFrame::ActiveWindowUpdate()
     if (!isMinimized()) {
         // TODO (librarian bar, no issue yet): the librarian bar refreshes its state here.
         CChildFrame* frame = ActiveFrame();
-        auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
-        // Nothing more while a mouse button is down in the editor.
-        if (!view || view->State().buttonDown == 0) {
+        CFrameView* view = frame ? frame->FrameView() : nullptr;
+        // Nothing more while a mouse operation is under way in the view.
+        if (!view || !view->IsBusy()) {
             if (OnActiveWindowUpdate() == ReorgAction::Now)
                 ReorganiseDesktop();
             SelectMenuBar();
             if (parts_)
                 parts_->UpdateStatus(frame);
-            if (CActualSizePreview::ActiveView() != view)
-                CActualSizePreview::SetActiveView(view);
-            if (CColorPaletteBar* colors = CColorPaletteBar::Instance())
-                colors->Follow(view);
             if (view)
                 view->UpdateStatus();
             router_->UpdateActions();

@@ -19,6 +19,7 @@
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/context_menu.h"
 #include "editor/ui/editor_host.h"
+#include "editor/ui/palette_bar_widget.h"
 #include "editor/ui/picture_dialog.h"
 #include "editor/ui/qt_text_rasterizer.h"
 #include "editor/ui/screen_grabber.h"
@@ -212,16 +213,34 @@ void CIconView::OnPaletteChanged()
 
 void CIconView::OnActivateView(bool active)
 {
+    CColorPaletteBar* colors = CColorPaletteBar::Instance();
     if (active) {
+        CActualSizePreview::SetActiveView(this);
+        if (colors)
+            colors->Follow(this);
         window_->RepaintPreview();
         state_->UpdateStatus();
     } else {
         state_->LeaveCaptureMode();
+        if (CActualSizePreview::ActiveView() == this)
+            CActualSizePreview::SetActiveView(nullptr);
+        if (colors && colors->Follows(this))
+            colors->Follow(nullptr);
     }
+}
+
+bool CIconView::IsBusy() const
+{
+    return state_->buttonDown != 0;
 }
 
 void CIconView::UpdateStatus()
 {
+    if (CActualSizePreview::ActiveView() != this)
+        CActualSizePreview::SetActiveView(this);
+    // The palette bar polls: the edited format and its colours change under it.
+    if (CColorPaletteBar* colors = CColorPaletteBar::Instance())
+        colors->Follow(this);
     state_->UpdateStatus();
     RefreshFormatListTexts();
 }

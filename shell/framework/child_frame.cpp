@@ -70,6 +70,11 @@ CCmdTarget* CChildFrame::ViewTarget() const
     return dynamic_cast<CCmdTarget*>(view_);
 }
 
+CFrameView* CChildFrame::FrameView() const
+{
+    return dynamic_cast<CFrameView*>(view_);
+}
+
 void CChildFrame::SetView(QWidget* view)
 {
     if (view_ == view)

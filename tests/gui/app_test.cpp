@@ -30,7 +30,9 @@
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
+#include "editor/ui/actual_size_preview.h"
 #include "editor/ui/icon_view.h"
+#include "editor/ui/palette_bar_widget.h"
 #include "model/ico_file.h"
 #include "model/icon_model.h"
 #include "model/picture_import.h"
@@ -47,6 +49,7 @@
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
+#include "shell/status_bar.h"
 #include "support/qt_app.h"
 #include "support/scripted_prompter.h"
 
@@ -762,6 +765,119 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     if (first.state() != QProcess::NotRunning)
         first.kill();
     fs::remove_all(dir);
+}
+
+// A view of another kind, known to the main window only as a CFrameView.
+class StubDocument : public CDocument {
+  public:
+    bool OnOpenDocument(const std::string&) override { return true; }
+    bool OnSaveDocument(const std::string&) override { return true; }
+};
+
+class StubView : public QWidget, public CFrameView {
+  public:
+    void OnActivateView(bool active) override { activations.push_back(active); }
+    bool IsBusy() const override { return busy; }
+    void UpdateStatus() override { ++updates; }
+    std::vector<bool> activations;
+    bool busy = false;
+    int updates = 0;
+};
+
+TEST_F(AppTest, TheMainWindowAsksAnyViewThroughOneInterface)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    ASSERT_NE(app_->FileNew(), nullptr);
+    QApplication::processEvents();
+    CIconView* icon = ActiveIconView();
+    ASSERT_NE(icon, nullptr);
+    CChildFrame* iconFrame = Frame().ActiveFrame();
+    CColorPaletteBar* colors = CColorPaletteBar::Instance();
+    ASSERT_NE(colors, nullptr);
+    EXPECT_TRUE(colors->Follows(icon));
+    EXPECT_EQ(CActualSizePreview::ActiveView(), icon);
+
+    // A kind of its own, not registered with the application.
+    StubView* stub = nullptr;
+    CDocTemplate other(
+        DocKind::IconLibrary, 4, MenuKind::IconLibrary, "\nLibrary\nLibrary",
+        [](IconSource*) { return std::make_unique<StubDocument>(); }, nullptr,
+        [&stub](CDocument&, CChildFrame&) -> QWidget* { return stub = new StubView; });
+    ASSERT_NE(DocManager().NewDocument(other), nullptr);
+    QApplication::processEvents();
+    ASSERT_NE(stub, nullptr);
+    EXPECT_EQ(stub->activations, std::vector<bool>{true});
+    // The editor's followers let go of the editor that is no longer active.
+    EXPECT_FALSE(colors->Follows(icon));
+    EXPECT_EQ(CActualSizePreview::ActiveView(), nullptr);
+
+    // The periodic update asks the active view for its status, not while it is busy.
+    QTest::qWait(150);
+    EXPECT_GT(stub->updates, 0);
+    stub->busy = true;
+    stub->updates = 0;
+    QTest::qWait(150);
+    EXPECT_EQ(stub->updates, 0);
+
+    DocManager().ActivateFrame(iconFrame);
+    QApplication::processEvents();
+    EXPECT_EQ(stub->activations, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(colors->Follows(icon));
+    EXPECT_EQ(CActualSizePreview::ActiveView(), icon);
+
+    for (CChildFrame* frame : DocManager().Frames())
+        if (&frame->Template() == &other)
+            frame->close();
+    QApplication::processEvents();
+    EXPECT_EQ(DocManager().Frames().size(), 1u);
+}
+
+// Records the status bar's message each time one of its panes is painted.
+class MessageRecorder : public QObject {
+  public:
+    explicit MessageRecorder(CStatusBarEx* bar) : bar_(bar)
+    {
+        for (QWidget* w : bar->findChildren<QWidget*>())
+            w->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && (shown.isEmpty() || shown.back() != bar_->Message()))
+            shown << bar_->Message();
+        return false;
+    }
+    QStringList shown;
+
+  private:
+    CStatusBarEx* bar_;
+};
+
+TEST_F(AppTest, OpeningAndSavingAnIconShowItInTheStatusBar)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    const std::string path = file("shown.ico");
+    WriteHalfRedIcon(path);
+    Start({});
+    auto* bar = dynamic_cast<CStatusBarEx*>(Frame().statusBar());
+    ASSERT_NE(bar, nullptr);
+    const QString loading = QString::fromStdString(LoadString(55036));
+    const QString saving = QString::fromStdString(LoadString(55039));
+
+    MessageRecorder opening(bar);
+    ASSERT_EQ(app_->OpenDocumentFile(path), OpenResult::Opened);
+    EXPECT_TRUE(opening.shown.contains(loading)) << opening.shown.join(" | ").toStdString();
+    EXPECT_FALSE(bar->ProgressActive());
+    EXPECT_NE(bar->Message(), loading);
+
+    Frame().ActiveFrame()->Document()->SetModifiedFlag(true);
+    MessageRecorder saved(bar);
+    EXPECT_TRUE(Frame().Router().Send(ID_FILE_SAVE));
+    EXPECT_TRUE(saved.shown.contains(saving)) << saved.shown.join(" | ").toStdString();
+    EXPECT_NE(bar->Message(), saving);
+    EXPECT_FALSE(Frame().ActiveFrame()->Document()->IsModified());
 }
 
 } // namespace

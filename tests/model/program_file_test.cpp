@@ -33,8 +33,9 @@ void ExpectImagesFromFile(const std::vector<CIconGroup>& groups, const Bytes& fi
 {
     for (const auto& g : groups)
         for (const auto& f : g.formats) {
-            ASSERT_LE(f->sourceOffset + f->image.size(), file.size());
-            EXPECT_TRUE(std::equal(f->image.begin(), f->image.end(), file.begin() + f->sourceOffset));
+            ASSERT_TRUE(f->sourceOffset.has_value());
+            ASSERT_LE(*f->sourceOffset + f->image.size(), file.size());
+            EXPECT_TRUE(std::equal(f->image.begin(), f->image.end(), file.begin() + *f->sourceOffset));
         }
 }
 
@@ -76,9 +77,9 @@ TEST(ProgramFileNe, ReadsEitherTableOrderNamesAndVersion)
     for (const Bytes* file : {&iconsFirst, &groupsFirst}) {
         auto groups = Read(*file);
         ASSERT_EQ(groups.size(), 2u);
-        EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.small, f.large}));  // sorted by size
+        EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.small, f.large})); // sorted by size
         EXPECT_EQ(Images(groups[1]), (std::vector<Bytes>{f.mono}));
-        EXPECT_EQ(groups[0].name, "");  // a program file has no icon names
+        EXPECT_EQ(groups[0].name, ""); // a program file has no icon names
         ExpectImagesFromFile(groups, *file);
     }
 
@@ -108,7 +109,7 @@ TEST(ProgramFileNe, GroupsFindImagesByIdentifierAndDropWhatIsMissing)
                                          {0x800E, 0x8002, f.groupB}};
     Bytes file = test::BuildNe(res);
     auto groups = Read(file);
-    ASSERT_EQ(groups.size(), 1u);  // the second group lost its only image
+    ASSERT_EQ(groups.size(), 1u); // the second group lost its only image
     EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.small, f.large}));
 }
 
@@ -131,7 +132,7 @@ std::vector<WrestoolEntry> WrestoolList(const std::string& path)
 }
 
 class MingwProgramFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         if (!test::HaveTool("i686-w64-mingw32-windres") || !test::HaveTool("i686-w64-mingw32-gcc") ||
@@ -155,8 +156,8 @@ protected:
         test::WriteFileBytes(dir_ + "/" + name + ".rc", Bytes(script.begin(), script.end()));
         std::string out = dir_ + "/" + name + (dll ? ".dll" : ".exe");
         std::string cmd = "cd '" + dir_ + "' && i686-w64-mingw32-windres -O coff -o " + name + ".o " + name +
-                          ".rc && i686-w64-mingw32-gcc " + (dll ? "-shared " : "") + "-o '" + out + "' main.c " +
-                          name + ".o";
+                          ".rc && i686-w64-mingw32-gcc " + (dll ? "-shared " : "") + "-o '" + out + "' main.c " + name +
+                          ".o";
         EXPECT_TRUE(test::RunCommand(cmd + " 2>&1")) << cmd;
         return out;
     }
@@ -188,16 +189,17 @@ protected:
         for (const auto& g : groups)
             for (const auto& f : g.formats) {
                 auto it = std::find_if(listed.begin(), listed.end(), [&](const WrestoolEntry& e) {
-                    return e.type == "3" && static_cast<std::int64_t>(e.offset) == f->sourceOffset + delta;
+                    return e.type == "3" && f->sourceOffset &&
+                           static_cast<std::int64_t>(e.offset) == static_cast<std::int64_t>(*f->sourceOffset) + delta;
                 });
                 if (it == listed.end()) {
-                    ADD_FAILURE() << "no icon resource at " << f->sourceOffset;
+                    ADD_FAILURE() << "no icon resource at " << f->sourceOffset.value_or(0);
                     continue;
                 }
                 EXPECT_EQ(it->size, f->image.size());
                 std::string raw;
-                EXPECT_TRUE(test::RunCommand("wrestool -x --raw --type=3 --name=" + it->name + " --language=" +
-                                                 it->language + " '" + path + "'",
+                EXPECT_TRUE(test::RunCommand("wrestool -x --raw --type=3 --name=" + it->name +
+                                                 " --language=" + it->language + " '" + path + "'",
                                              &raw));
                 EXPECT_EQ(Bytes(raw.begin(), raw.end()), f->image);
             }
@@ -265,7 +267,8 @@ TEST_F(MingwProgramFile, NamedIconImagesGiveNothing)
 std::vector<test::PeResource> SampleResources(const Bytes& a, const Bytes& b, Bytes& group)
 {
     group = test::MakeGroupDirectory({{&a, 5}, {&b, 6}});
-    return {{3, 5, "", 1033, a}, {3, 6, "", 1033, b}, {14, 0, "MAINICON", 1033, group}, {16, 1, "", 1033, Bytes(60, 1)}};
+    return {
+        {3, 5, "", 1033, a}, {3, 6, "", 1033, b}, {14, 0, "MAINICON", 1033, group}, {16, 1, "", 1033, Bytes(60, 1)}};
 }
 
 TEST(ProgramFilePe, ReadsPe32AndPe32Plus)
@@ -288,8 +291,8 @@ TEST(ProgramFileHostile, TruncationAtAnyLengthNeverReadsPastTheFile)
     std::vector<CIconGroup> lib;
     lib.push_back(CIconGroup{});
     lib[0].formats.push_back(std::make_unique<CIcon>(test::MakeIcon(16, 16, 16, 4)));
-    for (const Bytes& file : {test::BuildPe(SampleResources(a, b, group)), test::BuildNe(f.Resources(true)),
-                              *BuildIconLibrary(lib)}) {
+    for (const Bytes& file :
+         {test::BuildPe(SampleResources(a, b, group)), test::BuildNe(f.Resources(true)), *BuildIconLibrary(lib)}) {
         std::size_t full = Read(file).size();
         EXPECT_GT(full, 0u);
         for (std::size_t n = 0; n < file.size(); ++n) {
@@ -306,17 +309,17 @@ TEST(ProgramFileHostile, LoopsHugeCountsAndSectionsPointingNowhere)
     Bytes a = MakePackedImage(16, 16, 2, 1), b = MakePackedImage(24, 24, 16, 2), group;
     Bytes good = test::BuildPe(SampleResources(a, b, group));
     const std::uint64_t root = test::kPeResourceBase;
-    ASSERT_EQ(LoadU32(&good[root + 16]), 3u);  // the icon type comes first
+    ASSERT_EQ(LoadU32(&good[root + 16]), 3u); // the icon type comes first
     std::uint64_t typeDir = root + (LoadU32(&good[root + 20]) & 0x7FFFFFFF);
 
     Bytes rootLoop = good;
-    StoreU32(&rootLoop[root + 20], 0x80000000u);  // the icon type is the root again
+    StoreU32(&rootLoop[root + 20], 0x80000000u); // the icon type is the root again
     Bytes typeLoop = good;
     StoreU32(&typeLoop[typeDir + 20], 0x80000000u | static_cast<std::uint32_t>(typeDir - root));
     Bytes hugeRoot = good;
     StoreU16(&hugeRoot[root + 14], 0xFFFF);
     Bytes nowhere = good;
-    StoreU32(&nowhere[64 + 24 + 224 + 20], 0x7FFFFFF0u);  // raw data pointer
+    StoreU32(&nowhere[64 + 24 + 224 + 20], 0x7FFFFFF0u); // raw data pointer
     Bytes hugeSections = good;
     StoreU16(&hugeSections[64 + 6], 0xFFFF);
     for (const Bytes* file : {&rootLoop, &typeLoop, &hugeRoot, &nowhere, &hugeSections}) {
@@ -379,7 +382,8 @@ TEST(ProgramFileWriteBack, ReplacesExactlyTheImagesOrNothing)
     std::vector<CIconGroup> groups;
     ASSERT_EQ(ReadProgramFileIcons(groups, path), 1);
     const CIcon& second = *groups[0].GetFormat(1);
-    std::uint64_t offset = static_cast<std::uint64_t>(second.sourceOffset);
+    ASSERT_TRUE(second.sourceOffset.has_value());
+    std::uint64_t offset = *second.sourceOffset;
 
     // Another size, an offset with no image, or overlapping images: refused.
     EXPECT_EQ(WriteImagesBack(path, {{offset, MakePackedImage(32, 32, 16, 5)}}), WriteBackResult::SizeMismatch);
@@ -408,5 +412,5 @@ TEST(ProgramFileWriteBack, ReplacesExactlyTheImagesOrNothing)
     EXPECT_EQ(groups[0].GetFormat(1)->image, edited);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
