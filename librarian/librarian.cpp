@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "librarian/import.h"
 #include "librarian/settings_librarian.h"
 #include "model/icl_file.h"
 #include "model/program_file.h"
@@ -382,6 +383,20 @@ bool CLibrarian::AddIcons(std::vector<CIconGroup> icons)
     list_.Append(std::move(icons));
     modified_ = true;
     return true;
+}
+
+int CLibrarian::Import(const std::vector<std::string>& paths)
+{
+    if (!loaded_ || ShownOpenElsewhere()) {
+        Refuse();
+        return -1;
+    }
+    ImportedIcons imported = ReadIconsForImport(paths, *progress_);
+    if (!imported.icons.empty()) {
+        list_.Append(std::move(imported.icons));
+        modified_ = true;
+    }
+    return imported.filesWithoutIcons;
 }
 
 IconPayload CLibrarian::DragPayload() const

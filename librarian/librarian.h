@@ -125,6 +125,10 @@ class CLibrarian {
     void RenameSelectedIcons(const std::string& baseName);
     // Appends copies (F3 in an editor, Add to the librarian), selected.
     bool AddIcons(std::vector<CIconGroup> icons);
+    // Import: every file's icons appended to the shown library. Returns the
+    // number of files without icons for the caller to report; -1 (after a
+    // beep) when no library is shown or it is open in its own window.
+    int Import(const std::vector<std::string>& paths);
 
     // ---- drops ----
     // The key this list puts in its payloads.

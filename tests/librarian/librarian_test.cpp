@@ -404,5 +404,24 @@ TEST_F(LibrarianTest, IconsDroppedOnTheListMoveOrCopyAtTheDropIndex)
     EXPECT_EQ(DropActionFor(IconSourceKind::LibraryWindow, true), DropAction::Copy);
 }
 
+TEST_F(LibrarianTest, ImportAppendsEveryFilesIconsNamingUnnamedOnesAfterTheFile)
+{
+    WriteLibrary(tree / "Lib.icl", {"first"});
+    WriteLibrary(tree / "ARROWS.set.icl", {"", "Named", ""});
+    WriteLibrary(tree / "single.icl", {""});
+    std::ofstream(tree / "nothing.ico") << "not an icon";
+    librarian.Load(tree / "Lib.icl");
+
+    EXPECT_EQ(librarian.Import({tree / "ARROWS.set.icl", tree / "nothing.ico", tree / "single.icl"}), 1);
+    EXPECT_EQ(ListNames(librarian.List()), (Names{"first", "Arrows 1", "Named", "Arrows 3", "Single"}));
+    EXPECT_EQ(librarian.List().Selection(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_TRUE(librarian.Modified());
+
+    CountingBeeper beeper;
+    links.windows = {tree / "Lib.icl"};
+    EXPECT_EQ(librarian.Import({tree / "single.icl"}), -1);
+    EXPECT_EQ(beeper.beeps, 1);
+}
+
 } // namespace
 } // namespace kavrel
