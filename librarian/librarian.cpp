@@ -86,9 +86,9 @@ bool CLibrarian::IsOpenInWindow(const std::string& path)
     return std::find(windows.begin(), windows.end(), path) != windows.end();
 }
 
-bool CLibrarian::ShownOpenElsewhere()
+bool CLibrarian::ShownLocked()
 {
-    return loaded_ && IsOpenInWindow(shownPath_);
+    return loaded_ && (unreadable_ || IsOpenInWindow(shownPath_));
 }
 
 void CLibrarian::Load(const std::string& path, const std::string& label)
@@ -97,6 +97,7 @@ void CLibrarian::Load(const std::string& path, const std::string& label)
     modified_ = false;
     list_.Clear();
     list_.enabled = true;
+    unreadable_ = false;
     if (path.empty()) {
         loaded_ = false;
         shownPath_.clear();
@@ -116,8 +117,9 @@ void CLibrarian::Load(const std::string& path, const std::string& label)
         }
         pendingPath_.clear();
     }
+    unreadable_ = !groups;
     list_.SetItems(groups ? std::move(*groups) : std::vector<CIconGroup>{});
-    list_.enabled = !IsOpenInWindow(path);
+    list_.enabled = !ShownLocked();
     if (list_.enabled && !list_.empty())
         list_.SelectOnly(0);
 }
@@ -292,6 +294,7 @@ void CLibrarian::Forget()
     list_.Clear();
     modified_ = false;
     loaded_ = false;
+    unreadable_ = false;
     shownPath_.clear();
     noted_ = "@";
 }
@@ -351,7 +354,7 @@ bool CLibrarian::CloseEditorsForEdit()
 
 int CLibrarian::DeleteSelectedIcons()
 {
-    if (!loaded_ || ShownOpenElsewhere() || list_.SelectedCount() == 0)
+    if (!loaded_ || ShownLocked() || list_.SelectedCount() == 0)
         return -1;
     if (!CloseEditorsForEdit())
         return -1;
@@ -362,7 +365,7 @@ int CLibrarian::DeleteSelectedIcons()
 
 void CLibrarian::RenameIcon(int index, const std::string& name)
 {
-    if (!loaded_ || ShownOpenElsewhere() || index < 0 || index >= list_.Count())
+    if (!loaded_ || ShownLocked() || index < 0 || index >= list_.Count())
         return;
     list_.RenameOne(index, name);
     modified_ = true;
@@ -370,7 +373,7 @@ void CLibrarian::RenameIcon(int index, const std::string& name)
 
 void CLibrarian::RenameSelectedIcons(const std::string& baseName)
 {
-    if (!loaded_ || ShownOpenElsewhere() || list_.SelectedCount() == 0)
+    if (!loaded_ || ShownLocked() || list_.SelectedCount() == 0)
         return;
     list_.RenameSelected(baseName);
     modified_ = true;
@@ -378,7 +381,7 @@ void CLibrarian::RenameSelectedIcons(const std::string& baseName)
 
 bool CLibrarian::AddIcons(std::vector<CIconGroup> icons)
 {
-    if (!loaded_ || ShownOpenElsewhere() || icons.empty())
+    if (!loaded_ || ShownLocked() || icons.empty())
         return Refuse();
     list_.Append(std::move(icons));
     modified_ = true;
@@ -387,7 +390,7 @@ bool CLibrarian::AddIcons(std::vector<CIconGroup> icons)
 
 int CLibrarian::Import(const std::vector<std::string>& paths)
 {
-    if (!loaded_ || ShownOpenElsewhere()) {
+    if (!loaded_ || ShownLocked()) {
         Refuse();
         return -1;
     }
@@ -406,7 +409,7 @@ IconPayload CLibrarian::DragPayload() const
 
 bool CLibrarian::DropOnList(const IconPayload& payload, int dropIndex, bool ctrlHeld)
 {
-    if (!loaded_ || ShownOpenElsewhere() || payload.icons.empty())
+    if (!loaded_ || ShownLocked() || payload.icons.empty())
         return Refuse();
     const bool sameList = payload.kind == IconSourceKind::LibrarianBar && payload.sourceKey == SourceKey();
     const bool move = DropActionFor(payload.kind, ctrlHeld) == DropAction::Move;
@@ -450,7 +453,7 @@ bool CLibrarian::DropOnLibrary(const std::string& path, const IconPayload& paylo
 
 void CLibrarian::RemoveMovedIcons(const std::vector<int>& indices)
 {
-    if (!loaded_ || ShownOpenElsewhere())
+    if (!loaded_ || ShownLocked())
         return;
     if (list_.RemoveIndices(indices) >= 0 || list_.empty())
         modified_ = true;

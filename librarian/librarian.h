@@ -70,9 +70,11 @@ class CLibrarian {
     bool Modified() const { return modified_; }
     void SetModified() { modified_ = true; }
     const std::string& PendingNewLibrary() const { return pendingPath_; }
-    // The shown library is open in a window of its own: the list is
-    // disabled and takes no edits.
-    bool ShownOpenElsewhere();
+    // The shown library is open in a window of its own, or its file could
+    // not be read: the list is disabled and takes no edits, so nothing is
+    // ever written over what the file holds.
+    bool ShownLocked();
+    bool ShownUnreadable() const { return loaded_ && unreadable_; }
     bool IsOpenInWindow(const std::string& path);
 
     // Loads a library into the list (an empty path empties it), after
@@ -161,6 +163,7 @@ class CLibrarian {
     std::string shownPath_, shownLabel_, pendingPath_;
     bool loaded_ = false;
     bool modified_ = false;
+    bool unreadable_ = false;
 
     std::string noted_ = "@";
     std::int64_t notedAt_ = 0;

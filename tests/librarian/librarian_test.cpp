@@ -87,6 +87,17 @@ TEST_F(LibrarianTest, LoadingShowsTheLibraryInFileOrderWithTheFirstIconSelected)
     EXPECT_EQ(librarian.List().SelectedCount(), 0);
     EXPECT_FALSE(librarian.AddIcons(MakeLibGroups({"x"})));
 
+    // A file we cannot read is shown locked, so nothing can overwrite it.
+    links.windows.clear();
+    std::ofstream(tree / "Broken.icl") << std::string(4096, 'x');
+    librarian.Load(tree / "Broken.icl");
+    EXPECT_TRUE(librarian.ShownUnreadable());
+    EXPECT_FALSE(librarian.List().enabled);
+    EXPECT_FALSE(librarian.AddIcons(MakeLibGroups({"x"})));
+    librarian.Load(tree / "Arrows.icl");
+    EXPECT_EQ(fs::file_size(tree / "Broken.icl"), 4096u);
+    EXPECT_TRUE(librarian.List().enabled);
+
     // A folder empties the list.
     librarian.Load("");
     EXPECT_FALSE(librarian.Loaded());
