@@ -261,30 +261,20 @@ bool CLibraryStore::RenameLibrary(const std::string& path, const std::string& ne
 {
     if (!IsValidItemName(newName))
         return Refuse();
-    const std::string target = JoinPath(ParentPath(path), newName + ".icl");
-    if (target == path) {
-        if (result)
-            *result = path;
-        return true;
-    }
-    if (!RenameNoReplace(path, target))
-        return Refuse();
-    if (result)
-        *result = target;
-    return true;
+    return RenameInPlace(path, newName + ".icl", result);
 }
 
 bool CLibraryStore::RenameFolder(const std::string& path, const std::string& newName, std::string* result)
 {
     if (!IsValidItemName(newName) || path == root_)
         return Refuse();
-    const std::string target = JoinPath(ParentPath(path), newName);
-    if (target == path) {
-        if (result)
-            *result = path;
-        return true;
-    }
-    if (!RenameNoReplace(path, target))
+    return RenameInPlace(path, newName, result);
+}
+
+bool CLibraryStore::RenameInPlace(const std::string& path, const std::string& newFileName, std::string* result)
+{
+    const std::string target = JoinPath(ParentPath(path), newFileName);
+    if (target != path && !RenameNoReplace(path, target))
         return Refuse();
     if (result)
         *result = target;

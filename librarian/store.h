@@ -88,6 +88,8 @@ class CLibraryStore {
 
   private:
     bool IsLibraryPath(const std::string& path) const;
+    // Renames within the same folder; the same name changes nothing.
+    bool RenameInPlace(const std::string& path, const std::string& newFileName, std::string* result);
     std::string root_;
 };
 
