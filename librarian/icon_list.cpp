@@ -122,6 +122,14 @@ int CIconList::FirstSelected() const
     return it == selected_.end() ? -1 : static_cast<int>(it - selected_.begin());
 }
 
+std::vector<CIconGroup> CIconList::SelectedIcons() const
+{
+    std::vector<CIconGroup> out;
+    for (int i : Selection())
+        out.push_back(Item(i));
+    return out;
+}
+
 bool CIconList::SelectAll()
 {
     if (empty() || SelectedCount() > 1)

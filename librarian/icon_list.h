@@ -84,6 +84,9 @@ class CIconList {
     int SelectedCount() const;
     std::vector<int> Selection() const; // in list order
     int FirstSelected() const;          // -1 when none
+    // Copies of the selected icons in list order (Export to ICL, Add to the
+    // librarian, a drag).
+    std::vector<CIconGroup> SelectedIcons() const;
     // Selects every icon when at most one is selected; with two or more
     // selected, or an empty list, changes nothing. True when it acted.
     bool SelectAll();
