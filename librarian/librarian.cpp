@@ -91,7 +91,7 @@ bool CLibrarian::ShownLocked()
     return loaded_ && (unreadable_ || IsOpenInWindow(shownPath_));
 }
 
-void CLibrarian::Load(const std::string& path, const std::string& label)
+void CLibrarian::Load(std::string path, const std::string& label)
 {
     SaveIfNeeded(true);
     modified_ = false;
@@ -202,7 +202,7 @@ bool CLibrarian::NewLibrary(const std::string& parent, const std::string& name, 
     return true;
 }
 
-bool CLibrarian::RenameLibrary(const std::string& path, const std::string& newName, std::string* result)
+bool CLibrarian::RenameLibrary(std::string path, const std::string& newName, std::string* result)
 {
     if (IsOpenInWindow(path) || !IsValidItemName(newName))
         return Refuse();
@@ -233,7 +233,7 @@ bool CLibrarian::RenameLibrary(const std::string& path, const std::string& newNa
     return true;
 }
 
-bool CLibrarian::RenameFolder(const std::string& path, const std::string& newName, std::string* result)
+bool CLibrarian::RenameFolder(std::string path, const std::string& newName, std::string* result)
 {
     if (path == store_.Root() || !IsValidItemName(newName))
         return Refuse();
@@ -262,7 +262,7 @@ bool CLibrarian::RenameFolder(const std::string& path, const std::string& newNam
     return true;
 }
 
-bool CLibrarian::Move(const std::string& dragged, const std::string& target, std::string* result)
+bool CLibrarian::Move(std::string dragged, const std::string& target, std::string* result)
 {
     // A library window keeps its path: moving what it shows would leave it
     // writing where the file no longer is.
@@ -299,7 +299,7 @@ void CLibrarian::Forget()
     noted_ = "@";
 }
 
-void CLibrarian::DeleteLibrary(const std::string& path)
+void CLibrarian::DeleteLibrary(std::string path)
 {
     if (IsOpenInWindow(path)) {
         Refuse();
@@ -313,7 +313,7 @@ void CLibrarian::DeleteLibrary(const std::string& path)
     store_.DeleteLibrary(path);
 }
 
-bool CLibrarian::DeleteFolder(const std::string& path)
+bool CLibrarian::DeleteFolder(std::string path)
 {
     if (path == store_.Root()) {
         RefuseRootDelete();
@@ -430,7 +430,7 @@ bool CLibrarian::DropOnList(const IconPayload& payload, int dropIndex, bool ctrl
     return true;
 }
 
-bool CLibrarian::DropOnLibrary(const std::string& path, const IconPayload& payload)
+bool CLibrarian::DropOnLibrary(std::string path, const IconPayload& payload)
 {
     if (payload.icons.empty() || (loaded_ && path == shownPath_) || IsOpenInWindow(path) ||
         !IsLibraryFileName(LastComponent(path)))

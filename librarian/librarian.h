@@ -80,7 +80,7 @@ class CLibrarian {
     // Loads a library into the list (an empty path empties it), after
     // Save-if-needed with the forced flag. A pending new library is written
     // empty on its first load.
-    void Load(const std::string& path, const std::string& label = "");
+    void Load(std::string path, const std::string& label = "");
     // The Save library command: writes when modified; the flag is cleared
     // only when the write succeeded. False after a failed write (reported).
     bool Save();
@@ -105,14 +105,14 @@ class CLibrarian {
     // Only checks the name and notes the library as pending: its file is
     // written when it is first loaded.
     bool NewLibrary(const std::string& parent, const std::string& name, std::string* result = nullptr);
-    bool RenameLibrary(const std::string& path, const std::string& newName, std::string* result = nullptr);
+    bool RenameLibrary(std::string path, const std::string& newName, std::string* result = nullptr);
     // Closes the library windows inside the folder first (asking 55131);
     // false when the user cancels or the rename fails.
-    bool RenameFolder(const std::string& path, const std::string& newName, std::string* result = nullptr);
-    bool Move(const std::string& dragged, const std::string& target, std::string* result = nullptr);
-    void DeleteLibrary(const std::string& path);
+    bool RenameFolder(std::string path, const std::string& newName, std::string* result = nullptr);
+    bool Move(std::string dragged, const std::string& target, std::string* result = nullptr);
+    void DeleteLibrary(std::string path);
     // Reports 55065 on failure.
-    bool DeleteFolder(const std::string& path);
+    bool DeleteFolder(std::string path);
     // The root cannot go: 55063.
     void RefuseRootDelete();
 
@@ -143,7 +143,7 @@ class CLibrarian {
     // Icons dropped on a library in the tree: refused for the shown library
     // or one open in its own window; otherwise read, the icons inserted at
     // its beginning and written at once (55060 on failure).
-    bool DropOnLibrary(const std::string& path, const IconPayload& payload);
+    bool DropOnLibrary(std::string path, const IconPayload& payload);
     // After a move out of this list to elsewhere: the originals go, the item
     // at the first removed index is selected, the library becomes modified.
     void RemoveMovedIcons(const std::vector<int>& indices);
