@@ -37,6 +37,7 @@
 #include "editor/ui/tool_cursor.h"
 #include "librarian/conversion.h"
 #include "librarian/librarian_folder.h"
+#include "librarian/store.h"
 #include "model/ico_file.h"
 #include "model/picture_import.h"
 #include "platform/dib.h"
@@ -290,6 +291,11 @@ bool CKavrelApp::InitInstance()
     prompter_ = std::make_unique<QtPrompter>();
     chooser_ = std::make_unique<QtFileChooser>();
     SetPrompter(prompter_.get());
+    // Refused tree and drag operations beep.
+    static struct : Beeper {
+        void Beep() override { QApplication::beep(); }
+    } beeper;
+    SetBeeper(&beeper);
     SetFileChooser(chooser_.get());
     SetFormatDialogs(&QtFormatDialogs());
 
