@@ -97,6 +97,7 @@ public:
     explicit QtConversionView(QWidget* parent) : dialog_(parent)
     {
         dialog_.setWindowTitle(QStringLiteral("Converting existing libraries"));
+        dialog_.setMinimumWidth(460);
         auto* layout = new QVBoxLayout(&dialog_);
         auto* text = new QLabel(QStringLiteral("Orvane Kavrel has detected an existing icon librarian from version 2.0 "
                                                "ou 3.0. Kavrel will convert and import these libraries in this "
