@@ -93,8 +93,8 @@ class CIconList {
 
     // ---- display ----
     const IconListOptions& Options() const { return options_; }
-    // Keeps the items and the selection; every display format is chosen
-    // again at the next draw.
+    // Keeps the items and the selection; every display format is chosen,
+    // and every cell rendered, again at the next draw.
     void SetOptions(const IconListOptions& options);
     ItemSize ItemSizeNow() const { return ItemSizeFor(options_.sizeClass, options_.info); }
     // The format a cell shows, chosen once by the best-format rule and kept
