@@ -90,6 +90,7 @@ void CLibTree::Collapse(LibTreeNode& node)
 {
     node.children.clear();
     node.expanded = false;
+    // The root always shows its button; a folder only with something below it.
     if (node.entry.kind == LibItemKind::Root ||
         (node.entry.kind == LibItemKind::Folder && store_.HasContent(node.entry.path)))
         AddPlaceholder(node);
@@ -97,13 +98,8 @@ void CLibTree::Collapse(LibTreeNode& node)
 
 void CLibTree::SelectionMovedTo(LibTreeNode& node)
 {
-    if (node.expanded && !node.children.empty())
-        return;
-    node.expanded = false;
-    node.children.clear();
-    if (node.entry.kind == LibItemKind::Root ||
-        (node.entry.kind == LibItemKind::Folder && store_.HasContent(node.entry.path)))
-        AddPlaceholder(node);
+    if (!node.expanded || node.children.empty())
+        Collapse(node);
 }
 
 LibTreeNode& CLibTree::OpenAlong(const std::string& bankPathName)
