@@ -27,7 +27,8 @@ CIconGroup SampleIcon(int seed)
             CIconObject object(depth, size, size, 0);
             for (int y = 0; y < size; ++y)
                 for (int x = 0; x < size; ++x) {
-                    object.color.setRawPixel(x, y, 0xFF000000u | static_cast<std::uint32_t>((x * 31 + y * 17 + seed) * 0x050301));
+                    object.color.setRawPixel(
+                        x, y, 0xFF000000u | static_cast<std::uint32_t>((x * 31 + y * 17 + seed) * 0x050301));
                     object.mask.setRawPixel(x, y, (x + y + seed) % 7 == 0);
                 }
             object.PackToIcon();
@@ -37,7 +38,7 @@ CIconGroup SampleIcon(int seed)
 }
 
 class TempFolder {
-public:
+  public:
     TempFolder()
     {
         std::random_device rd;
@@ -90,7 +91,8 @@ void BM_WriteIcoFiles(benchmark::State& state)
         icons.push_back(SampleIcon(i));
     for (auto _ : state)
         for (int i = 0; i < kFiles; ++i)
-            icons[static_cast<std::size_t>(i % 16)].SaveAsIco((folder.path / ("w" + std::to_string(i) + ".ico")).string());
+            icons[static_cast<std::size_t>(i % 16)].SaveAsIco(
+                (folder.path / ("w" + std::to_string(i) + ".ico")).string());
     state.SetItemsProcessed(state.iterations() * kFiles);
 }
 BENCHMARK(BM_WriteIcoFiles)->Unit(benchmark::kMillisecond);
@@ -100,13 +102,38 @@ void BM_Pack256x256x8(benchmark::State& state)
     CIconObject object(8, 256, 256, 0);
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x)
-            object.color.setRawPixel(x, y, 0xFF000000u | static_cast<std::uint32_t>(x << 16 | y << 8 | ((x ^ y) & 0xFF)));
+            object.color.setRawPixel(x, y,
+                                     0xFF000000u | static_cast<std::uint32_t>(x << 16 | y << 8 | ((x ^ y) & 0xFF)));
     for (auto _ : state) {
         object.PackToIcon();
         benchmark::DoNotOptimize(object.packed.image.data());
     }
 }
 BENCHMARK(BM_Pack256x256x8)->Unit(benchmark::kMillisecond);
+
+// One step of a palette slider on a 256x256 own palette with every undo
+// state in use: the image and its undo states are recoloured by index.
+void BM_ChangePalette256x256(benchmark::State& state)
+{
+    CIconObject object(8, 256, 256, 1);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            object.color.setRawPixel(x, y, PixelFromColorRef(object.palette.colorRef((x + y) & 0xFF)));
+            object.mask.setRawPixel(x, y, 0);
+        }
+    for (auto& u : object.undo) {
+        u.color = object.color;
+        u.mask = object.mask;
+    }
+    int step = 0;
+    for (auto _ : state) {
+        Palette next = object.palette;
+        next[40].red = static_cast<std::uint8_t>(step++);
+        object.ChangePalette(std::move(next));
+        benchmark::DoNotOptimize(object.color.colorBits());
+    }
+}
+BENCHMARK(BM_ChangePalette256x256)->Unit(benchmark::kMillisecond);
 
 // 1,000 cells drawn as a list shows them; arg 1 draws from the cache.
 void BM_CellThumbnails(benchmark::State& state)
@@ -180,5 +207,5 @@ void BM_WriteIconLibrary(benchmark::State& state)
 }
 BENCHMARK(BM_WriteIconLibrary)->Unit(benchmark::kMillisecond);
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

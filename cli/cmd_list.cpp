@@ -29,7 +29,7 @@ bool RecordIcoOffsets(const std::string& path, CIconGroup& group)
         CIcon icon;
         if (!icon.ReadImage(*file, offset))
             return false;
-        icon.sourceOffset = static_cast<int>(offset);
+        icon.sourceOffset = offset;
         if (!withOffsets.AddFormat(icon))
             return false;
     }
@@ -43,6 +43,15 @@ bool RecordIcoOffsets(const std::string& path, CIconGroup& group)
     return true;
 }
 
+bool AllOffsetsKnown(const std::vector<CIconGroup>& groups)
+{
+    for (const auto& group : groups)
+        for (const auto& f : group.formats)
+            if (!f->sourceOffset)
+                return false;
+    return true;
+}
+
 // Names come from the file; a tab or newline in one would break the line format.
 std::string PrintableName(const std::string& name)
 {
@@ -53,7 +62,7 @@ std::string PrintableName(const std::string& name)
     return s;
 }
 
-}  // namespace
+} // namespace
 
 int RunList(const std::vector<std::string>& argv, Io& io)
 {
@@ -73,14 +82,11 @@ int RunList(const std::vector<std::string>& argv, Io& io)
             status = kExitFailed;
             continue;
         }
-        if (offsets && FileKind(path) == FileKindType::Icon && groups.size() == 1) {
-            bool known = false;
-            for (const auto& f : groups[0].formats)
-                known = known || f->sourceOffset != 0;
-            if (!known && !RecordIcoOffsets(path, groups[0])) {
-                status = Failure(io, path + ": cannot read the image offsets");
-                continue;
-            }
+        if (offsets && !AllOffsetsKnown(groups) &&
+            !(FileKind(path) == FileKindType::Icon && groups.size() == 1 && RecordIcoOffsets(path, groups[0]) &&
+              AllOffsetsKnown(groups))) {
+            status = Failure(io, path + ": cannot read the image offsets");
+            continue;
         }
         if (headers)
             io.out << "# " << path << "\n";
@@ -90,7 +96,7 @@ int RunList(const std::vector<std::string>& argv, Io& io)
                 const CIcon& icon = *groups[n].GetFormat(i);
                 io.out << (i ? " " : "") << icon.FormatLabel();
                 if (offsets)
-                    io.out << "@" << static_cast<std::uint32_t>(icon.sourceOffset);
+                    io.out << "@" << *icon.sourceOffset;
             }
             io.out << "\n";
         }
@@ -98,4 +104,4 @@ int RunList(const std::vector<std::string>& argv, Io& io)
     return status;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

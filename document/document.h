@@ -32,6 +32,21 @@ class CDocumentView {
     virtual void CommitBeforeSave() {}
 };
 
+// What the main window asks of its active view, whatever kind of document the
+// view shows; the main window knows views only through this.
+class CFrameView {
+  public:
+    virtual ~CFrameView() = default;
+    // The view became (true) or stopped being (false) the active view.
+    virtual void OnActivateView(bool active) { (void)active; }
+    // A mouse operation is under way: the main window's periodic update waits.
+    virtual bool IsBusy() const { return false; }
+    // The main window's periodic update while the view is active and not busy:
+    // the view writes its status texts and brings up to date what follows
+    // the active view.
+    virtual void UpdateStatus() {}
+};
+
 class CDocument : public CCmdTarget {
   public:
     ~CDocument() override = default;

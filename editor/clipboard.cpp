@@ -217,7 +217,7 @@ bool CIconViewState::OnSelectionCommand(std::uint16_t id)
                 const int answer = Prompts().Message(LoadString(kReplacePaletteQuestion), MB_YESNO | MB_ICONQUESTION);
                 replacePalette = answer == IDYES;
                 if (replacePalette)
-                    f->palette = dibPalette;
+                    f->ChangePalette(dibPalette);
             }
             PasteFloating(*this, *bitmap, nullptr, placement, colours);
             if (replacePalette)

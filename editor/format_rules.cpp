@@ -13,11 +13,14 @@ namespace kavrel {
 
 namespace {
 
-constexpr int kStrFormatExists = 23;        // "The image format \"%dx%d - %s\" already exists ..."
-constexpr int kStrUntitled = 28;            // "Untitled"
-constexpr int kStrWarnContains = 56310;     // "You are about to modify an icon that contains %s ..."
-constexpr int kStrWarnConfigure = 56311;    // "You should configure your display settings to %s ..."
-constexpr int kStrTrueColourAdvice = 55092; // "16,8M or 65536 colors"
+constexpr int kStrFormatExists = 23;         // "The image format \"%dx%d - %s\" already exists ..."
+constexpr int kStrUntitled = 28;             // "Untitled"
+constexpr int kStrWarnContains = 56310;      // "You are about to modify an icon that contains %s ..."
+constexpr int kStrWarnConfigure = 56311;     // "You should configure your display settings to %s ..."
+constexpr int kStrTrueColourAdvice = 55092;  // "16,8M or 65536 colors"
+constexpr int kStrFormatDescription = 55084; // "%dx%d - %s"
+constexpr int kStrAlphaName = 55340;         // "16,8M colors + alpha"
+constexpr int kStrPngName = 55341;           // "PNG"
 
 // Cancels everything: what the program does before it installs its dialogs.
 class NoFormatDialogs final : public FormatDialogs {
@@ -111,6 +114,14 @@ std::pair<std::string, std::string> ColourWarningTexts(int formatBitDepth, int s
     const std::string advice = formatBitDepth == 24 ? LoadString(kStrTrueColourAdvice) : ColorName(formatBitDepth);
     return {FormatString(kStrWarnContains, ColorName(formatBitDepth), ColorName(screenBitsPerPixel)),
             FormatString(kStrWarnConfigure, advice)};
+}
+
+std::string FormatListText(const CIconObject& format)
+{
+    if (!format.converted || format.packed.isClassic())
+        return format.description;
+    return FormatString(kStrFormatDescription, format.width, format.height,
+                        LoadString(format.packed.isPng() ? kStrPngName : kStrAlphaName));
 }
 
 std::string FormatExistsText(int width, int height, int bitDepth, const std::string& iconName)

@@ -51,6 +51,9 @@ int FindFormat(const CIconDocument& doc, int width, int height, int bitDepth);
 bool NeedsColourWarning(int formatBitDepth, int screenBitsPerPixel);
 // The two texts of the warning.
 std::pair<std::string, std::string> ColourWarningTexts(int formatBitDepth, int screenBitsPerPixel);
+// The text of a format in the drop-down list: its description, which for a
+// format still held as read from a 32-bit or PNG image says so.
+std::string FormatListText(const CIconObject& format);
 // Message 23: the format already exists in the named icon.
 std::string FormatExistsText(int width, int height, int bitDepth, const std::string& iconName);
 

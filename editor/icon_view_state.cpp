@@ -4,8 +4,8 @@
 
 #include "document/icon_document.h"
 #include "editor/capture.h"
-#include "editor/picture_paste.h"
 #include "editor/format_rules.h"
+#include "editor/picture_paste.h"
 #include "editor/selection.h"
 #include "editor/settings_editor.h"
 #include "editor/text_tool.h"
@@ -93,19 +93,19 @@ CIconObject* CIconViewState::Format() const
 
 // ---- geometry ----
 
-int CIconViewState::AutomaticZoom(int clientWidth, int clientHeight, int imageWidth)
+int CIconViewState::AutomaticZoom(int clientWidth, int clientHeight, int imageWidth, int imageHeight)
 {
-    if (imageWidth <= 0)
+    if (imageWidth <= 0 || imageHeight <= 0)
         return kMinZoom;
-    // The width decides in both directions, as icons are square.
-    const int m = std::min(clientWidth, clientHeight);
-    return Clamp((m - 20) / imageWidth, kMinZoom, kMaxZoom);
+    // Tall and wide formats fit too, not only square ones.
+    const int zoom = std::min((clientWidth - 20) / imageWidth, (clientHeight - 20) / imageHeight);
+    return Clamp(zoom, kMinZoom, kMaxZoom);
 }
 
 void CIconViewState::ApplyAutomaticZoom()
 {
     if (const CIconObject* f = Format())
-        zoom = AutomaticZoom(clientWidth, clientHeight, f->width);
+        zoom = AutomaticZoom(clientWidth, clientHeight, f->width, f->height);
     frameValid_ = false;
 }
 
@@ -507,6 +507,22 @@ void CIconViewState::SetZoom(int z)
     UpdateStatus();
 }
 
+void CIconViewState::ZoomAt(int steps, int clientX, int clientY)
+{
+    LeaveCaptureMode();
+    autoZoom = 0;
+    const int before = zoom;
+    // The image point under the pointer, in 1/zoom pixels.
+    const std::int64_t imageX = clientX + scrollX - originX, imageY = clientY + scrollY - originY;
+    SetZoom(zoom + steps);
+    if (zoom == before)
+        return;
+    SetScrollPosition(static_cast<int>(originX + imageX * zoom / before - clientX),
+                      static_cast<int>(originY + imageY * zoom / before - clientY));
+    window_->ScrollGeometryChanged();
+    Redraw();
+}
+
 void CIconViewState::SelectTool(int index)
 {
     if (index < 0 || index >= kToolCount)
@@ -582,8 +598,8 @@ void CIconViewState::OnCommand(std::uint16_t id)
     case ID_TEXT:
         if (window_->EditTextSettings()) {
             TextRasterizer* rasterizer = window_->Rasterizer();
-            if (!rasterizer || AddText(*this, TextRequestFromSettings(), *rasterizer, Screen().dpiY) ==
-                                   TextOutcome::Beep)
+            if (!rasterizer ||
+                AddText(*this, TextRequestFromSettings(), *rasterizer, Screen().dpiY) == TextOutcome::Beep)
                 window_->Beep();
         }
         return;
@@ -1013,8 +1029,8 @@ Rect CIconViewState::RenderRegion(const Bitmap& color, const Bitmap& mask, const
     options.transparentPattern = &ViewTransparentPattern(MotifTransparent);
     if (f->selectionActive && f->selection.left >= 0 && showSelectionFrame)
         options.selection = f->selection;
-    Rect changed = RenderViewRegion(frame_, Geometry(), floatColor ? *floatColor : color,
-                                    floatMask ? *floatMask : mask, region, options);
+    Rect changed = RenderViewRegion(frame_, Geometry(), floatColor ? *floatColor : color, floatMask ? *floatMask : mask,
+                                    region, options);
     if (rubberBand && !changed.empty())
         changed = changed.united(DrawRubberBand(frame_, Geometry(), *rubberBand, gridShown && zoom > 3, changed));
     if (!changed.empty())

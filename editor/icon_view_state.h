@@ -117,7 +117,8 @@ class CIconViewState : public CCmdTarget {
     static int& FormatToOpen();
 
     // ---- geometry ----
-    static int AutomaticZoom(int clientWidth, int clientHeight, int imageWidth);
+    // The largest zoom that shows the whole image, 20 pixels to spare.
+    static int AutomaticZoom(int clientWidth, int clientHeight, int imageWidth, int imageHeight);
     void InitialUpdate(int clientWidth, int clientHeight);
     // A resize: automatic zoom when on, then centring.
     void SetClientSize(int width, int height);
@@ -164,6 +165,9 @@ class CIconViewState : public CCmdTarget {
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
     void SetZoom(int zoom); // clamped; automatic zoom unchanged
+    // Zooms by steps with automatic zoom off, keeping the image point under
+    // the client point where it is when the image outgrows the client.
+    void ZoomAt(int steps, int clientX, int clientY);
     void SelectTool(int index);
     void SelectBrushShape(int shape);
 

@@ -91,7 +91,6 @@ void RaisedButton(DC& dc, const Rect& r)
     Frame(dc, Inflated(r, -1), kFace, kShadow);
 }
 
-
 // Asks for a palette file and reads it; a file that cannot be read or is not
 // a palette file is reported and changes nothing.
 bool ChooseAndReadPalette(int titleId, int filterId, PaletteFileKind kind, std::vector<COLORREF>& values)
@@ -532,7 +531,9 @@ void CPaletteBar::SetSelectedCellColour(COLORREF rgb)
         CIconObject* f = ActiveFormat();
         if (!f || selected < 0 || selected >= f->palette.size())
             return;
-        SetEntryColour(f->palette[selected], rgb);
+        Palette next = f->palette;
+        SetEntryColour(next[selected], rgb);
+        f->ChangePalette(std::move(next));
         PaletteEdited();
     } else {
         if (selected < 0 || selected >= kColourCellCount)
@@ -617,7 +618,9 @@ void CPaletteBar::ModifyColour(bool fromDoubleClick)
     colour &= 0x00FFFFFFu;
     if (colour == old)
         return;
-    SetEntryColour(f->palette[selected], colour);
+    Palette next = f->palette;
+    SetEntryColour(next[selected], colour);
+    f->ChangePalette(std::move(next));
     PaletteEdited();
     window_->RepaintAll();
 }
@@ -638,7 +641,8 @@ void CPaletteBar::CreateGradient()
     CIconObject* f = ActiveFormat();
     const int a = static_cast<int>(leftColor & 0xFF), b = static_cast<int>(rightColor & 0xFF);
     const int lo = std::min(a, b), hi = std::max(a, b);
-    const COLORREF c1 = EntryColour(f->palette[lo]), c2 = EntryColour(f->palette[hi]);
+    Palette next = f->palette;
+    const COLORREF c1 = EntryColour(next[lo]), c2 = EntryColour(next[hi]);
     const int d = hi - lo;
     // Entry hi keeps its colour: the last step of the ramp is the entry itself.
     for (int i = lo; i < hi; ++i) {
@@ -646,8 +650,9 @@ void CPaletteBar::CreateGradient()
         int rgb[3];
         for (int ch = 0; ch < 3; ++ch)
             rgb[ch] = (Channel(c1, ch) * (d - k) + Channel(c2, ch) * k) / d;
-        SetEntryColour(f->palette[i], RGB(rgb[0], rgb[1], rgb[2]));
+        SetEntryColour(next[i], RGB(rgb[0], rgb[1], rgb[2]));
     }
+    f->ChangePalette(std::move(next));
     PaletteEdited();
     window_->RepaintAll();
 }
@@ -701,7 +706,7 @@ void CPaletteBar::LoadPa8()
         SetEntryColour(entries[i], values[i]);
         entries[i].flags = 0;
     }
-    f->palette = Palette(std::move(entries));
+    f->ChangePalette(Palette(std::move(entries)));
     PaletteEdited();
     window_->RepaintAll();
 }

@@ -50,7 +50,7 @@ ImportResult ImportPictureFile(CIconViewState& view, const std::string& path)
         colours.standardPalette = IsStandardPalette(DibPalette(dib));
     if (format->ownPalette && DibColorCount(dib) == 256 &&
         Prompts().Message(LoadString(kReplacePalette), MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        format->palette = DibPalette(dib);
+        format->ChangePalette(DibPalette(dib));
         result.paletteReplaced = true;
         // The picture's colours are now the format's own.
         colours.sourceDepth = 0;

@@ -61,7 +61,7 @@ int CIconList::Insert(int index, std::vector<CIconGroup> icons)
     DeselectAll();
     const auto n = icons.size();
     for (auto& g : icons)
-        g.displayFormat = -1;
+        g.FreeThumbnails();
     items_.insert(items_.begin() + index, std::make_move_iterator(icons.begin()), std::make_move_iterator(icons.end()));
     selected_.insert(selected_.begin() + index, n, 1);
     return index;
@@ -73,7 +73,7 @@ int CIconList::Append(std::vector<CIconGroup> icons, bool deselectOthers)
         DeselectAll();
     const int first = Count();
     for (auto& g : icons) {
-        g.displayFormat = -1;
+        g.FreeThumbnails();
         items_.push_back(std::move(g));
         selected_.push_back(1);
     }
@@ -122,6 +122,14 @@ int CIconList::FirstSelected() const
     return it == selected_.end() ? -1 : static_cast<int>(it - selected_.begin());
 }
 
+std::vector<CIconGroup> CIconList::SelectedIcons() const
+{
+    std::vector<CIconGroup> out;
+    for (int i : Selection())
+        out.push_back(Item(i));
+    return out;
+}
+
 bool CIconList::SelectAll()
 {
     if (empty() || SelectedCount() > 1)
@@ -140,8 +148,9 @@ void CIconList::SetOptions(const IconListOptions& options)
 
 void CIconList::ResetDisplayFormats()
 {
+    // A cached cell was rendered for the old size: it goes with the format choice.
     for (auto& g : items_)
-        g.displayFormat = -1;
+        g.FreeThumbnails();
 }
 
 int CIconList::DisplayFormat(int i)

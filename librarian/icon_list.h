@@ -84,14 +84,17 @@ class CIconList {
     int SelectedCount() const;
     std::vector<int> Selection() const; // in list order
     int FirstSelected() const;          // -1 when none
+    // Copies of the selected icons in list order (Export to ICL, Add to the
+    // librarian, a drag).
+    std::vector<CIconGroup> SelectedIcons() const;
     // Selects every icon when at most one is selected; with two or more
     // selected, or an empty list, changes nothing. True when it acted.
     bool SelectAll();
 
     // ---- display ----
     const IconListOptions& Options() const { return options_; }
-    // Keeps the items and the selection; every display format is chosen
-    // again at the next draw.
+    // Keeps the items and the selection; every display format is chosen,
+    // and every cell rendered, again at the next draw.
     void SetOptions(const IconListOptions& options);
     ItemSize ItemSizeNow() const { return ItemSizeFor(options_.sizeClass, options_.info); }
     // The format a cell shows, chosen once by the best-format rule and kept

@@ -110,10 +110,8 @@ IconPayload MakeIconPayload(const CIconList& list, IconSourceKind kind, const st
     payload.kind = kind;
     payload.sourceKey = sourceKey;
     payload.title = title;
-    for (int i : list.Selection()) {
-        payload.indices.push_back(i);
-        payload.icons.push_back(list.Item(i));
-    }
+    payload.indices = list.Selection();
+    payload.icons = list.SelectedIcons();
     return payload;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "librarian/import.h"
 #include "librarian/settings_librarian.h"
 #include "model/icl_file.h"
 #include "model/program_file.h"
@@ -85,17 +86,18 @@ bool CLibrarian::IsOpenInWindow(const std::string& path)
     return std::find(windows.begin(), windows.end(), path) != windows.end();
 }
 
-bool CLibrarian::ShownOpenElsewhere()
+bool CLibrarian::ShownLocked()
 {
-    return loaded_ && IsOpenInWindow(shownPath_);
+    return loaded_ && (unreadable_ || IsOpenInWindow(shownPath_));
 }
 
-void CLibrarian::Load(const std::string& path, const std::string& label)
+void CLibrarian::Load(std::string path, const std::string& label)
 {
     SaveIfNeeded(true);
     modified_ = false;
     list_.Clear();
     list_.enabled = true;
+    unreadable_ = false;
     if (path.empty()) {
         loaded_ = false;
         shownPath_.clear();
@@ -115,8 +117,9 @@ void CLibrarian::Load(const std::string& path, const std::string& label)
         }
         pendingPath_.clear();
     }
+    unreadable_ = !groups;
     list_.SetItems(groups ? std::move(*groups) : std::vector<CIconGroup>{});
-    list_.enabled = !IsOpenInWindow(path);
+    list_.enabled = !ShownLocked();
     if (list_.enabled && !list_.empty())
         list_.SelectOnly(0);
 }
@@ -199,7 +202,7 @@ bool CLibrarian::NewLibrary(const std::string& parent, const std::string& name, 
     return true;
 }
 
-bool CLibrarian::RenameLibrary(const std::string& path, const std::string& newName, std::string* result)
+bool CLibrarian::RenameLibrary(std::string path, const std::string& newName, std::string* result)
 {
     if (IsOpenInWindow(path) || !IsValidItemName(newName))
         return Refuse();
@@ -230,7 +233,7 @@ bool CLibrarian::RenameLibrary(const std::string& path, const std::string& newNa
     return true;
 }
 
-bool CLibrarian::RenameFolder(const std::string& path, const std::string& newName, std::string* result)
+bool CLibrarian::RenameFolder(std::string path, const std::string& newName, std::string* result)
 {
     if (path == store_.Root() || !IsValidItemName(newName))
         return Refuse();
@@ -259,7 +262,7 @@ bool CLibrarian::RenameFolder(const std::string& path, const std::string& newNam
     return true;
 }
 
-bool CLibrarian::Move(const std::string& dragged, const std::string& target, std::string* result)
+bool CLibrarian::Move(std::string dragged, const std::string& target, std::string* result)
 {
     // A library window keeps its path: moving what it shows would leave it
     // writing where the file no longer is.
@@ -291,11 +294,12 @@ void CLibrarian::Forget()
     list_.Clear();
     modified_ = false;
     loaded_ = false;
+    unreadable_ = false;
     shownPath_.clear();
     noted_ = "@";
 }
 
-void CLibrarian::DeleteLibrary(const std::string& path)
+void CLibrarian::DeleteLibrary(std::string path)
 {
     if (IsOpenInWindow(path)) {
         Refuse();
@@ -309,7 +313,7 @@ void CLibrarian::DeleteLibrary(const std::string& path)
     store_.DeleteLibrary(path);
 }
 
-bool CLibrarian::DeleteFolder(const std::string& path)
+bool CLibrarian::DeleteFolder(std::string path)
 {
     if (path == store_.Root()) {
         RefuseRootDelete();
@@ -350,7 +354,7 @@ bool CLibrarian::CloseEditorsForEdit()
 
 int CLibrarian::DeleteSelectedIcons()
 {
-    if (!loaded_ || ShownOpenElsewhere() || list_.SelectedCount() == 0)
+    if (!loaded_ || ShownLocked() || list_.SelectedCount() == 0)
         return -1;
     if (!CloseEditorsForEdit())
         return -1;
@@ -361,7 +365,7 @@ int CLibrarian::DeleteSelectedIcons()
 
 void CLibrarian::RenameIcon(int index, const std::string& name)
 {
-    if (!loaded_ || ShownOpenElsewhere() || index < 0 || index >= list_.Count())
+    if (!loaded_ || ShownLocked() || index < 0 || index >= list_.Count())
         return;
     list_.RenameOne(index, name);
     modified_ = true;
@@ -369,7 +373,7 @@ void CLibrarian::RenameIcon(int index, const std::string& name)
 
 void CLibrarian::RenameSelectedIcons(const std::string& baseName)
 {
-    if (!loaded_ || ShownOpenElsewhere() || list_.SelectedCount() == 0)
+    if (!loaded_ || ShownLocked() || list_.SelectedCount() == 0)
         return;
     list_.RenameSelected(baseName);
     modified_ = true;
@@ -377,11 +381,25 @@ void CLibrarian::RenameSelectedIcons(const std::string& baseName)
 
 bool CLibrarian::AddIcons(std::vector<CIconGroup> icons)
 {
-    if (!loaded_ || ShownOpenElsewhere() || icons.empty())
+    if (!loaded_ || ShownLocked() || icons.empty())
         return Refuse();
     list_.Append(std::move(icons));
     modified_ = true;
     return true;
+}
+
+int CLibrarian::Import(const std::vector<std::string>& paths)
+{
+    if (!loaded_ || ShownLocked()) {
+        Refuse();
+        return -1;
+    }
+    ImportedIcons imported = ReadIconsForImport(paths, *progress_);
+    if (!imported.icons.empty()) {
+        list_.Append(std::move(imported.icons));
+        modified_ = true;
+    }
+    return imported.filesWithoutIcons;
 }
 
 IconPayload CLibrarian::DragPayload() const
@@ -391,7 +409,7 @@ IconPayload CLibrarian::DragPayload() const
 
 bool CLibrarian::DropOnList(const IconPayload& payload, int dropIndex, bool ctrlHeld)
 {
-    if (!loaded_ || ShownOpenElsewhere() || payload.icons.empty())
+    if (!loaded_ || ShownLocked() || payload.icons.empty())
         return Refuse();
     const bool sameList = payload.kind == IconSourceKind::LibrarianBar && payload.sourceKey == SourceKey();
     const bool move = DropActionFor(payload.kind, ctrlHeld) == DropAction::Move;
@@ -412,7 +430,7 @@ bool CLibrarian::DropOnList(const IconPayload& payload, int dropIndex, bool ctrl
     return true;
 }
 
-bool CLibrarian::DropOnLibrary(const std::string& path, const IconPayload& payload)
+bool CLibrarian::DropOnLibrary(std::string path, const IconPayload& payload)
 {
     if (payload.icons.empty() || (loaded_ && path == shownPath_) || IsOpenInWindow(path) ||
         !IsLibraryFileName(LastComponent(path)))
@@ -435,7 +453,7 @@ bool CLibrarian::DropOnLibrary(const std::string& path, const IconPayload& paylo
 
 void CLibrarian::RemoveMovedIcons(const std::vector<int>& indices)
 {
-    if (!loaded_ || ShownOpenElsewhere())
+    if (!loaded_ || ShownLocked())
         return;
     if (list_.RemoveIndices(indices) >= 0 || list_.empty())
         modified_ = true;

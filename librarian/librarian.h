@@ -70,15 +70,17 @@ class CLibrarian {
     bool Modified() const { return modified_; }
     void SetModified() { modified_ = true; }
     const std::string& PendingNewLibrary() const { return pendingPath_; }
-    // The shown library is open in a window of its own: the list is
-    // disabled and takes no edits.
-    bool ShownOpenElsewhere();
+    // The shown library is open in a window of its own, or its file could
+    // not be read: the list is disabled and takes no edits, so nothing is
+    // ever written over what the file holds.
+    bool ShownLocked();
+    bool ShownUnreadable() const { return loaded_ && unreadable_; }
     bool IsOpenInWindow(const std::string& path);
 
     // Loads a library into the list (an empty path empties it), after
     // Save-if-needed with the forced flag. A pending new library is written
     // empty on its first load.
-    void Load(const std::string& path, const std::string& label = "");
+    void Load(std::string path, const std::string& label = "");
     // The Save library command: writes when modified; the flag is cleared
     // only when the write succeeded. False after a failed write (reported).
     bool Save();
@@ -103,14 +105,14 @@ class CLibrarian {
     // Only checks the name and notes the library as pending: its file is
     // written when it is first loaded.
     bool NewLibrary(const std::string& parent, const std::string& name, std::string* result = nullptr);
-    bool RenameLibrary(const std::string& path, const std::string& newName, std::string* result = nullptr);
+    bool RenameLibrary(std::string path, const std::string& newName, std::string* result = nullptr);
     // Closes the library windows inside the folder first (asking 55131);
     // false when the user cancels or the rename fails.
-    bool RenameFolder(const std::string& path, const std::string& newName, std::string* result = nullptr);
-    bool Move(const std::string& dragged, const std::string& target, std::string* result = nullptr);
-    void DeleteLibrary(const std::string& path);
+    bool RenameFolder(std::string path, const std::string& newName, std::string* result = nullptr);
+    bool Move(std::string dragged, const std::string& target, std::string* result = nullptr);
+    void DeleteLibrary(std::string path);
     // Reports 55065 on failure.
-    bool DeleteFolder(const std::string& path);
+    bool DeleteFolder(std::string path);
     // The root cannot go: 55063.
     void RefuseRootDelete();
 
@@ -125,6 +127,10 @@ class CLibrarian {
     void RenameSelectedIcons(const std::string& baseName);
     // Appends copies (F3 in an editor, Add to the librarian), selected.
     bool AddIcons(std::vector<CIconGroup> icons);
+    // Import: every file's icons appended to the shown library. Returns the
+    // number of files without icons for the caller to report; -1 (after a
+    // beep) when no library is shown or it is open in its own window.
+    int Import(const std::vector<std::string>& paths);
 
     // ---- drops ----
     // The key this list puts in its payloads.
@@ -137,7 +143,7 @@ class CLibrarian {
     // Icons dropped on a library in the tree: refused for the shown library
     // or one open in its own window; otherwise read, the icons inserted at
     // its beginning and written at once (55060 on failure).
-    bool DropOnLibrary(const std::string& path, const IconPayload& payload);
+    bool DropOnLibrary(std::string path, const IconPayload& payload);
     // After a move out of this list to elsewhere: the originals go, the item
     // at the first removed index is selected, the library becomes modified.
     void RemoveMovedIcons(const std::vector<int>& indices);
@@ -157,6 +163,7 @@ class CLibrarian {
     std::string shownPath_, shownLabel_, pendingPath_;
     bool loaded_ = false;
     bool modified_ = false;
+    bool unreadable_ = false;
 
     std::string noted_ = "@";
     std::int64_t notedAt_ = 0;

@@ -160,7 +160,8 @@ bool IsValidItemName(const std::string& name)
     const auto first = name.find_first_not_of(" \t");
     if (first == std::string::npos)
         return false;
-    if (name == "." || name == "..")
+    // "." and "..", and any name the listing would hide.
+    if (name[0] == '.')
         return false;
     return name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
@@ -261,30 +262,20 @@ bool CLibraryStore::RenameLibrary(const std::string& path, const std::string& ne
 {
     if (!IsValidItemName(newName))
         return Refuse();
-    const std::string target = JoinPath(ParentPath(path), newName + ".icl");
-    if (target == path) {
-        if (result)
-            *result = path;
-        return true;
-    }
-    if (!RenameNoReplace(path, target))
-        return Refuse();
-    if (result)
-        *result = target;
-    return true;
+    return RenameInPlace(path, newName + ".icl", result);
 }
 
 bool CLibraryStore::RenameFolder(const std::string& path, const std::string& newName, std::string* result)
 {
     if (!IsValidItemName(newName) || path == root_)
         return Refuse();
-    const std::string target = JoinPath(ParentPath(path), newName);
-    if (target == path) {
-        if (result)
-            *result = path;
-        return true;
-    }
-    if (!RenameNoReplace(path, target))
+    return RenameInPlace(path, newName, result);
+}
+
+bool CLibraryStore::RenameInPlace(const std::string& path, const std::string& newFileName, std::string* result)
+{
+    const std::string target = JoinPath(ParentPath(path), newFileName);
+    if (target != path && !RenameNoReplace(path, target))
         return Refuse();
     if (result)
         *result = target;
@@ -319,9 +310,15 @@ void CLibraryStore::DeleteLibrary(const std::string& path)
 
 bool CLibraryStore::DeleteFolder(const std::string& path)
 {
-    if (path.empty() || path == root_ || !IsDirectoryNoFollow(path))
+    if (path.empty() || path == root_)
         return false;
-    return RemoveTree(path);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return false;
+    // A folder that is a link to elsewhere goes as a link.
+    if (S_ISLNK(st.st_mode))
+        return unlink(path.c_str()) == 0;
+    return S_ISDIR(st.st_mode) && RemoveTree(path);
 }
 
 RememberedWalk WalkRememberedPath(const CLibraryStore& store, const std::string& remembered)

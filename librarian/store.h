@@ -47,7 +47,8 @@ std::string LabelFromFileName(const std::string& fileName);
 // Whether the name ends in ".icl" in any case.
 bool IsLibraryFileName(const std::string& fileName);
 // A name the user may give a folder or library: not empty after trimming
-// blanks, not "." or "..", no '/' and no NUL, so it stays in its folder.
+// blanks, no '/' and no NUL, so it stays in its folder, and not beginning
+// with '.' ("." and "..", and names the listing hides).
 bool IsValidItemName(const std::string& name);
 // ASCII case-insensitive equality.
 bool SameTextNoCase(const std::string& a, const std::string& b);
@@ -88,6 +89,8 @@ class CLibraryStore {
 
   private:
     bool IsLibraryPath(const std::string& path) const;
+    // Renames within the same folder; the same name changes nothing.
+    bool RenameInPlace(const std::string& path, const std::string& newFileName, std::string* result);
     std::string root_;
 };
 

@@ -130,7 +130,7 @@ std::optional<ParsedHeader> ParseBlockHeader(std::span<const std::uint8_t> image
     return h;
 }
 
-}  // namespace
+} // namespace
 
 int BitDepthFromColorCount(int colorCount)
 {
@@ -331,8 +331,8 @@ bool CIcon::Unpack(Bitmap& colorOut, Bitmap& maskOut, const Palette* /*palette*/
     if (h->bitCount == 32) {
         std::vector<std::uint32_t> argb(static_cast<std::size_t>(h->width) * static_cast<std::size_t>(h->height));
         for (int y = 0; y < h->height; ++y) {
-            const std::uint8_t* row = block + h->layout.xorOffset + static_cast<std::uint64_t>(h->height - 1 - y) *
-                                                                       DibRowBytes(h->width, 32);
+            const std::uint8_t* row =
+                block + h->layout.xorOffset + static_cast<std::uint64_t>(h->height - 1 - y) * DibRowBytes(h->width, 32);
             for (int x = 0; x < h->width; ++x)
                 argb[static_cast<std::size_t>(y) * h->width + x] = LoadU32(row + 4 * x);
         }
@@ -346,7 +346,8 @@ bool CIcon::Unpack(Bitmap& colorOut, Bitmap& maskOut, const Palette* /*palette*/
         table[i] = RGBQuad{q[0], q[1], q[2], 0};
     }
     Bitmap c = Bitmap::Color(h->width, h->height);
-    BitmapInfoHeader colorHeader = HeaderFor(h->width, h->height, h->bitCount, static_cast<std::uint32_t>(table.size()));
+    BitmapInfoHeader colorHeader =
+        HeaderFor(h->width, h->height, h->bitCount, static_cast<std::uint32_t>(table.size()));
     if (!SetDIBits(c, colorHeader, table, std::span(block + h->layout.xorOffset, h->layout.xorBytes)))
         return false;
     Bitmap m = Bitmap::Mono(h->width, h->height);
@@ -467,7 +468,10 @@ bool CIcon::ReadImage(ByteSource& source, std::uint64_t offset)
     return true;
 }
 
-void CIcon::WriteImage(std::vector<std::uint8_t>& out) const { out.insert(out.end(), image.begin(), image.end()); }
+void CIcon::WriteImage(std::vector<std::uint8_t>& out) const
+{
+    out.insert(out.end(), image.begin(), image.end());
+}
 
 // ---------------------------------------------------------------- formats
 
@@ -508,13 +512,19 @@ int BestFormatIndex(std::span<const FormatKey> formats, int sizeIndex, int color
 
 namespace {
 
-FormatKey KeyOf(const CIcon& icon) { return {icon.width, icon.height, icon.bitCount(), icon.colorCount}; }
+FormatKey KeyOf(const CIcon& icon)
+{
+    return {icon.width, icon.height, icon.bitCount(), icon.colorCount};
+}
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- CIconGroup
 
-CIconGroup::CIconGroup(const CIconGroup& other) { *this = other; }
+CIconGroup::CIconGroup(const CIconGroup& other)
+{
+    *this = other;
+}
 
 CIconGroup& CIconGroup::operator=(const CIconGroup& other)
 {
@@ -574,7 +584,10 @@ int CIconGroup::BestFormat(int sizeIndex, int colorIndex) const
     return BestFormatIndex(keys, sizeIndex, colorIndex);
 }
 
-std::string CIconGroup::DisplayName() const { return name.empty() ? LoadString(28) : name; }
+std::string CIconGroup::DisplayName() const
+{
+    return name.empty() ? LoadString(28) : name;
+}
 
 std::string CIconGroup::FormatCountText(int number) const
 {
@@ -596,7 +609,10 @@ int CIconGroup::FreeThumbnails()
 
 // ---------------------------------------------------------------- CIconObject
 
-CIconObject::CIconObject() : palette(StandardPalette()) { UpdateDescription(); }
+CIconObject::CIconObject() : palette(StandardPalette())
+{
+    UpdateDescription();
+}
 
 CIconObject::CIconObject(int depth, int w, int h, int own) : palette(StandardPalette())
 {
@@ -607,6 +623,33 @@ namespace {
 
 // Takes an icon's packed form and its decoded bitmaps into an object, as
 // construction from a CIcon defines.
+// A pixel that keeps no index.
+constexpr std::uint32_t kNoKeptColour = 0xFF000000u;
+
+// Remembers the indices of an 8-bit image as read, so that saving it again
+// writes the same bytes even where its palette repeats a colour.
+void KeepFileIndices(CIconObject& o)
+{
+    o.keptIndex.clear();
+    o.keptColour.clear();
+    const auto h = ParseBlockHeader(o.packed.image);
+    if (!h || h->bitCount != 8 || h->width != o.color.width() || h->height != o.color.height() ||
+        h->layout.total > o.packed.image.size())
+        return;
+    const std::size_t count = static_cast<std::size_t>(h->width) * static_cast<std::size_t>(h->height);
+    o.keptIndex.resize(count);
+    o.keptColour.resize(count);
+    const std::uint64_t row = DibRowBytes(h->width, 8);
+    for (int y = 0; y < h->height; ++y) {
+        const std::uint8_t* in = o.packed.image.data() + h->layout.xorOffset + (h->height - 1 - y) * row;
+        for (int x = 0; x < h->width; ++x) {
+            const std::size_t p = static_cast<std::size_t>(y) * h->width + x;
+            o.keptIndex[p] = in[x];
+            o.keptColour[p] = o.color.rawPixel(x, y) & 0xFFFFFFu;
+        }
+    }
+}
+
 void AdoptIcon(CIconObject& o, const CIcon& icon, Bitmap c, Bitmap m)
 {
     o.packed.CopyFrom(icon);
@@ -621,6 +664,7 @@ void AdoptIcon(CIconObject& o, const CIcon& icon, Bitmap c, Bitmap m)
         o.colorCount = o.packed.colorCount;
         o.bitDepth = BitDepthFromColorCount(o.colorCount);
         o.converted = false;
+        KeepFileIndices(o);
     } else {
         o.colorCount = 0;
         o.bitDepth = 24;
@@ -629,7 +673,7 @@ void AdoptIcon(CIconObject& o, const CIcon& icon, Bitmap c, Bitmap m)
     o.UpdateDescription();
 }
 
-}  // namespace
+} // namespace
 
 CIconObject::CIconObject(const CIcon& icon)
 {
@@ -679,6 +723,8 @@ bool CIconObject::SetFormat(int depth, int w, int h, int own)
 
 void CIconObject::CreateBitmaps()
 {
+    keptIndex.clear();
+    keptColour.clear();
     if (ownPalette)
         palette = SpectrumPalette();
     color = Bitmap::Color(width, height);
@@ -703,6 +749,88 @@ void CIconObject::PackToIcon()
     if (!packed.AllocateImage(width, height, colorCount))
         return;
     packed.Pack(color, mask, palette.size() ? &palette : nullptr);
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (bitDepth != 8 || keptIndex.size() != count || keptColour.size() != count)
+        return;
+    const BlockLayout l = LayoutFor(width, height, 8, 256);
+    if (packed.image.size() != l.total)
+        return;
+    const std::uint64_t row = DibRowBytes(width, 8);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* out = packed.image.data() + l.xorOffset + (height - 1 - y) * row;
+        for (int x = 0; x < width; ++x) {
+            const std::size_t p = static_cast<std::size_t>(y) * width + x;
+            if (keptColour[p] == (color.rawPixel(x, y) & 0xFFFFFFu))
+                out[x] = keptIndex[p];
+        }
+    }
+}
+
+int CIconObject::PixelIndex(int x, int y) const
+{
+    const std::uint32_t v = color.rawPixel(x, y) & 0xFFFFFFu;
+    const std::size_t p = static_cast<std::size_t>(y) * width + x;
+    if (p < keptColour.size() && keptIndex.size() == keptColour.size() && keptColour[p] == v)
+        return keptIndex[p];
+    const Palette& pal = palette.size() ? palette : StandardPalette();
+    return std::max(pal.nearestIndex(ColorRefFromPixel(v)), 0);
+}
+
+void CIconObject::ChangePalette(Palette next)
+{
+    const Palette old = palette.size() ? palette : StandardPalette();
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    const bool kept = keptIndex.size() == count && keptColour.size() == count;
+    std::unordered_map<std::uint32_t, int> nearest;
+    auto indexOf = [&](std::uint32_t v) {
+        auto it = nearest.find(v);
+        if (it == nearest.end())
+            it = nearest.emplace(v, old.nearestIndex(ColorRefFromPixel(v))).first;
+        return it->second;
+    };
+    std::vector<std::uint8_t> newIndex(count, 0);
+    std::vector<std::uint32_t> newColour(count, kNoKeptColour);
+    // onImage: the bitmap lies on the image, so the kept indices are its own.
+    auto recolour = [&](Bitmap& c, const Bitmap* m, bool onImage, bool keep) {
+        if (c.isNull() || c.isMono())
+            return;
+        const bool grid = onImage && kept && c.width() == width && c.height() == height;
+        const bool masked = m && !m->isNull() && m->width() == c.width() && m->height() == c.height();
+        for (int y = 0; y < c.height(); ++y)
+            for (int x = 0; x < c.width(); ++x) {
+                const std::uint32_t v = c.rawPixel(x, y) & 0xFFFFFFu;
+                const std::size_t p = static_cast<std::size_t>(y) * c.width() + x;
+                const bool hasKept = grid && keptColour[p] == v;
+                // Transparent and inverted pixels stay black and white.
+                if (masked && m->rawPixel(x, y)) {
+                    if (keep && hasKept) {
+                        newIndex[p] = keptIndex[p];
+                        newColour[p] = v;
+                    }
+                    continue;
+                }
+                const int i = hasKept ? keptIndex[p] : indexOf(v);
+                if (i < 0 || i >= next.size())
+                    continue;
+                const std::uint32_t to = PixelFromColorRef(next.colorRef(i));
+                c.setRawPixel(x, y, to);
+                if (keep) {
+                    newIndex[p] = static_cast<std::uint8_t>(i);
+                    newColour[p] = to & 0xFFFFFFu;
+                }
+            }
+    };
+    for (UndoState& u : undo)
+        if (u.color)
+            recolour(*u.color, u.mask ? &*u.mask : nullptr, true, false);
+    if (floatingColor)
+        recolour(*floatingColor, floatingMask ? &*floatingMask : nullptr, false, false);
+    recolour(color, &mask, true, color.width() == width && color.height() == height);
+    if (color.width() == width && color.height() == height) {
+        keptIndex = std::move(newIndex);
+        keptColour = std::move(newColour);
+    }
+    palette = std::move(next);
 }
 
 bool CIconObject::ReadFromFile(ByteSource& source, std::uint64_t offset)
@@ -723,4 +851,4 @@ void CIconObject::WriteToFile(std::vector<std::uint8_t>& out)
     packed.WriteImage(out);
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -34,7 +34,7 @@ constexpr std::uint64_t kMaxImageBytes = 64ull << 20;
 // with alpha and PNG-compressed images; those are kept byte for byte as read,
 // with bitCount 32 or png set, so that copying or saving keeps them exactly.
 class CIcon {
-public:
+  public:
     CIcon() = default;
     CIcon(const CIcon& other) { CopyFrom(other); }
     CIcon& operator=(const CIcon& other)
@@ -47,7 +47,7 @@ public:
     // Stores the size and colour count and allocates a zero-filled block by
     // the block-size rule.
     bool AllocateImage(int width, int height, int colorCount);
-    void CopyFrom(const CIcon& other);  // the standard-palette flag is not copied
+    void CopyFrom(const CIcon& other); // the standard-palette flag is not copied
 
     // Fills the allocated block from a format's bitmaps.
     void Pack(const Bitmap& color, const Bitmap& mask, const Palette* palette);
@@ -71,13 +71,17 @@ public:
     static std::uint64_t BlockSize(std::int64_t width, std::int64_t height, int colorCount);
 
     bool empty() const { return image.empty(); }
-    int bitCount() const;  // 1, 4, 8, 24 or 32; 32 for PNG images
+    int bitCount() const; // 1, 4, 8, 24 or 32; 32 for PNG images
     bool isPng() const { return png; }
     // Classic formats only: what an editor can take without converting.
     bool isClassic() const { return !png && bitCountRaw != 32; }
-    std::string FormatLabel() const;  // "32x32x4", "256x256xpng"
+    std::string FormatLabel() const; // "32x32x4", "256x256xpng"
 
-    void FreeThumbnail() { thumbnailBits.clear(); thumbnailSize = 0; }
+    void FreeThumbnail()
+    {
+        thumbnailBits.clear();
+        thumbnailSize = 0;
+    }
 
     // The packed image and its cached thumbnail (the rendered 70x70 cell).
     std::vector<std::uint8_t> image;
@@ -85,11 +89,13 @@ public:
     int thumbnailSize = 0;
     int width = 0;
     int height = 0;
-    int colorCount = 0;  // 0, 2, 16, 256
+    int colorCount = 0; // 0, 2, 16, 256
     int imageSize = 0;
-    int sourceOffset = 0;
+    // Where the image data lies in the file it was read from (program files
+    // and libraries, for writing an edited image back); absent when unknown.
+    std::optional<std::uint64_t> sourceOffset;
     int standardPalette = 1;
-    int bitCountRaw = 0;  // 32 for a 32-bit image; else 0 (derived from colorCount)
+    int bitCountRaw = 0; // 32 for a 32-bit image; else 0 (derived from colorCount)
     bool png = false;
 };
 
@@ -97,20 +103,20 @@ public:
 class CIconDocument;
 
 class CIconGroup {
-public:
+  public:
     CIconGroup() = default;
     CIconGroup(const CIconGroup& other);
     CIconGroup& operator=(const CIconGroup& other);
     CIconGroup(CIconGroup&&) noexcept = default;
     CIconGroup& operator=(CIconGroup&&) noexcept = default;
 
-    bool AddFormat(const CIcon& icon);  // a copy, then sorted
+    bool AddFormat(const CIcon& icon); // a copy, then sorted
     CIcon* GetFormat(int i);
     const CIcon* GetFormat(int i) const;
     int FormatCount() const { return static_cast<int>(formats.size()); }
     void SortFormats();
-    int BestFormat(int sizeIndex, int colorIndex) const;  // needs one format
-    std::string DisplayName() const;                      // "Untitled" when unnamed
+    int BestFormat(int sizeIndex, int colorIndex) const; // needs one format
+    std::string DisplayName() const;                     // "Untitled" when unnamed
     std::string FormatCountText(int number) const;
     int FreeThumbnails();
     void Clear() { formats.clear(); }
@@ -132,8 +138,8 @@ int BestFormatIndex(std::span<const FormatKey> formats, int sizeIndex, int color
 
 // One image format in editable form.
 class CIconObject {
-public:
-    CIconObject();  // 32x32 placeholder with the standard palette, no bitmaps
+  public:
+    CIconObject(); // 32x32 placeholder with the standard palette, no bitmaps
     CIconObject(int bitDepth, int width, int height, int ownPalette);
     explicit CIconObject(const CIcon& icon);
     virtual ~CIconObject() = default;
@@ -149,6 +155,13 @@ public:
     void WriteToFile(std::vector<std::uint8_t>& out);
     FormatKey key() const { return {width, height, bitDepth, colorCount}; }
 
+    // Gives the palette new colours. Every opaque pixel keeps its index, so
+    // the image, its undo states and a floating selection take the new
+    // colour of their entry: what is shown is what a save writes.
+    void ChangePalette(Palette next);
+    // The index a pixel of an 8-bit image is saved with.
+    int PixelIndex(int x, int y) const;
+
     int colorCount = 0;
     int bitDepth = 24;
     Bitmap color;
@@ -156,7 +169,7 @@ public:
     int width = 32;
     int height = 32;
     int workingWidth = 32, workingHeight = 32;
-    Rect selection{-1, -1, -1, -1};  // inclusive; -1s when none
+    Rect selection{-1, -1, -1, -1}; // inclusive; -1s when none
     std::optional<Bitmap> floatingColor, floatingMask;
     int selectionActive = 0;
     // 1 while the image under the selection is untouched; 0 once it moved or
@@ -172,10 +185,15 @@ public:
     std::array<UndoState, 16> undo;
     int undoLast = 0, undoPosition = 0;
     CIcon packed;
+    // The index each pixel had when the image was read or last recoloured,
+    // with the colour it showed then. While a pixel still shows that colour
+    // it keeps that index, even where two entries hold the same colour.
+    std::vector<std::uint8_t> keptIndex;
+    std::vector<std::uint32_t> keptColour;
     std::string description;
     // Set when this format was made from a 32-bit or PNG image and flattened:
     // saving it replaces the original image by a 24-bit one with a mask.
     bool converted = false;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

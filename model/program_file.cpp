@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::uint32_t kRtIcon = 3;
 constexpr std::uint32_t kRtGroupIcon = 14;
-constexpr int kMaxDirectoryDepth = 8;   // real files use three levels
+constexpr int kMaxDirectoryDepth = 8; // real files use three levels
 constexpr std::uint32_t kNoLanguage = 0xFFFFFFFF;
 
 // Raised when the file's structure cannot be read; the whole file is dropped.
@@ -41,7 +41,7 @@ struct ResourceIndex {
 };
 
 class Reader {
-public:
+  public:
     explicit Reader(ByteSource& source) : source_(source) {}
 
     std::uint64_t size() const { return source_.size(); }
@@ -60,7 +60,7 @@ public:
 
     ByteSource& source() { return source_; }
 
-private:
+  private:
     ByteSource& source_;
 };
 
@@ -139,7 +139,7 @@ bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
         if (auto ids = ReadGroupDirectory(r, offset, false))
             index.groups.push_back({0, std::move(*ids)});
         else
-            index.groups.push_back({0, {}});  // keeps the names in step
+            index.groups.push_back({0, {}}); // keeps the names in step
 
     // Icon names follow the module name "ICL"; other modules have none.
     std::uint64_t names = ne + residentNames;
@@ -163,10 +163,9 @@ bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
 // --- 32- and 64-bit modules -----------------------------------------------
 
 class PeResourceWalker {
-public:
+  public:
     PeResourceWalker(Reader& r, std::uint64_t base, std::uint32_t sectionAddress, ResourceIndex& index)
-        : r_(r), base_(base), sectionAddress_(sectionAddress), index_(index),
-          entryBudget_(r.size() / 8 + 64)
+        : r_(r), base_(base), sectionAddress_(sectionAddress), index_(index), entryBudget_(r.size() / 8 + 64)
     {
     }
 
@@ -182,11 +181,10 @@ public:
         });
     }
 
-private:
+  private:
     enum class Kind { Icon, Group };
 
-    template <typename F>
-    void ForEachEntry(std::uint64_t directory, int depth, F&& visit)
+    template <typename F> void ForEachEntry(std::uint64_t directory, int depth, F&& visit)
     {
         // A directory reached twice, or deeper than any real file nests, is
         // a loop or a trap: it adds nothing.
@@ -227,7 +225,7 @@ private:
     void Data(std::uint64_t entry, Kind kind, std::optional<std::uint32_t> id, std::uint32_t language)
     {
         if (!id)
-            return;  // a data entry in place of the identifier level
+            return; // a data entry in place of the identifier level
         auto data = r_.bytes(entry, 16);
         std::uint32_t rva = LoadU32(data.data());
         if (rva < sectionAddress_)
@@ -245,7 +243,7 @@ private:
     std::uint32_t sectionAddress_;
     ResourceIndex& index_;
     std::set<std::uint64_t> visited_;
-    std::uint64_t entryBudget_;  // no file holds more entries than fit in it
+    std::uint64_t entryBudget_; // no file holds more entries than fit in it
 };
 
 bool IndexPe(Reader& r, std::uint64_t pe, ResourceIndex& index)
@@ -272,7 +270,7 @@ bool IndexPe(Reader& r, std::uint64_t pe, ResourceIndex& index)
 // --- assembly -------------------------------------------------------------
 
 class Assembler {
-public:
+  public:
     Assembler(Reader& r, const ResourceIndex& index) : r_(r), index_(index), budget_(4 * r.size() + (16ull << 20))
     {
         for (std::size_t i = 0; i < index.images.size(); ++i)
@@ -295,7 +293,7 @@ public:
                     continue;
                 Spend(image->image.size());
                 auto copy = std::make_unique<CIcon>(*image);
-                copy->sourceOffset = static_cast<int>(ref->offset);
+                copy->sourceOffset = ref->offset;
                 group.formats.push_back(std::move(copy));
             }
             scope.Step(static_cast<int>(g + 1));
@@ -312,7 +310,7 @@ public:
         return out;
     }
 
-private:
+  private:
     // The image of that identifier in the group's language, else the first.
     const ImageRef* Find(std::uint16_t id, std::uint32_t language) const
     {
@@ -354,7 +352,7 @@ private:
     std::uint64_t budget_;
 };
 
-}  // namespace
+} // namespace
 
 int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, ProgressSink& progress)
 {
@@ -391,4 +389,4 @@ int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& pat
     return ReadProgramFileIcons(groups, *file, progress);
 }
 
-}  // namespace kavrel
+} // namespace kavrel

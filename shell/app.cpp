@@ -21,6 +21,7 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -35,7 +36,9 @@
 #include "editor/ui/paste_options_dialog.h"
 #include "editor/ui/qt_clipboard.h"
 #include "editor/ui/tool_cursor.h"
+#include "librarian/conversion.h"
 #include "librarian/librarian_folder.h"
+#include "librarian/store.h"
 #include "model/ico_file.h"
 #include "model/picture_import.h"
 #include "platform/dib.h"
@@ -105,6 +108,47 @@ std::string Decode(const QByteArray& text)
 bool TestHooksEnabled()
 {
     return qEnvironmentVariable("KAVREL_TEST_HOOKS") == QLatin1String("1");
+}
+
+// The "Converting existing libraries" window, shown while an earlier
+// librarian is converted.
+class QtConversionView final : public ConversionView {
+public:
+    explicit QtConversionView(QWidget* parent) : dialog_(parent)
+    {
+        dialog_.setWindowTitle(QStringLiteral("Converting existing libraries"));
+        dialog_.setMinimumWidth(460);
+        auto* layout = new QVBoxLayout(&dialog_);
+        auto* text = new QLabel(QStringLiteral("Orvane Kavrel has detected an existing icon librarian from version 2.0 "
+                                               "ou 3.0. Kavrel will convert and import these libraries in this "
+                                               "version 4.0."));
+        text->setWordWrap(true);
+        layout->addWidget(text);
+        layout->addWidget(new QLabel(QStringLiteral("Converting... Please wait.")));
+        layout->addWidget(&bar_);
+    }
+    void Show(int steps) override
+    {
+        bar_.setRange(0, std::max(steps, 1));
+        dialog_.show();
+        QCoreApplication::processEvents();
+    }
+    void Step(int done) override
+    {
+        bar_.setValue(std::min(done, bar_.maximum()));
+        QCoreApplication::processEvents();
+    }
+    void Close() override { dialog_.close(); }
+
+private:
+    QDialog dialog_;
+    QProgressBar bar_;
+};
+
+void ConvertLibrarianWithProgress(QWidget* parent)
+{
+    QtConversionView view(parent);
+    ConvertEarlierLibrarian(ProgramFolder(), LibrarianFolder(), view, FrameProgress());
 }
 
 std::string WithSlash(std::string folder)
@@ -269,6 +313,11 @@ bool CKavrelApp::InitInstance()
     prompter_ = std::make_unique<QtPrompter>();
     chooser_ = std::make_unique<QtFileChooser>();
     SetPrompter(prompter_.get());
+    // Refused tree and drag operations beep.
+    static struct : Beeper {
+        void Beep() override { QApplication::beep(); }
+    } beeper;
+    SetBeeper(&beeper);
     SetFileChooser(chooser_.get());
     SetFormatDialogs(&QtFormatDialogs());
 
@@ -295,6 +344,7 @@ bool CKavrelApp::InitInstance()
     prompter_->SetParent(mainFrame_);
     pasteOptions.SetParent(mainFrame_);
     SetPasteProgress(&FrameProgress());
+    CIconDocument::SetProgressSink(&FrameProgress());
     chooser_->SetParent(mainFrame_);
     ListenForOtherInstances();
 
@@ -303,7 +353,12 @@ bool CKavrelApp::InitInstance()
 
     mainFrame_->ApplyPlacement(LoadMainWindowPlacement(Registry::Instance(), Screen().width, Screen().height));
 
-    // TODO (librarian store, no issue yet): an earlier librarian ("library" in the program folder) is converted once.
+    if (EarlierLibrarianToConvert(g_programFolder)) {
+        CloseSplash();
+        ConvertLibrarianWithProgress(mainFrame_);
+        SaveSetting(Registry::Instance(), "Converted");
+        BankPathName.clear();
+    }
 
     CloseSplash();
     mainFrame_->setWindowTitle(QString::fromStdString(LoadString(2)));
@@ -349,6 +404,7 @@ void CKavrelApp::ExitInstance()
     SetClipboardService(nullptr);
     SetPasteOptionsPrompt(nullptr);
     SetPasteProgress(nullptr);
+    CIconDocument::SetProgressSink(nullptr);
     SetFormatDialogs(nullptr);
 }
 

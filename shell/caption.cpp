@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QToolTip>
 #include <QWindow>
@@ -113,7 +114,14 @@ void CFrameCaption::SetFrameTitle(const QString& title)
 
 QString CFrameCaption::FrameTitle() const
 {
-    return frameTitleSet_ ? frameTitle_ : frame_->windowTitle();
+    if (frameTitleSet_)
+        return frameTitle_;
+    // A maximised document window adds " - [its title]" to the frame's title;
+    // the caption names the document once, after the frame's own title.
+    QString title = frame_->windowTitle();
+    static const QRegularExpression maximisedChild(QStringLiteral(" - \\[.*\\]$"));
+    title.remove(maximisedChild);
+    return title;
 }
 
 void CFrameCaption::SetDocumentTitle(const QString& title)

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QResizeEvent>
 #include <QTimer>
 
 #include "platform/registry.h"
@@ -229,6 +230,19 @@ void CFrameParts::OnCommand(std::uint16_t id)
     }
 }
 
+void CFrameParts::FollowAreaResize(const QSize& before, const QSize& after)
+{
+    for (QMdiSubWindow* w : area_->subWindowList()) {
+        if (w->isMaximized() || w->isMinimized() || w->isHidden())
+            continue;
+        const QRect g = w->geometry();
+        const ReorgRect r = FollowAreaEdges({g.x(), g.y(), g.width(), g.height()}, before.width(), before.height(),
+                                            after.width(), after.height());
+        if (r.width != g.width() || r.height != g.height())
+            w->resize(r.width, r.height);
+    }
+}
+
 bool CFrameParts::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == frame_) {
@@ -254,6 +268,10 @@ bool CFrameParts::eventFilter(QObject* watched, QEvent* event)
         } else if (event->type() == QEvent::ChildRemoved) {
             if (windows_.erase(static_cast<QChildEvent*>(event)->child()))
                 OnDocumentWindowClosed();
+        } else if (event->type() == QEvent::Resize) {
+            const auto* resize = static_cast<QResizeEvent*>(event);
+            if (resize->oldSize().isValid())
+                FollowAreaResize(resize->oldSize(), resize->size());
         }
         return false;
     }

@@ -17,6 +17,7 @@
 
 class QMainWindow;
 class QMdiArea;
+class QSize;
 class QMdiSubWindow;
 
 namespace kavrel {
@@ -73,6 +74,8 @@ private:
     // the layout has settled.
     void ReorganiseSoon();
     void ToggleBar(QWidget* bar, bool side);
+    // Windows that reached the right or bottom edge of the area follow it.
+    void FollowAreaResize(const QSize& before, const QSize& after);
 
     QMainWindow* frame_;
     QPointer<QMdiArea> area_;

@@ -5,13 +5,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 
-#include "editor/icon_view_state.h"
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/icon_view.h"
 #include "editor/ui/palette_bar_widget.h"
@@ -58,6 +58,20 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
                                 if (!DocManager().FindFrame(path))
                                     RecentFiles().remove(path);
                             });
+    router_->SetWindowList(
+        [this] {
+            std::vector<CCommandRouter::WindowEntry> entries;
+            for (QMdiSubWindow* w : mdiArea_->subWindowList())
+                entries.push_back({w->windowTitle().remove(QStringLiteral("[*]")), w == mdiArea_->activeSubWindow()});
+            return entries;
+        },
+        [this](int index) {
+            const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+            if (index >= 0 && index < windows.size()) {
+                mdiArea_->setActiveSubWindow(windows[index]);
+                FocusActiveView();
+            }
+        });
     SelectMenuBar();
     setAcceptDrops(true);
     SetEditorHost(this);
@@ -109,18 +123,24 @@ std::vector<CCmdTarget*> CMainFrame::CommandRoute() const
             const_cast<CMainFrame*>(this), appTarget_};
 }
 
+void CMainFrame::FocusActiveView()
+{
+    // Keys typed next go to the window just chosen.
+    if (QWidget* view = ActiveView())
+        view->setFocus();
+}
+
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window)
 {
     SelectMenuBar();
     auto* frame = dynamic_cast<CChildFrame*>(window);
-    auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
-    if (activeIconView_ != view) {
-        if (activeIconView_)
-            activeIconView_->OnActivateView(false);
-        activeIconView_ = view;
-        CActualSizePreview::SetActiveView(view);
-        if (view)
-            view->OnActivateView(true);
+    QWidget* view = frame ? frame->View() : nullptr;
+    if (activeView_ != view) {
+        if (auto* old = dynamic_cast<CFrameView*>(activeView_.data()))
+            old->OnActivateView(false);
+        activeView_ = view;
+        if (CFrameView* now = frame ? frame->FrameView() : nullptr)
+            now->OnActivateView(true);
     }
 }
 
@@ -146,18 +166,14 @@ void CMainFrame::ActiveWindowUpdate()
     if (!isMinimized()) {
         // TODO (librarian bar, no issue yet): the librarian bar refreshes its state here.
         CChildFrame* frame = ActiveFrame();
-        auto* view = frame ? dynamic_cast<CIconView*>(frame->View()) : nullptr;
-        // Nothing more while a mouse button is down in the editor.
-        if (!view || view->State().buttonDown == 0) {
+        CFrameView* view = frame ? frame->FrameView() : nullptr;
+        // Nothing more while a mouse operation is under way in the view.
+        if (!view || !view->IsBusy()) {
             if (OnActiveWindowUpdate() == ReorgAction::Now)
                 ReorganiseDesktop();
             SelectMenuBar();
             if (parts_)
                 parts_->UpdateStatus(frame);
-            if (CActualSizePreview::ActiveView() != view)
-                CActualSizePreview::SetActiveView(view);
-            if (CColorPaletteBar* colors = CColorPaletteBar::Instance())
-                colors->Follow(view);
             if (view)
                 view->UpdateStatus();
             router_->UpdateActions();
@@ -186,6 +202,9 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE:
         ui.Enable(!mdiArea_->subWindowList().isEmpty());
+        return true;
+    case ID_NEXT_WINDOW:
+        ui.Enable(mdiArea_->subWindowList().size() > 1);
         return true;
     default:
         return false;
@@ -218,6 +237,10 @@ void CMainFrame::OnCommand(std::uint16_t id)
         break;
     case ID_WINDOW_TILE:
         mdiArea_->tileSubWindows();
+        break;
+    case ID_NEXT_WINDOW:
+        mdiArea_->activateNextSubWindow();
+        FocusActiveView();
         break;
     default:
         break;

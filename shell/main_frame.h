@@ -86,6 +86,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
 
   private:
     void OnSubWindowActivated(QMdiSubWindow* window);
+    void FocusActiveView();
     void SelectMenuBar();
     CChildFrame* FrameOfView(const QWidget* view) const;
 
@@ -95,7 +96,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
     CCmdTarget* appTarget_ = nullptr;
     std::function<void(const std::string&)> open_;
     QTimer timer_;
-    QPointer<CIconView> activeIconView_; // told when it stops being the active view
+    QPointer<QWidget> activeView_; // told when it stops being the active view
     bool inUpdate_ = false;
     bool placementSaved_ = false;
     MenuKind menuKind_ = MenuKind::Main;

@@ -3,10 +3,11 @@
 // itself with SetEditorHost at start-up (and nullptr when it goes away); with
 // no host the editor simply does without status texts, preview and frame.
 //
-// When the active document window changes, the main window calls
-// CIconView::OnActivateView(false) on the view that was active and (true) on
-// the new one, and CActualSizePreview::SetActiveView with the new view (or
-// nullptr when the active window is no editor).
+// The main window knows the view only as a CFrameView (document/document.h):
+// when the active document window changes it calls OnActivateView(false) on
+// the view that was active and (true) on the new one, which makes the
+// actual-size preview and the palette bar follow it; every 50 ms it calls
+// UpdateStatus on the active view unless IsBusy.
 //
 // The drop-down list of image formats: the view creates and fills its own
 // QComboBox (CIconView::FormatList()); the frame puts it into its local

@@ -10,13 +10,16 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "editor/capture.h"
+#include "editor/format_rules.h"
 #include "editor/icon_view_state.h"
 #include "editor/selection.h"
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/context_menu.h"
 #include "editor/ui/editor_host.h"
+#include "editor/ui/palette_bar_widget.h"
 #include "editor/ui/picture_dialog.h"
 #include "editor/ui/qt_text_rasterizer.h"
 #include "editor/ui/screen_grabber.h"
@@ -74,10 +77,7 @@ class CIconView::Window final : public ViewWindow {
     {
         return (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0;
     }
-    void OtherViewsFormatsChanged() override
-    {
-        CIconView::BroadcastFormatsChanged(view_.GetDocument(), &view_);
-    }
+    void OtherViewsFormatsChanged() override { CIconView::BroadcastFormatsChanged(view_.GetDocument(), &view_); }
 
     bool IsMinimised() const override
     {
@@ -158,8 +158,20 @@ void CIconView::FillFormatList()
     const QSignalBlocker block(formatList_.data());
     formatList_->clear();
     for (int i = 0; i < doc_->GetFormatCount(); ++i)
-        formatList_->addItem(QString::fromStdString(doc_->GetFormat(i)->description));
+        formatList_->addItem(QString::fromStdString(FormatListText(*doc_->GetFormat(i))));
     formatList_->setCurrentIndex(state_->formatIndex);
+}
+
+void CIconView::RefreshFormatListTexts()
+{
+    // A save turns an edited 32-bit or PNG format into a 24-bit one.
+    if (!formatList_ || !doc_ || formatList_->count() != doc_->GetFormatCount())
+        return;
+    for (int i = 0; i < formatList_->count(); ++i) {
+        const QString text = QString::fromStdString(FormatListText(*doc_->GetFormat(i)));
+        if (formatList_->itemText(i) != text)
+            formatList_->setItemText(i, text);
+    }
 }
 
 void CIconView::OnFormatListChanged(int index)
@@ -201,17 +213,36 @@ void CIconView::OnPaletteChanged()
 
 void CIconView::OnActivateView(bool active)
 {
+    CColorPaletteBar* colors = CColorPaletteBar::Instance();
     if (active) {
+        CActualSizePreview::SetActiveView(this);
+        if (colors)
+            colors->Follow(this);
         window_->RepaintPreview();
         state_->UpdateStatus();
     } else {
         state_->LeaveCaptureMode();
+        if (CActualSizePreview::ActiveView() == this)
+            CActualSizePreview::SetActiveView(nullptr);
+        if (colors && colors->Follows(this))
+            colors->Follow(nullptr);
     }
+}
+
+bool CIconView::IsBusy() const
+{
+    return state_->buttonDown != 0;
 }
 
 void CIconView::UpdateStatus()
 {
+    if (CActualSizePreview::ActiveView() != this)
+        CActualSizePreview::SetActiveView(this);
+    // The palette bar polls: the edited format and its colours change under it.
+    if (CColorPaletteBar* colors = CColorPaletteBar::Instance())
+        colors->Follow(this);
     state_->UpdateStatus();
+    RefreshFormatListTexts();
 }
 
 void CIconView::SetModified(bool modified)
@@ -496,16 +527,13 @@ void CIconView::keyPressEvent(QKeyEvent* event)
         if (host)
             host->SendMainWindowCommand(ID_EDIT_CLEAR);
         return;
+    // + and - of the keypad and of the main keyboard (where + may need
+    // Shift, so = counts as +).
     case Qt::Key_Plus:
-        if (event->modifiers() & Qt::KeypadModifier) {
-            SendCommand(route, ID_ZOOM_IN);
-            SyncScrollBars();
-            return;
-        }
-        break;
+    case Qt::Key_Equal:
     case Qt::Key_Minus:
-        if (event->modifiers() & Qt::KeypadModifier) {
-            SendCommand(route, ID_ZOOM_OUT);
+        if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            SendCommand(route, event->key() == Qt::Key_Minus ? ID_ZOOM_OUT : ID_ZOOM_IN);
             SyncScrollBars();
             return;
         }
@@ -514,6 +542,23 @@ void CIconView::keyPressEvent(QKeyEvent* event)
         break;
     }
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CIconView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier) || capture_) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= steps * QWheelEvent::DefaultDeltasPerStep;
+    if (steps != 0) {
+        const QPoint p = event->position().toPoint();
+        state_->ZoomAt(steps, p.x(), p.y());
+        SyncScrollBars();
+    }
+    event->accept();
 }
 
 // ---- capture ----

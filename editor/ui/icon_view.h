@@ -25,7 +25,7 @@ class CCaptureFrame;
 class CIconObject;
 class CIconViewState;
 
-class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdTarget {
+class CIconView : public QAbstractScrollArea, public CDocumentView, public CFrameView, public CCmdTarget {
     Q_OBJECT
   public:
     explicit CIconView(CIconDocument* doc, QWidget* parent = nullptr);
@@ -53,11 +53,12 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     static void BroadcastFormatsChanged(CIconDocument* doc, CIconView* sender);
     // The palette of the edited format changed (WM_USER + 0).
     void OnPaletteChanged();
-    // The view became (or stopped being) the active view of the main window.
-    void OnActivateView(bool active);
-
-    // The status panes, the modified flag and the size pane.
-    void UpdateStatus();
+    // CFrameView: activation makes the actual-size preview and the palette
+    // bar follow this view; the periodic update keeps them and the status
+    // panes (format, position, size, zoom, modified) up to date.
+    void OnActivateView(bool active) override;
+    bool IsBusy() const override;
+    void UpdateStatus() override;
     void SetModified(bool modified);
     void ShowSize(const std::optional<Rect>& inclusive);
 
@@ -97,6 +98,7 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
@@ -107,6 +109,7 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     void SyncScrollBars();
     void SyncFromScrollBars();
     void FillFormatList();
+    void RefreshFormatListTexts();
     void UpdateCursor(int viewportX, int viewportY);
     void Press(QMouseEvent* event, int button);
     void ShowContextMenu(const QPoint& global);
@@ -123,6 +126,7 @@ class CIconView : public QAbstractScrollArea, public CDocumentView, public CCmdT
     QPointer<QComboBox> formatList_;
     bool initialised_ = false;
     bool syncingScroll_ = false;
+    int wheelRest_ = 0; // a fine wheel's turn short of one step
     QPoint pressGlobal_;
     QPoint capturePoint_; // the pointer in screen coordinates, confined
     std::unique_ptr<CCaptureDrag> capture_;

@@ -1,6 +1,5 @@
 #include "editor/ui/new_format_dialog.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -13,8 +12,11 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 #include "editor/ui/format_list.h"
+#include "platform/prompter.h"
 #include "resources/strings.h"
 
 namespace kavrel {
@@ -32,6 +34,28 @@ constexpr int kStrCancel = 56322;
 constexpr int kStrSizeBox = 56324;
 constexpr int kStrColourBox = 56325;
 constexpr int kStrOk = 56326;
+constexpr int kStrWidthRange = 56327;
+constexpr int kStrHeightRange = 56328;
+
+// A custom side. Whatever is typed stays as typed, so that a side out of
+// range is refused with its reason instead of being cut ("300" to "30") or
+// put back; the arrows keep within the range.
+class CSideSpinBox : public QSpinBox {
+  public:
+    explicit CSideSpinBox(QWidget* parent) : QSpinBox(parent) { setRange(0, 9999); }
+    void stepBy(int steps) override { setValue(std::clamp(value() + steps, kMinCustomSide, kMaxCustomSide)); }
+
+  protected:
+    StepEnabled stepEnabled() const override
+    {
+        StepEnabled e = StepNone;
+        if (value() < kMaxCustomSide)
+            e |= StepUpEnabled;
+        if (value() > kMinCustomSide)
+            e |= StepDownEnabled;
+        return e;
+    }
+};
 
 QString Text(int id)
 {
@@ -59,12 +83,10 @@ CNewFormatDialog::CNewFormatDialog(const std::vector<CIcon>& formats, const NewF
     // The custom sides sit under "Custom size", indented as its part.
     auto* custom = new QGridLayout;
     custom->setContentsMargins(20, 0, 0, 0);
-    width_ = new QSpinBox(sizeBox);
-    height_ = new QSpinBox(sizeBox);
-    for (QSpinBox* s : {width_, height_}) {
-        s->setRange(kMinCustomSide, kMaxCustomSide);
+    width_ = new CSideSpinBox(sizeBox);
+    height_ = new CSideSpinBox(sizeBox);
+    for (QSpinBox* s : {width_, height_})
         s->setAccelerated(true);
-    }
     auto* widthLabel = new QLabel(Text(kStrWidth), sizeBox);
     auto* heightLabel = new QLabel(Text(kStrHeight), sizeBox);
     widthLabel->setBuddy(width_);
@@ -127,8 +149,7 @@ CNewFormatDialog::CNewFormatDialog(const std::vector<CIcon>& formats, const NewF
     UpdateCustomFields();
 
     connect(sizeGroup_, &QButtonGroup::idToggled, this, [this](int, bool) { UpdateCustomFields(); });
-    // valueChanged comes only for a side in range, so a half-typed "4" on the
-    // way to "40" is not copied.
+    // Each digit typed is copied as it comes, so the other side ends as typed.
     connect(width_, &QSpinBox::valueChanged, this, [this] { CopySide(width_, height_); });
     connect(height_, &QSpinBox::valueChanged, this, [this] { CopySide(height_, width_); });
     connect(square_, &QCheckBox::toggled, this, [this](bool on) {
@@ -171,11 +192,11 @@ NewFormatChoices CNewFormatDialog::Choices() const
 
 void CNewFormatDialog::accept()
 {
-    // A side typed out of range (or left half-typed) keeps the dialog open.
+    // A side typed out of range (or left empty) keeps the dialog open.
     if (sizes_[kCustomSizeChoice]->isChecked()) {
-        for (QSpinBox* s : {width_, height_}) {
+        for (auto [s, reason] : {std::pair{width_, kStrWidthRange}, std::pair{height_, kStrHeightRange}}) {
             if (!s->hasAcceptableInput() || !IsValidCustomSide(s->value())) {
-                QApplication::beep();
+                Prompts().Message(FormatString(reason, kMinCustomSide, kMaxCustomSide), MB_OK | MB_ICONEXCLAMATION);
                 s->setFocus();
                 s->selectAll();
                 return;

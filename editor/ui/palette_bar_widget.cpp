@@ -290,6 +290,11 @@ void CColorPaletteBar::Follow(CIconView* view)
     UpdateToolStrip();
 }
 
+bool CColorPaletteBar::Follows(const CIconView* view) const
+{
+    return view && logic_->ActiveView() == &view->State();
+}
+
 void CColorPaletteBar::UpdateToolStrip()
 {
     for (QAction* action : strip_->actions()) {

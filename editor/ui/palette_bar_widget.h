@@ -44,6 +44,7 @@ class CColorPaletteBar : public QDockWidget, public CCmdTarget {
 
     // Follows the active editing window (nullptr: none is active).
     void Follow(CIconView* view);
+    bool Follows(const CIconView* view) const;
     // Called after the bar was shown or hidden by its command.
     void SetToggledHandler(std::function<void()> handler) { toggled_ = std::move(handler); }
     // Replaces the colour dialog (tests); nullptr restores the real one.

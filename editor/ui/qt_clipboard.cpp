@@ -171,18 +171,29 @@ bool QtClipboard::Put(const ClipboardContents& contents)
     }
     // The clipboard owns the data from here on.
     clipboard->setMimeData(mime);
+    canPaste_.reset();
     return true;
+}
+
+QtClipboard::~QtClipboard()
+{
+    QObject::disconnect(changed_);
 }
 
 bool QtClipboard::CanPaste() const
 {
-    const QClipboard* clipboard = QGuiApplication::clipboard();
-    const QMimeData* mime = clipboard ? clipboard->mimeData() : nullptr;
-    if (!mime)
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
         return false;
-    return mime->hasFormat(PrivateMimeType()) || mime->hasFormat(QString::fromLatin1(kPlainMimeType)) ||
-           mime->hasImage() || mime->hasFormat(QStringLiteral("image/png")) ||
-           mime->hasFormat(QStringLiteral("image/bmp"));
+    if (!changed_)
+        changed_ = QObject::connect(clipboard, &QClipboard::dataChanged, [this] { canPaste_.reset(); });
+    if (canPaste_)
+        return *canPaste_;
+    const QMimeData* mime = clipboard->mimeData();
+    canPaste_ = mime && (mime->hasFormat(PrivateMimeType()) || mime->hasFormat(QString::fromLatin1(kPlainMimeType)) ||
+                         mime->hasImage() || mime->hasFormat(QStringLiteral("image/png")) ||
+                         mime->hasFormat(QStringLiteral("image/bmp")));
+    return *canPaste_;
 }
 
 std::optional<ClipboardContents> QtClipboard::Get()

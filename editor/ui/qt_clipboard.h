@@ -7,7 +7,10 @@
 #pragma once
 
 #include <QImage>
+#include <QMetaObject>
 #include <QString>
+
+#include <optional>
 
 #include "editor/clipboard.h"
 
@@ -17,6 +20,11 @@ namespace kavrel {
 
 class QtClipboard final : public ClipboardService {
   public:
+    QtClipboard() = default;
+    ~QtClipboard() override;
+    QtClipboard(const QtClipboard&) = delete;
+    QtClipboard& operator=(const QtClipboard&) = delete;
+
     // The MIME type Qt maps onto a clipboard format registered by name.
     static QString PrivateMimeType();
 
@@ -30,6 +38,13 @@ class QtClipboard final : public ClipboardService {
     // image of up to 256 colours, else 24 bits, alpha laid on white.
     static PackedDib DibFromImage(const QImage& image);
     static ClipboardContents ContentsFrom(const QMimeData& mime);
+
+  private:
+    // Asking the window system what the clipboard holds is a round trip, and
+    // the idle update asks for every Paste item twenty times a second: the
+    // answer is kept until the clipboard says it changed.
+    mutable std::optional<bool> canPaste_;
+    mutable QMetaObject::Connection changed_;
 };
 
 } // namespace kavrel

@@ -79,6 +79,20 @@ struct Entry {
     bool hasShortcut = false;
 };
 
+bool IsCommandId(const std::string& s)
+{
+    if (s.empty() || s.size() > 5 || s.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const unsigned long id = std::stoul(s);
+    return id >= 1 && id <= 65535;
+}
+
+bool IsCommandName(const std::string& s)
+{
+    return s.size() > 3 && s.compare(0, 3, "ID_") == 0 &&
+           s.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_") == std::string::npos;
+}
+
 // An unchanged output keeps its time stamp so that nothing that includes the
 // header is rebuilt when only texts of the table change.
 bool WriteIfChanged(const char* path, const std::string& text)
@@ -138,6 +152,11 @@ int main(int argc, char** argv)
         if (kw == "cmd") {
             if (!need(7))
                 return fail("cmd needs 7 fields");
+            // Both end up in C++ source as they stand.
+            if (!IsCommandId(f[1]))
+                return fail("'" + f[1] + "' is no command id (1 to 65535)");
+            if (!IsCommandName(f[2]))
+                return fail("'" + f[2] + "' is no command name (ID_ and capitals, digits, _)");
             ids << "inline constexpr std::uint16_t " << f[2] << " = " << f[1] << ";\n";
             commands << "    {" << f[1] << ", " << Quote(f[2]) << ", " << Quote(f[3]) << ", " << Quote(f[4]) << ", "
                      << Quote(f[5]) << ", " << Quote(f[6]) << "},\n";

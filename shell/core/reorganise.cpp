@@ -165,4 +165,14 @@ ReorgAction OnActiveWindowUpdate()
     return ReorganiseAuto == 1 ? ReorgAction::Now : ReorgAction::None;
 }
 
+ReorgRect FollowAreaEdges(const ReorgRect& window, int oldWidth, int oldHeight, int newWidth, int newHeight)
+{
+    ReorgRect r = window;
+    if (r.x + r.width == oldWidth && newWidth > r.x)
+        r.width = newWidth - r.x;
+    if (r.y + r.height == oldHeight && newHeight > r.y)
+        r.height = newHeight - r.y;
+    return r;
+}
+
 } // namespace kavrel

@@ -92,4 +92,9 @@ inline ReorgAction OnReorganiseCommand()
 // ReorganiseAuto is 1.
 ReorgAction OnActiveWindowUpdate();
 
+// The area of the document windows changed size (a bar shown or hidden, the
+// main window resized): a window that reached its right or bottom edge keeps
+// reaching it, so no empty strip opens beside it and none is cut off.
+ReorgRect FollowAreaEdges(const ReorgRect& window, int oldWidth, int oldHeight, int newWidth, int newHeight);
+
 } // namespace kavrel

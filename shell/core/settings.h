@@ -74,15 +74,15 @@ struct SettingInfo {
     // pseudo-colours too), as signed decimal text.
     enum class Kind { Int, String, Colour, ColourValue };
     const char* section = "";
-    std::string name;  // value name ("CustColor01" and so on for the arrays)
+    std::string name; // value name ("CustColor01" and so on for the arrays)
     Kind kind = Kind::Int;
     int* intValue = nullptr;
     std::string* stringValue = nullptr;
     std::uint32_t* colourValue = nullptr;
-    int intDefault = 0;          // Int
-    int minimum = INT32_MIN;     // Int: stored values outside [minimum, maximum] take the default
+    int intDefault = 0;      // Int
+    int minimum = INT32_MIN; // Int: stored values outside [minimum, maximum] take the default
     int maximum = INT32_MAX;
-    std::string stringDefault;   // String
+    std::string stringDefault; // String
     std::uint32_t colourDefault = 0;
 };
 
@@ -116,8 +116,8 @@ struct WindowRect {
 };
 
 struct MainWindowPlacement {
-    WindowRect normal;       // the rectangle the window has when neither maximised nor minimised
-    bool maximized = true;   // shown maximised, and restores to maximised
+    WindowRect normal;     // the rectangle the window has when neither maximised nor minimised
+    bool maximized = true; // shown maximised, and restores to maximised
 };
 
 enum class MainWindowState { Normal, Maximized, Minimized };
@@ -132,7 +132,7 @@ bool SaveMainWindowPlacement(Registry& registry, const WindowRect& normal, MainW
 // ---- the recent-file list ("Recent File List", File1..File10) ----
 
 class RecentFileList {
-public:
+  public:
     static constexpr int kMaxFiles = 10;
 
     void load(Registry& registry);
@@ -143,10 +143,10 @@ public:
     void clear() { files_.clear(); }
     const std::vector<std::string>& files() const { return files_; }
 
-private:
+  private:
     std::vector<std::string> files_;
 };
 
-RecentFileList& RecentFiles();  // the application's list
+RecentFileList& RecentFiles(); // the application's list
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -70,6 +70,11 @@ CCmdTarget* CChildFrame::ViewTarget() const
     return dynamic_cast<CCmdTarget*>(view_);
 }
 
+CFrameView* CChildFrame::FrameView() const
+{
+    return dynamic_cast<CFrameView*>(view_);
+}
+
 void CChildFrame::SetView(QWidget* view)
 {
     if (view_ == view)
@@ -205,11 +210,13 @@ CIconDocumentMDI::CIconDocumentMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* 
     add(ID_FILE_SAVE);
     add(ID_ADD_TO_LIBRARIAN);
     bar->addSeparator();
-    // The image-format slot: a 130-pixel gap that will hold the view's list.
+    // The image-format slot: a gap of at least 130 pixels that will hold the
+    // view's list, as wide as the list's longest text.
     formatGap_ = new QWidget(bar);
     auto* gapLayout = new QHBoxLayout(formatGap_);
     gapLayout->setContentsMargins(3, 0, 3, 0);
-    formatGap_->setFixedWidth(130);
+    gapLayout->setSizeConstraint(QLayout::SetFixedSize);
+    formatGap_->setMinimumWidth(130);
     bar->addWidget(formatGap_);
     add(ID_FORMAT_NEW);
     add(ID_FORMAT_DELETE);
@@ -245,7 +252,7 @@ void CIconDocumentMDI::ViewChanged()
     if (!view || !formatGap_)
         return;
     if (QComboBox* list = view->FormatList()) {
-        list->setFixedWidth(124);
+        list->setMinimumWidth(124);
         list->setProperty("command", kFormatBoxCommand);
         formatGap_->layout()->addWidget(list);
     }

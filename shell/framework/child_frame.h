@@ -17,6 +17,7 @@ namespace kavrel {
 
 class CDocTemplate;
 class CDocument;
+class CFrameView;
 
 class CChildFrame : public QMdiSubWindow, public CCmdTarget {
     Q_OBJECT
@@ -26,9 +27,11 @@ class CChildFrame : public QMdiSubWindow, public CCmdTarget {
 
     CDocTemplate& Template() const { return *template_; }
     CDocument* Document() const { return document_; }
-    // The view widget, and the view as a command target (nullptr when it is none).
+    // The view widget, and the view as a command target and as what the main
+    // window asks of it (nullptr when it is none).
     QWidget* View() const { return view_; }
     CCmdTarget* ViewTarget() const;
+    CFrameView* FrameView() const;
     void SetView(QWidget* view);
 
     // Bar ID_VIEW_TOOLBAR inside the frame; nullptr for a frame without one.

@@ -14,6 +14,8 @@ namespace {
 CCommandRouter* g_router = nullptr;
 
 const char* const kRecentEntry = "kavrelRecentEntry";
+const char* const kWindowMenu = "kavrelWindowMenu";
+const char* const kWindowEntry = "kavrelWindowEntry";
 
 QString FromView(std::string_view text)
 {
@@ -123,6 +125,9 @@ void CCommandRouter::BuildMenuBar(QMenuBar* bar, MenuKind kind)
         if (top.type != MenuItem::Type::Submenu)
             continue;
         QMenu* menu = BuildMenu(top, bar);
+        // "W&indow" or "&Window": the menu that lists the document windows.
+        if (QString::fromStdString(top.caption).remove(QLatin1Char('&')) == QLatin1String("Window"))
+            menu->setProperty(kWindowMenu, true);
         bar->addMenu(menu);
     }
 }
@@ -163,7 +168,8 @@ void CCommandRouter::UpdateMenu(QMenu* menu)
 {
     QAction* recent = nullptr;
     for (QAction* action : menu->actions()) {
-        if (action->isSeparator() || action->menu() || action->property(kRecentEntry).toBool())
+        if (action->isSeparator() || action->menu() || action->property(kRecentEntry).toBool() ||
+            action->property(kWindowEntry).toBool())
             continue;
         std::uint16_t id = CommandOf(action);
         if (id == ID_FILE_MRU_FILE1) {
@@ -175,6 +181,41 @@ void CCommandRouter::UpdateMenu(QMenu* menu)
     }
     if (recent)
         FillRecentFiles(menu, recent);
+    if (menu->property(kWindowMenu).toBool())
+        FillWindowList(menu);
+}
+
+void CCommandRouter::FillWindowList(QMenu* menu)
+{
+    for (QAction* action : menu->actions())
+        if (action->property(kWindowEntry).toBool()) {
+            menu->removeAction(action);
+            action->deleteLater();
+        }
+    const std::vector<WindowEntry> windows = windowList_ ? windowList_() : std::vector<WindowEntry>();
+    if (windows.empty())
+        return;
+    menu->addSeparator()->setProperty(kWindowEntry, true);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        QString title = windows[i].title;
+        title.replace(QLatin1Char('&'), QLatin1String("&&"));
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
+        QAction* action = menu->addAction(number + QLatin1Char(' ') + title);
+        action->setProperty(kWindowEntry, true);
+        action->setCheckable(true);
+        action->setChecked(windows[i].active);
+        const int index = static_cast<int>(i);
+        connect(action, &QAction::triggered, this, [this, index] {
+            if (activateWindow_)
+                activateWindow_(index);
+        });
+    }
+}
+
+void CCommandRouter::SetWindowList(WindowListProvider provider, std::function<void(int)> activate)
+{
+    windowList_ = std::move(provider);
+    activateWindow_ = std::move(activate);
 }
 
 void CCommandRouter::FillRecentFiles(QMenu* menu, QAction* placeholder)

@@ -64,6 +64,16 @@ public:
     using RecentFilesProvider = std::function<std::vector<std::string>()>;
     void SetRecentFiles(RecentFilesProvider provider, std::function<void(int)> open);
 
+    // The document windows listed below the commands of the Window menu, in
+    // order, each with its title and whether it is the active one; a handler
+    // activates the chosen index.
+    struct WindowEntry {
+        QString title;
+        bool active = false;
+    };
+    using WindowListProvider = std::function<std::vector<WindowEntry>()>;
+    void SetWindowList(WindowListProvider provider, std::function<void(int)> activate);
+
     // The router of the main window (nullptr before it exists).
     static CCommandRouter* Instance();
 
@@ -77,6 +87,7 @@ signals:
 private:
     void FillMenu(QMenu* menu, const std::vector<MenuItem>& items);
     void FillRecentFiles(QMenu* menu, QAction* placeholder);
+    void FillWindowList(QMenu* menu);
 
     RouteProvider route_;
     std::function<QIcon(std::uint16_t)> iconProvider_;
@@ -84,6 +95,8 @@ private:
     std::vector<QAction*> accelerators_;
     RecentFilesProvider recentFiles_;
     std::function<void(int)> openRecent_;
+    WindowListProvider windowList_;
+    std::function<void(int)> activateWindow_;
 };
 
 // Menu text for a caption and a shown shortcut: "caption\tshortcut".

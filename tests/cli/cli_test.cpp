@@ -24,7 +24,10 @@ const std::vector<std::uint32_t>& Vga16()
 
 // A transparent frame one pixel wide, an inverted pixel at (2, 1), colour
 // elsewhere. Transparent pixels carry black colour bits, inverted white.
-bool FrameMask(int w, int h, int x, int y) { return x == 0 || y == 0 || x == w - 1 || y == h - 1 || (x == 2 && y == 1); }
+bool FrameMask(int w, int h, int x, int y)
+{
+    return x == 0 || y == 0 || x == w - 1 || y == h - 1 || (x == 2 && y == 1);
+}
 
 FixtureImage Mono16()
 {
@@ -109,7 +112,7 @@ void ExpectRendered(const fs::path& path, const FixtureImage& image, std::uint32
 }
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         // The directory lists the images out of order and with gaps, so the
@@ -138,6 +141,24 @@ TEST_F(CliTest, ListPrintsSortedFormatsOffsetsAndHeaders)
                                     " 32x32x24@" + std::to_string(offsets[0]) + "\n";
     EXPECT_EQ(r.out, withOffsets);
 
+    // In a library each offset names the image's bytes inside the library.
+    const std::string icl = (dir / "sample.icl").string();
+    ASSERT_EQ(RunCli({"to-icl", icl, ico}).status, 0);
+    r = RunCli({"list", "--offsets", icl});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::uint8_t> library = ReadBytes(icl);
+    const int order[] = {3, 1, 2, 0}; // the sorted formats
+    std::size_t at = r.out.find('@');
+    for (int i : order) {
+        ASSERT_NE(at, std::string::npos) << r.out;
+        const std::uint64_t offset = std::stoull(r.out.substr(at + 1));
+        const std::vector<std::uint8_t> packed = images[i].Packed();
+        ASSERT_LE(offset + packed.size(), library.size());
+        EXPECT_TRUE(std::equal(packed.begin(), packed.end(), library.begin() + static_cast<std::ptrdiff_t>(offset)))
+            << images[i].width << "x" << images[i].bitCount;
+        at = r.out.find('@', at + 1);
+    }
+
     WriteBytes(dir / "modern.ico", BuildIco({Alpha32(16), Color16(16)}));
     r = RunCli({"list", ico, (dir / "modern.ico").string()});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -158,8 +179,8 @@ TEST_F(CliTest, ExitCodesAndMessages)
     std::vector<std::uint8_t> cursor = BuildIco({Color16(16)});
     cursor[2] = 2;
     WriteBytes(dir / "cursor.ico", cursor);
-    RunResult r = RunCli({"list", (dir / "cursor.ico").string(), (dir / "sample.ico").string(),
-                          (dir / "missing.ico").string()});
+    RunResult r =
+        RunCli({"list", (dir / "cursor.ico").string(), (dir / "sample.ico").string(), (dir / "missing.ico").string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("# " + (dir / "sample.ico").string() + "\n1\t"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("cursor.ico"), std::string::npos) << "a file without icons gets no header";
@@ -381,8 +402,8 @@ TEST_F(CliTest, ToIclNumbersUnnamedIconsOfOneFile)
 TEST(CliArgs, ParsingAndHelpers)
 {
     std::string error;
-    auto args = cli::ParseArgs({"a", "-o", "dir", "--flag", "--icon=3", "--", "-b"}, {"-o", "--icon"}, {"--flag"},
-                               error);
+    auto args =
+        cli::ParseArgs({"a", "-o", "dir", "--flag", "--icon=3", "--", "-b"}, {"-o", "--icon"}, {"--flag"}, error);
     ASSERT_TRUE(args) << error;
     EXPECT_EQ(args->positional, (std::vector<std::string>{"a", "-b"}));
     EXPECT_EQ(args->value("-o"), "dir");
@@ -405,5 +426,5 @@ TEST(CliArgs, ParsingAndHelpers)
     EXPECT_EQ(cli::NameFromFile("my.icons.icl"), "My.icons");
 }
 
-}  // namespace
-}  // namespace kavrel::test
+} // namespace
+} // namespace kavrel::test

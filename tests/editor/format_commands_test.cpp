@@ -6,6 +6,8 @@
 #include "editor/format_rules.h"
 #include "editor/icon_view_state.h"
 #include "editor/settings_editor.h"
+#include "model/png_image.h"
+#include "platform/byte_reader.h"
 #include "platform/screen.h"
 #include "support/scripted_prompter.h"
 
@@ -321,6 +323,45 @@ TEST_F(FormatCommandsTest, ColourWarningOnAScreenWithFewerColours)
               "You should configure your display settings to 256 colors before modifying or creating this icon.");
     EXPECT_EQ(ColourWarningTexts(24, 15).first, "You are about to modify an icon that contains 16,8M colors  but your "
                                                 "system is configured to display only 32768 colors.");
+}
+
+} // namespace
+} // namespace kavrel
+
+namespace kavrel {
+namespace {
+
+// The list tells formats still held as 32-bit or PNG images from 24-bit ones.
+TEST(FormatListText, NamesAlphaAndPngImages)
+{
+    PngPixels pixels;
+    pixels.width = 2;
+    pixels.height = 2;
+    pixels.argb = {0xFFFF0000u, 0x00000000u, 0x80FFFFFFu, 0xFF000000u};
+    const std::vector<std::uint8_t> png = EncodePng(pixels);
+    // The same pixels as a 32-bit DIB: header, bottom-up BGRA rows, AND rows.
+    std::vector<std::uint8_t> dib(40 + 16 + 8, 0);
+    dib[0] = 40;
+    dib[4] = 2;
+    dib[8] = 4;
+    dib[12] = 1;
+    dib[14] = 32;
+    for (int i = 0; i < 4; ++i)
+        dib[40 + 4 * i + 3] = 0xFF;
+
+    CIcon fromPng, fromDib;
+    MemorySource pngSource(png), dibSource(dib);
+    ASSERT_TRUE(fromPng.ReadImage(pngSource, 0));
+    ASSERT_TRUE(fromDib.ReadImage(dibSource, 0));
+    CIconObject pngFormat(fromPng), alphaFormat(fromDib), plain(24, 2, 2, 0), mono(1, 2, 2, 0);
+    EXPECT_EQ(FormatListText(pngFormat), "2x2 - PNG");
+    EXPECT_EQ(FormatListText(alphaFormat), "2x2 - 16,8M colors + alpha");
+    EXPECT_EQ(FormatListText(plain), "2x2 - 16,8M colors");
+    EXPECT_EQ(FormatListText(mono), "2x2 - Mono");
+    // Once saved as 24 bits with a mask, it says so.
+    alphaFormat.PackToIcon();
+    alphaFormat.converted = false;
+    EXPECT_EQ(FormatListText(alphaFormat), "2x2 - 16,8M colors");
 }
 
 } // namespace

@@ -116,6 +116,19 @@ TEST_F(ViewStateTest, AutomaticZoomAndCentring)
         EXPECT_EQ(view.scrollWidth, c.size * c.zoom + 13);
         EXPECT_EQ(view.scrollHeight, c.size * c.zoom + 13);
     }
+    // Tall and wide formats show whole: the smaller of the two fitting zooms.
+    struct Oblong {
+        int w, h, zoom;
+    };
+    for (const Oblong& c : {Oblong{48, 96, 2}, Oblong{256, 16, 1}, Oblong{16, 256, 1}, Oblong{96, 48, 3}}) {
+        auto oblong = DocumentWith({{c.w, c.h, 4}});
+        CIconViewState view(oblong.get());
+        view.InitialUpdate(400, 300);
+        EXPECT_EQ(view.zoom, c.zoom) << c.w << "x" << c.h;
+        EXPECT_LE(view.originX + c.w * view.zoom, 400) << c.w << "x" << c.h;
+        EXPECT_LE(view.originY + c.h * view.zoom, 300) << c.w << "x" << c.h;
+    }
+
     // A tiny client never pushes the image nearer the edge than 5 pixels.
     auto doc = DocumentWith({{32, 32, 4}});
     CIconViewState view(doc.get());

@@ -12,10 +12,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLocalSocket>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -28,7 +30,9 @@
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
+#include "editor/ui/actual_size_preview.h"
 #include "editor/ui/icon_view.h"
+#include "editor/ui/palette_bar_widget.h"
 #include "model/ico_file.h"
 #include "model/icon_model.h"
 #include "model/picture_import.h"
@@ -39,11 +43,13 @@
 #include "resources/command_table.h"
 #include "resources/strings.h"
 #include "shell/app.h"
+#include "shell/caption.h"
 #include "shell/core/settings.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
+#include "shell/status_bar.h"
 #include "support/qt_app.h"
 #include "support/scripted_prompter.h"
 
@@ -359,6 +365,79 @@ TEST_F(AppTest, AcceleratorsReachTheActiveWindow)
     EXPECT_EQ(WindowCount(), 2);
 }
 
+// The Window menu lists the document windows below its commands, numbered,
+// the active one checked; Ctrl+F6 and Ctrl+Tab go to the next window.
+TEST_F(AppTest, WindowMenuListsTheWindowsAndKeysGoToTheNext)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    app_->FileNew();
+    app_->FileNew();
+    EXPECT_TRUE(Frame().Router().Send(57648)); // a second window on the second icon
+    ASSERT_EQ(WindowCount(), 3);
+    QMenu* window = nullptr;
+    for (QAction* top : Frame().menuBar()->actions())
+        if (top->text() == QStringLiteral("W&indow"))
+            window = top->menu();
+    ASSERT_NE(window, nullptr);
+    auto listed = [&] {
+        Frame().Router().UpdateMenu(window);
+        QStringList entries;
+        for (QAction* a : window->actions())
+            if (a->text().startsWith(QLatin1Char('&')) && a->text().at(1).isDigit())
+                entries << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
+        return entries;
+    };
+    const QList<QMdiSubWindow*> windows = Frame().MdiArea()->subWindowList();
+    const QString t0 = windows[0]->windowTitle(), t1 = windows[1]->windowTitle(), t2 = windows[2]->windowTitle();
+    EXPECT_EQ(t2, t1 + QStringLiteral(":2"));
+    EXPECT_EQ(listed(), (QStringList{"&1 " + t0, "&2 " + t1, "&3 " + t2 + " *"}));
+    // The commands stay above the list, their last item the vertical reorganisation.
+    const QList<QAction*> items = window->actions();
+    EXPECT_TRUE(items[items.size() - 4]->isSeparator());
+    EXPECT_EQ(CCommandRouter::CommandOf(items[items.size() - 5]), 32884);
+    // Updating again does not list them twice.
+    EXPECT_EQ(listed().size(), 3);
+
+    // Choosing an entry activates its window.
+    for (QAction* a : window->actions())
+        if (a->text() == "&1 " + t0)
+            a->trigger();
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[0]);
+    EXPECT_EQ(listed()[0], "&1 " + t0 + " *");
+
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[1]);
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[2]);
+    EXPECT_EQ(QApplication::focusWidget(), Frame().ActiveView());
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Frame().MdiArea()->activeSubWindow(), windows[0]);
+}
+
+TEST_F(AppTest, TheFormatListIsWideEnoughForItsTexts)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    app_->FileNew();
+    auto* frame = dynamic_cast<CIconDocumentMDI*>(Frame().ActiveFrame());
+    ASSERT_NE(frame, nullptr);
+    auto* doc = dynamic_cast<CIconDocument*>(frame->Document());
+    ASSERT_NE(doc, nullptr);
+    doc->AddFormat(256, 256, 24, 0);
+    CIconView::BroadcastFormatsChanged(doc, nullptr);
+    QApplication::processEvents();
+    QComboBox* box = frame->FormatBox();
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("32x32 - 16 colors"));
+    EXPECT_EQ(box->itemText(1), QStringLiteral("256x256 - 16,8M colors"));
+    for (int i = 0; i < box->count(); ++i)
+        EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(box->itemText(i)) + 16) << i;
+}
+
 TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
 {
     Store("IconeAuto", 0);
@@ -372,6 +451,10 @@ TEST_F(AppTest, DocumentWindowsTitlesMaximisingAndClosing)
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isMaximized());
     EXPECT_FALSE(first->FirstActivation());
+    // The caption names the maximised document once.
+    auto* caption = Frame().findChild<CFrameCaption*>();
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->FrameTitle() + " - " + caption->DocumentTitle(), QStringLiteral("Orvane Kavrel 4.0 - disk.ico"));
     // Restored and shown again, it stays restored.
     first->showNormal();
     first->ShowFrame();
@@ -682,6 +765,119 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     if (first.state() != QProcess::NotRunning)
         first.kill();
     fs::remove_all(dir);
+}
+
+// A view of another kind, known to the main window only as a CFrameView.
+class StubDocument : public CDocument {
+  public:
+    bool OnOpenDocument(const std::string&) override { return true; }
+    bool OnSaveDocument(const std::string&) override { return true; }
+};
+
+class StubView : public QWidget, public CFrameView {
+  public:
+    void OnActivateView(bool active) override { activations.push_back(active); }
+    bool IsBusy() const override { return busy; }
+    void UpdateStatus() override { ++updates; }
+    std::vector<bool> activations;
+    bool busy = false;
+    int updates = 0;
+};
+
+TEST_F(AppTest, TheMainWindowAsksAnyViewThroughOneInterface)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    ASSERT_NE(app_->FileNew(), nullptr);
+    QApplication::processEvents();
+    CIconView* icon = ActiveIconView();
+    ASSERT_NE(icon, nullptr);
+    CChildFrame* iconFrame = Frame().ActiveFrame();
+    CColorPaletteBar* colors = CColorPaletteBar::Instance();
+    ASSERT_NE(colors, nullptr);
+    EXPECT_TRUE(colors->Follows(icon));
+    EXPECT_EQ(CActualSizePreview::ActiveView(), icon);
+
+    // A kind of its own, not registered with the application.
+    StubView* stub = nullptr;
+    CDocTemplate other(
+        DocKind::IconLibrary, 4, MenuKind::IconLibrary, "\nLibrary\nLibrary",
+        [](IconSource*) { return std::make_unique<StubDocument>(); }, nullptr,
+        [&stub](CDocument&, CChildFrame&) -> QWidget* { return stub = new StubView; });
+    ASSERT_NE(DocManager().NewDocument(other), nullptr);
+    QApplication::processEvents();
+    ASSERT_NE(stub, nullptr);
+    EXPECT_EQ(stub->activations, std::vector<bool>{true});
+    // The editor's followers let go of the editor that is no longer active.
+    EXPECT_FALSE(colors->Follows(icon));
+    EXPECT_EQ(CActualSizePreview::ActiveView(), nullptr);
+
+    // The periodic update asks the active view for its status, not while it is busy.
+    QTest::qWait(150);
+    EXPECT_GT(stub->updates, 0);
+    stub->busy = true;
+    stub->updates = 0;
+    QTest::qWait(150);
+    EXPECT_EQ(stub->updates, 0);
+
+    DocManager().ActivateFrame(iconFrame);
+    QApplication::processEvents();
+    EXPECT_EQ(stub->activations, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(colors->Follows(icon));
+    EXPECT_EQ(CActualSizePreview::ActiveView(), icon);
+
+    for (CChildFrame* frame : DocManager().Frames())
+        if (&frame->Template() == &other)
+            frame->close();
+    QApplication::processEvents();
+    EXPECT_EQ(DocManager().Frames().size(), 1u);
+}
+
+// Records the status bar's message each time one of its panes is painted.
+class MessageRecorder : public QObject {
+  public:
+    explicit MessageRecorder(CStatusBarEx* bar) : bar_(bar)
+    {
+        for (QWidget* w : bar->findChildren<QWidget*>())
+            w->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && (shown.isEmpty() || shown.back() != bar_->Message()))
+            shown << bar_->Message();
+        return false;
+    }
+    QStringList shown;
+
+  private:
+    CStatusBarEx* bar_;
+};
+
+TEST_F(AppTest, OpeningAndSavingAnIconShowItInTheStatusBar)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    const std::string path = file("shown.ico");
+    WriteHalfRedIcon(path);
+    Start({});
+    auto* bar = dynamic_cast<CStatusBarEx*>(Frame().statusBar());
+    ASSERT_NE(bar, nullptr);
+    const QString loading = QString::fromStdString(LoadString(55036));
+    const QString saving = QString::fromStdString(LoadString(55039));
+
+    MessageRecorder opening(bar);
+    ASSERT_EQ(app_->OpenDocumentFile(path), OpenResult::Opened);
+    EXPECT_TRUE(opening.shown.contains(loading)) << opening.shown.join(" | ").toStdString();
+    EXPECT_FALSE(bar->ProgressActive());
+    EXPECT_NE(bar->Message(), loading);
+
+    Frame().ActiveFrame()->Document()->SetModifiedFlag(true);
+    MessageRecorder saved(bar);
+    EXPECT_TRUE(Frame().Router().Send(ID_FILE_SAVE));
+    EXPECT_TRUE(saved.shown.contains(saving)) << saved.shown.join(" | ").toStdString();
+    EXPECT_NE(bar->Message(), saving);
+    EXPECT_FALSE(Frame().ActiveFrame()->Document()->IsModified());
 }
 
 } // namespace

@@ -166,6 +166,16 @@ TEST_F(SystemClipboardTest, OtherProgramsReadOurImageAndGiveUsTheirs)
     ASSERT_EQ(read.size(), QSize(32, 32));
     EXPECT_EQ(read.pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
 
+    // Text from another program: nothing to paste, and the answer is kept.
+    QProcess text;
+    text.start("xclip", {"-selection", "clipboard", "-i"});
+    text.write("words");
+    text.closeWriteChannel();
+    run(text);
+    for (int i = 0; i < 50 && clipboard_.CanPaste(); ++i)
+        QTest::qWait(20);
+    EXPECT_FALSE(clipboard_.CanPaste());
+
     QProcess make;
     make.start("convert", {"-size", "40x30", "xc:blue", "png:-"});
     run(make);
@@ -175,13 +185,34 @@ TEST_F(SystemClipboardTest, OtherProgramsReadOurImageAndGiveUsTheirs)
     in.write(png);
     in.closeWriteChannel();
     run(in); // xclip stays behind to serve the selection
-    for (int i = 0; i < 50 && !QGuiApplication::clipboard()->mimeData()->hasFormat("image/png"); ++i)
+    // The change reaches the kept answer: Paste is offered again.
+    for (int i = 0; i < 50 && !clipboard_.CanPaste(); ++i)
         QTest::qWait(20);
+    EXPECT_TRUE(clipboard_.CanPaste());
     view_->SwitchFormat(1);
     view_->OnCommand(ID_EDIT_PASTE);
     ASSERT_TRUE(HasFloating(F()));
     EXPECT_EQ(F().selection, (Rect{0, 0, 39, 29}));
     EXPECT_EQ(F().floatingColor->pixel(10, 10), RGB(0, 0, 255));
+}
+
+// What the clipboard holds is asked once and kept until it changes.
+TEST_F(SystemClipboardTest, CanPasteFollowsTheClipboardsChanges)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("words"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(clipboard_.CanPaste());
+    view_->OnCommand(ID_EDIT_SELECT_ALL);
+    view_->OnCommand(ID_EDIT_COPY);
+    EXPECT_TRUE(clipboard_.CanPaste());
+    QGuiApplication::clipboard()->setText(QStringLiteral("more words"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(clipboard_.CanPaste());
+    auto* image = new QMimeData;
+    image->setImageData(QImage(4, 4, QImage::Format_RGB32));
+    QGuiApplication::clipboard()->setMimeData(image);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(clipboard_.CanPaste());
 }
 
 TEST_F(SystemClipboardTest, PasteOptionsDialogGreysTheSelectionChoicesWithoutASelection)

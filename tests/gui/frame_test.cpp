@@ -392,6 +392,39 @@ TEST_F(MdiFixture, FramePartsCommandsAndTriggers)
     EXPECT_FALSE(parts.StatusBar()->DocumentPanesEnabled());
 }
 
+// With automatic reorganisation off, hiding a bar leaves no empty strip: a
+// window that reached the area's right or bottom edge follows it; one placed
+// away from the edges stays as it was.
+TEST_F(MdiFixture, WindowsAtTheEdgesTakeTheRoomOfAHiddenBar)
+{
+    CCommandRouter router([] { return std::vector<CCmdTarget*>{}; });
+    CFrameParts parts(&window_, area_, router);
+    ReorganiseAuto = 0;
+    window_.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(parts.StatusBar()->isVisible());
+    QMdiSubWindow* full = Add();
+    QMdiSubWindow* small = Add();
+    const QSize area = area_->viewport()->size();
+    full->setGeometry(0, 0, area.width(), area.height());
+    small->setGeometry(20, 20, 200, 150);
+
+    for (std::uint16_t bar : {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_VIEW_DRAW_TOOLBAR}) { // status bar, Standard, Draw
+        parts.OnCommand(bar);
+        QApplication::processEvents();
+        EXPECT_EQ(full->geometry(), QRect(QPoint(0, 0), area_->viewport()->size())) << bar;
+        EXPECT_EQ(small->geometry(), QRect(20, 20, 200, 150)) << bar;
+    }
+    EXPECT_NE(area_->viewport()->size(), area);
+    // Shown again, the bars take their room back.
+    for (std::uint16_t bar : {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_VIEW_DRAW_TOOLBAR})
+        parts.OnCommand(bar);
+    QApplication::processEvents();
+    EXPECT_EQ(area_->viewport()->size(), area);
+    EXPECT_EQ(full->geometry(), QRect(QPoint(0, 0), area));
+    ReorganiseAuto = 1;
+}
+
 TEST_F(FrameTest, CaptionButtonsAndCache)
 {
     QMainWindow frame;

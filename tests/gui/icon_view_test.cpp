@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
@@ -118,6 +120,50 @@ TEST_F(IconViewTest, ShowsTheImageEnlargedOnTheBackground)
     QTest::keyClick(&view, Qt::Key_Tab);
     EXPECT_EQ(host_.commands, (std::vector<std::uint16_t>{ID_VIEW_LIBRARIAN, ID_EDIT_CLEAR}));
     EXPECT_EQ(host_.librarianFocus, 1);
+}
+
+// The main keyboard's + (or =) and - zoom like the keypad's; Ctrl + wheel
+// zooms about the pointer, keeping the pixel under it in place.
+TEST_F(IconViewTest, ZoomKeysAndControlWheel)
+{
+    CIconView view(&doc_);
+    view.resize(200, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const int start = view.State().zoom;
+    QTest::keyClick(&view, Qt::Key_Plus, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Equal);
+    EXPECT_EQ(view.State().zoom, start + 2);
+    QTest::keyClick(&view, Qt::Key_Minus);
+    EXPECT_EQ(view.State().zoom, start + 1);
+    EXPECT_EQ(view.State().autoZoom, 0);
+
+    // Zoom 16: the 512-pixel image outgrows the 200-pixel client.
+    view.State().SetZoom(16);
+    auto pixelAt = [&](QPoint p) {
+        int column = -1, row = -1;
+        view.State().PixelFromClientPoint(p.x(), p.y(), column, row);
+        return QPoint(column, row);
+    };
+    auto wheel = [&](QPoint at, int delta, Qt::KeyboardModifiers keys) {
+        QWheelEvent event(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, keys,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &event);
+    };
+    const QPoint pointer(150, 40);
+    const QPoint under = pixelAt(pointer);
+    wheel(pointer, 240, Qt::ControlModifier);
+    EXPECT_EQ(view.State().zoom, 18);
+    EXPECT_EQ(pixelAt(pointer), under);
+    EXPECT_EQ(view.horizontalScrollBar()->value(), view.State().scrollX);
+    wheel(pointer, -60, Qt::ControlModifier); // half a step waits for the other half
+    EXPECT_EQ(view.State().zoom, 18);
+    wheel(pointer, -60, Qt::ControlModifier);
+    EXPECT_EQ(view.State().zoom, 17);
+    EXPECT_EQ(pixelAt(pointer), under);
+    // Without Ctrl the wheel scrolls.
+    wheel(pointer, -120, Qt::NoModifier);
+    EXPECT_EQ(view.State().zoom, 17);
 }
 
 TEST_F(IconViewTest, FormatListSwitchesAndRightClickOffTheImageOpensTheMenu)

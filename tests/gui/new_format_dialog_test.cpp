@@ -23,6 +23,7 @@
 #include "model/palettes.h"
 #include "platform/screen.h"
 #include "support/qt_app.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -40,10 +41,7 @@ CIcon Filled(int w, int h, int depth, COLORREF colour)
 
 class NewFormatDialogTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite()
-    {
-        test::EnsureQApplication();
-    }
+    static void SetUpTestSuite() { test::EnsureQApplication(); }
     std::vector<CIcon> formats_{Filled(16, 16, 4, RGB(255, 0, 0)), Filled(32, 32, 24, RGB(0, 0, 255))};
 };
 
@@ -84,23 +82,72 @@ TEST_F(NewFormatDialogTest, OpensWithTheChoicesAndKeepsCustomSidesSquare)
     EXPECT_EQ(dialog.Choices().sizeChoice, 0);
 }
 
-TEST_F(NewFormatDialogTest, AHalfTypedSideKeepsTheDialogOpen)
+// Sides out of range are refused with the reason, kept as typed, and the
+// dialog stays open; nothing is created.
+TEST_F(NewFormatDialogTest, SidesOutOfRangeKeepTheDialogOpen)
+{
+    const NewFormatChoices saved = RememberedNewFormatChoices();
+    test::ScriptedPrompter prompter;
+    SetFormatDialogs(&QtFormatDialogs());
+    CIconDocument doc;
+    doc.OnNewDocument();
+    CIconViewState view(&doc);
+    view.InitialUpdate(300, 300);
+
+    struct Try {
+        const char *width, *height, *reason;
+    };
+    const Try tries[] = {{"300", "5", "The width must be a number from 8 to 256 pixels."},
+                         {"7", "9", "The width must be a number from 8 to 256 pixels."},
+                         {"8", "", "The height must be a number from 8 to 256 pixels."},
+                         {"256", "257", "The height must be a number from 8 to 256 pixels."}};
+    QStringList shownSides;
+    int refused = 0;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CNewFormatDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->SizeButton(5)->click();
+        dialog->SquareBox()->setChecked(false);
+        for (const Try& t : tries) {
+            for (auto [box, text] :
+                 {std::pair{dialog->WidthBox(), t.width}, std::pair{dialog->HeightBox(), t.height}}) {
+                box->setFocus();
+                box->selectAll();
+                QTest::keyClick(box, Qt::Key_Delete);
+                QTest::keyClicks(box, text);
+            }
+            dialog->accept();
+            if (dialog->isVisible() && !prompter.shown.empty() && prompter.shown.back().text == t.reason)
+                ++refused;
+            shownSides << dialog->WidthBox()->text() + "x" + dialog->HeightBox()->text();
+        }
+        dialog->reject();
+    });
+    view.OnCommand(ID_FORMAT_NEW);
+    EXPECT_EQ(refused, 4);
+    EXPECT_EQ(shownSides, (QStringList{"300x5", "7x9", "8x", "256x257"}));
+    ASSERT_EQ(prompter.shown.size(), 4u);
+    EXPECT_EQ(prompter.shown[0].style, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_EQ(doc.GetFormatCount(), 1);
+    EXPECT_FALSE(doc.IsModified());
+    SetFormatDialogs(nullptr);
+    RememberedNewFormatChoices() = saved;
+}
+
+TEST_F(NewFormatDialogTest, ArrowsKeepTheSidesInRange)
 {
     NewFormatChoices start;
     start.sizeChoice = 5;
+    start.customWidth = 255;
+    start.customHeight = 9;
+    start.squareAspect = false;
     CNewFormatDialog dialog(formats_, start);
-    dialog.show();
-    dialog.WidthBox()->setFocus();
-    dialog.WidthBox()->selectAll();
-    QTest::keyClicks(dialog.WidthBox(), "5"); // below 8
-    dialog.accept();
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
-    // The refusal selects the side for retyping.
-    QTest::keyClicks(dialog.WidthBox(), "50");
+    dialog.WidthBox()->stepBy(5);
+    dialog.HeightBox()->stepBy(-5);
+    EXPECT_EQ(dialog.WidthBox()->value(), 256);
+    EXPECT_EQ(dialog.HeightBox()->value(), 8);
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Choices().customWidth, 50);
 }
 
 TEST_F(NewFormatDialogTest, DoubleClicksConfirm)

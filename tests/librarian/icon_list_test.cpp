@@ -157,9 +157,15 @@ TEST(IconList, TheDisplayFormatIsChosenOnceAndAgainOnlyWhenTheOptionsChange)
     list.Item(0).displayFormat = 1; // kept until the options change
     EXPECT_EQ(list.DisplayFormat(0), 1);
     list.SetSelected(0, true);
+    Bitmap view = Bitmap::Color(70, 76);
+    DC dc(view);
+    list.DrawCell(0, dc, list.ItemRect(0, 76), {true});
+    ASSERT_FALSE(list.Item(0).formats[1]->thumbnailBits.empty());
     list.SetOptions({0, 1, true, false});
     EXPECT_EQ(list.DisplayFormat(0), 0);
     EXPECT_TRUE(list.IsSelected(0));
+    // The cell rendered for the old size is not shown at the new one.
+    EXPECT_TRUE(list.Item(0).formats[1]->thumbnailBits.empty());
 }
 
 TEST(IconList, InsertedIconsBecomeTheSelection)

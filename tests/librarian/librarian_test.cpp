@@ -87,6 +87,17 @@ TEST_F(LibrarianTest, LoadingShowsTheLibraryInFileOrderWithTheFirstIconSelected)
     EXPECT_EQ(librarian.List().SelectedCount(), 0);
     EXPECT_FALSE(librarian.AddIcons(MakeLibGroups({"x"})));
 
+    // A file we cannot read is shown locked, so nothing can overwrite it.
+    links.windows.clear();
+    std::ofstream(tree / "Broken.icl") << std::string(4096, 'x');
+    librarian.Load(tree / "Broken.icl");
+    EXPECT_TRUE(librarian.ShownUnreadable());
+    EXPECT_FALSE(librarian.List().enabled);
+    EXPECT_FALSE(librarian.AddIcons(MakeLibGroups({"x"})));
+    librarian.Load(tree / "Arrows.icl");
+    EXPECT_EQ(fs::file_size(tree / "Broken.icl"), 4096u);
+    EXPECT_TRUE(librarian.List().enabled);
+
     // A folder empties the list.
     librarian.Load("");
     EXPECT_FALSE(librarian.Loaded());
@@ -244,7 +255,9 @@ TEST_F(LibrarianTest, AFailedSaveReportsAndLeavesTheOldLibraryWhole)
 
     EXPECT_FALSE(librarian.Save());
     ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "Unable to save changes in the library \"" + tree / "Lib.icl" + "\".");
+    // The message may go on with the system's reason.
+    EXPECT_EQ(prompter.shown[0].text.rfind("Unable to save changes in the library \"" + tree / "Lib.icl" + "\".", 0),
+              0u);
     EXPECT_EQ(prompter.shown[0].style & kMessageIconMask, MB_ICONSTOP);
     EXPECT_TRUE(librarian.Modified());
     EXPECT_EQ(LibraryNames(tree / "Lib.icl"), (Names{"one", "two"}));
@@ -402,6 +415,25 @@ TEST_F(LibrarianTest, IconsDroppedOnTheListMoveOrCopyAtTheDropIndex)
     EXPECT_EQ(DropActionFor(IconSourceKind::ProgramFile, false), DropAction::Copy);
     EXPECT_EQ(DropActionFor(IconSourceKind::LibraryWindow, false), DropAction::Move);
     EXPECT_EQ(DropActionFor(IconSourceKind::LibraryWindow, true), DropAction::Copy);
+}
+
+TEST_F(LibrarianTest, ImportAppendsEveryFilesIconsNamingUnnamedOnesAfterTheFile)
+{
+    WriteLibrary(tree / "Lib.icl", {"first"});
+    WriteLibrary(tree / "ARROWS.set.icl", {"", "Named", ""});
+    WriteLibrary(tree / "single.icl", {""});
+    std::ofstream(tree / "nothing.ico") << "not an icon";
+    librarian.Load(tree / "Lib.icl");
+
+    EXPECT_EQ(librarian.Import({tree / "ARROWS.set.icl", tree / "nothing.ico", tree / "single.icl"}), 1);
+    EXPECT_EQ(ListNames(librarian.List()), (Names{"first", "Arrows 1", "Named", "Arrows 3", "Single"}));
+    EXPECT_EQ(librarian.List().Selection(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_TRUE(librarian.Modified());
+
+    CountingBeeper beeper;
+    links.windows = {tree / "Lib.icl"};
+    EXPECT_EQ(librarian.Import({tree / "single.icl"}), -1);
+    EXPECT_EQ(beeper.beeps, 1);
 }
 
 } // namespace

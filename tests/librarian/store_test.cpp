@@ -70,7 +70,7 @@ TEST(LibraryStore, NamesThatWouldLeaveTheirFolderAreRefusedBeforeAnyFileOperatio
     CountingBeeper beeper;
 
     int expectedBeeps = 0;
-    for (const std::string bad : {"", "   ", ".", "..", "a/b", "../escape", "/abs"}) {
+    for (const std::string bad : {"", "   ", ".", "..", "a/b", "../escape", "/abs", ".hidden"}) {
         SCOPED_TRACE("name '" + bad + "'");
         EXPECT_FALSE(store.CreateFolder(tree.path(), bad));
         EXPECT_FALSE(store.CheckNewLibrary(tree.path(), bad));
@@ -194,10 +194,11 @@ TEST(LibraryStore, RecursiveDeleteRemovesLinksAsLinksAndNeverWhatTheyPointAt)
     // chmod was not followed through the link either.
     EXPECT_EQ(fs::status(tree / "outside/file.icl").permissions() & fs::perms::owner_write, fs::perms::none);
 
-    // The root itself is never deleted, and a link to a folder is not a folder to delete.
+    // The root itself is never deleted; a folder item that is a link goes as a link.
     EXPECT_FALSE(store.DeleteFolder(tree / "root"));
     fs::create_directory_symlink(tree / "outside/precious", tree / "root/Alias");
-    EXPECT_FALSE(store.DeleteFolder(tree / "root/Alias"));
+    EXPECT_TRUE(store.DeleteFolder(tree / "root/Alias"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(tree / "root/Alias")));
     EXPECT_TRUE(fs::exists(tree / "outside/precious/keep.icl"));
 }
 

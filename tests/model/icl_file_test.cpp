@@ -117,14 +117,15 @@ TEST(IclWriter, RoundTripsNamesFormatsAndOffsets)
     ASSERT_EQ(back.size(), icons.size());
     EXPECT_EQ(back[0].name, "Folder");
     EXPECT_EQ(back[1].name, "");
-    EXPECT_EQ(back[2].name, "");  // the at sign alone means unnamed
+    EXPECT_EQ(back[2].name, ""); // the at sign alone means unnamed
     EXPECT_EQ(back[3].name, std::string(255, 'x'));
     for (std::size_t g = 0; g < icons.size(); ++g) {
         ASSERT_EQ(back[g].FormatCount(), icons[g].FormatCount());
         for (int i = 0; i < icons[g].FormatCount(); ++i) {
             const CIcon& got = *back[g].GetFormat(i);
             EXPECT_EQ(got.image, icons[g].GetFormat(i)->image) << g << "/" << i;
-            EXPECT_TRUE(std::equal(got.image.begin(), got.image.end(), bytes->begin() + got.sourceOffset));
+            ASSERT_TRUE(got.sourceOffset.has_value());
+            EXPECT_TRUE(std::equal(got.image.begin(), got.image.end(), bytes->begin() + *got.sourceOffset));
         }
     }
 }
@@ -144,7 +145,10 @@ TEST(IclWriter, LibrariesBeyondSixtyFourByteUnitsUseLargerUnits)
 }
 
 struct RecordingSink : ProgressSink {
-    void Begin(const std::string& caption, int steps) override { log += "begin " + caption + " " + std::to_string(steps) + ";"; }
+    void Begin(const std::string& caption, int steps) override
+    {
+        log += "begin " + caption + " " + std::to_string(steps) + ";";
+    }
     void Step(int i) override { log += std::to_string(i) + ";"; }
     void End() override { log += "end"; }
     std::string log;
@@ -214,5 +218,5 @@ TEST(IclWriter, WrestoolListsTheResourcesWeWrite)
     }
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

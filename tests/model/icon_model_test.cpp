@@ -18,7 +18,8 @@ using test::PictureIs;
 
 // A classic block with a header of our choosing; the table and bits are
 // filled with a recognisable pattern.
-std::vector<std::uint8_t> ClassicBlock(int width, int height, int bits, std::uint32_t clrUsed, std::uint64_t tableEntries)
+std::vector<std::uint8_t> ClassicBlock(int width, int height, int bits, std::uint32_t clrUsed,
+                                       std::uint64_t tableEntries)
 {
     std::uint64_t xorBytes = height * DibRowBytes(width, bits);
     std::uint64_t andBytes = height * DibRowBytes(width, 1);
@@ -75,16 +76,17 @@ TEST(IconModel, BlockSizesAndAllocation)
     EXPECT_EQ(icon.bitCount(), 8);
     EXPECT_EQ(icon.FormatLabel(), "48x48x8");
     EXPECT_FALSE(icon.AllocateImage(kMaxImageSide + 1, 16, 0));
-    EXPECT_EQ(icon.width, 48);  // a refused allocation changes nothing
+    EXPECT_EQ(icon.width, 48); // a refused allocation changes nothing
 
     // Copies are deep, keep the source offset, and drop the thumbnail.
-    icon.sourceOffset = 1234;
+    EXPECT_FALSE(icon.sourceOffset.has_value());
+    icon.sourceOffset = 0x1'2345'6789ull; // past 4 GB
     icon.thumbnailBits.assign(10, 1);
     icon.thumbnailSize = 40;
     icon.standardPalette = 0;
     CIcon copy(icon);
     EXPECT_EQ(copy.image, icon.image);
-    EXPECT_EQ(copy.sourceOffset, 1234);
+    EXPECT_EQ(copy.sourceOffset, 0x1'2345'6789ull);
     EXPECT_EQ(copy.thumbnailSize, 0);
     EXPECT_TRUE(copy.thumbnailBits.empty());
     EXPECT_EQ(copy.standardPalette, 1);
@@ -124,7 +126,8 @@ TEST(IconModel, ShortColourTablesArePaddedKeepingThePixels)
     ASSERT_EQ(icon.image.size(), CIcon::BlockSize(8, 8, 256));
     EXPECT_EQ(LoadU32(icon.image.data() + 32), 256u);
     EXPECT_TRUE(std::equal(block.begin() + 40, block.begin() + 40 + 64, icon.image.begin() + 40));
-    EXPECT_TRUE(std::all_of(icon.image.begin() + 40 + 64, icon.image.begin() + 40 + 1024, [](auto b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(icon.image.begin() + 40 + 64, icon.image.begin() + 40 + 1024, [](auto b) { return b == 0; }));
     EXPECT_TRUE(std::equal(block.begin() + 40 + 64, block.end(), icon.image.begin() + 40 + 1024));
 }
 
@@ -134,10 +137,10 @@ TEST(IconModel, ReadImageRefusesWhatTheModelCannotHold)
     ASSERT_TRUE(ReadBlock(icon, ClassicBlock(16, 16, 4, 0, 16)));
     const auto before = icon.image;
 
-    EXPECT_FALSE(ReadBlock(icon, ClassicBlock(16, 16, 16, 0, 0)));       // 16 bits
-    EXPECT_FALSE(ReadBlock(icon, ClassicBlock(16, 16, 2, 0, 4)));        // 2 bits
-    EXPECT_FALSE(ReadBlock(icon, ClassicBlock(16, 16, 4, 256, 256)));    // table larger than the depth
-    EXPECT_FALSE(ReadBlock(icon, ClassicBlock(16, 16, 24, 16, 16)));     // table with 24 bits
+    EXPECT_FALSE(ReadBlock(icon, ClassicBlock(16, 16, 16, 0, 0)));    // 16 bits
+    EXPECT_FALSE(ReadBlock(icon, ClassicBlock(16, 16, 2, 0, 4)));     // 2 bits
+    EXPECT_FALSE(ReadBlock(icon, ClassicBlock(16, 16, 4, 256, 256))); // table larger than the depth
+    EXPECT_FALSE(ReadBlock(icon, ClassicBlock(16, 16, 24, 16, 16)));  // table with 24 bits
     auto shortBlock = ClassicBlock(16, 16, 4, 0, 16);
     shortBlock.pop_back();
     EXPECT_FALSE(ReadBlock(icon, shortBlock));
@@ -204,7 +207,7 @@ TEST(IconModel, SortingAndBestFormat)
     std::vector<FormatKey> deep = {{48, 48, 8, 256}, {48, 48, 32, 0}};
     EXPECT_EQ(BestFormatIndex(deep, 2, 2), 0);
     std::vector<FormatKey> onlyDeep = {{16, 16, 4, 16}, {48, 48, 32, 0}};
-    EXPECT_EQ(BestFormatIndex(onlyDeep, 2, 2), 1);  // 15 against 32
+    EXPECT_EQ(BestFormatIndex(onlyDeep, 2, 2), 1); // 15 against 32
 }
 
 TEST(IconModel, TextsOfGroupsAndFormats)
@@ -288,7 +291,7 @@ TEST(IconModel, FreshFormatsPackTransparent)
     EXPECT_EQ(LoadU32(mono.image.data() + 40), 0x000000u);
     EXPECT_EQ(LoadU32(mono.image.data() + 44), 0xFFFFFFu);
     CIcon sixteen = PackedPicture(4, {"#"});
-    EXPECT_EQ(LoadU32(sixteen.image.data() + 40 + 4 * 9), 0xFF0000u);  // red as blue, green, red, 0
+    EXPECT_EQ(LoadU32(sixteen.image.data() + 40 + 4 * 9), 0xFF0000u); // red as blue, green, red, 0
     CIcon own = PackedPicture(8, {"#"}, 1);
     Palette spectrum = SpectrumPalette();
     EXPECT_EQ(own.image[40 + 4 * 10 + 2], spectrum[10].red);
@@ -375,14 +378,14 @@ TEST(IconModel, ThirtyTwoBitImagesAreKeptAndFlattened)
     EXPECT_TRUE(object.converted);
     EXPECT_EQ(object.bitDepth, 24);
     EXPECT_EQ(object.colorCount, 0);
-    EXPECT_EQ(object.packed.image, block);  // untouched until packed
+    EXPECT_EQ(object.packed.image, block); // untouched until packed
     EXPECT_TRUE(PictureIs(object.color, object.mask, {".r", "g."}));
     object.PackToIcon();
     EXPECT_EQ(object.packed.bitCount(), 24);
 
     // Without any alpha, the AND mask says what is transparent.
     auto noAlpha = ArgbBlock(2, 1, {0x00FF0000u, 0x0000FF00u});
-    noAlpha[40 + 8] = 0x40;  // second pixel's mask bit
+    noAlpha[40 + 8] = 0x40; // second pixel's mask bit
     ASSERT_TRUE(ReadBlock(icon, noAlpha));
     Bitmap color, mask;
     ASSERT_TRUE(icon.Unpack(color, mask));
@@ -429,7 +432,7 @@ TEST(IconModel, PngImagesAreKeptAndDecoded)
         EXPECT_FALSE(ReadBlock(refused, big)) << side;
         EXPECT_FALSE(DecodePng(big)) << side;
     }
-    EXPECT_TRUE(icon.isPng());  // unchanged by the refusals
+    EXPECT_TRUE(icon.isPng()); // unchanged by the refusals
 }
 
 TEST(IconModel, RenderCompositesMaskThenColour)
@@ -439,7 +442,7 @@ TEST(IconModel, RenderCompositesMaskThenColour)
     ASSERT_EQ(out.width(), 4);
     EXPECT_EQ(out.pixel(0, 0), RGB(255, 0, 0));
     EXPECT_EQ(out.pixel(1, 0), RGB(0, 0, 255));
-    EXPECT_EQ(out.pixel(2, 0), RGB(255, 255, 0));  // inverted blue
+    EXPECT_EQ(out.pixel(2, 0), RGB(255, 255, 0)); // inverted blue
     EXPECT_EQ(out.pixel(3, 0), RGB(0, 0, 0));
     EXPECT_TRUE(RenderComposite(CIcon{}, 0).isNull());
 }
@@ -464,5 +467,5 @@ TEST(IconModel, ReadingIntoAnObject)
     EXPECT_EQ(out, packed.image);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

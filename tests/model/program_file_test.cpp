@@ -33,8 +33,9 @@ void ExpectImagesFromFile(const std::vector<CIconGroup>& groups, const Bytes& fi
 {
     for (const auto& g : groups)
         for (const auto& f : g.formats) {
-            ASSERT_LE(f->sourceOffset + f->image.size(), file.size());
-            EXPECT_TRUE(std::equal(f->image.begin(), f->image.end(), file.begin() + f->sourceOffset));
+            ASSERT_TRUE(f->sourceOffset.has_value());
+            ASSERT_LE(*f->sourceOffset + f->image.size(), file.size());
+            EXPECT_TRUE(std::equal(f->image.begin(), f->image.end(), file.begin() + *f->sourceOffset));
         }
 }
 
@@ -181,10 +182,11 @@ class MingwProgramFile : public ::testing::Test {
         for (const auto& g : groups)
             for (const auto& f : g.formats) {
                 auto it = std::find_if(listed.begin(), listed.end(), [&](const WrestoolEntry& e) {
-                    return e.type == "3" && static_cast<std::int64_t>(e.offset) == f->sourceOffset + delta;
+                    return e.type == "3" && f->sourceOffset &&
+                           static_cast<std::int64_t>(e.offset) == static_cast<std::int64_t>(*f->sourceOffset) + delta;
                 });
                 if (it == listed.end()) {
-                    ADD_FAILURE() << "no icon resource at " << f->sourceOffset;
+                    ADD_FAILURE() << "no icon resource at " << f->sourceOffset.value_or(0);
                     continue;
                 }
                 EXPECT_EQ(it->size, f->image.size());
@@ -373,7 +375,8 @@ TEST(ProgramFileWriteBack, ReplacesExactlyTheImagesOrNothing)
     std::vector<CIconGroup> groups;
     ASSERT_EQ(ReadProgramFileIcons(groups, path), 1);
     const CIcon& second = *groups[0].GetFormat(1);
-    std::uint64_t offset = static_cast<std::uint64_t>(second.sourceOffset);
+    ASSERT_TRUE(second.sourceOffset.has_value());
+    std::uint64_t offset = *second.sourceOffset;
 
     // Another size, an offset with no image, or overlapping images: refused.
     EXPECT_EQ(WriteImagesBack(path, {{offset, MakePackedImage(32, 32, 16, 5)}}), WriteBackResult::SizeMismatch);

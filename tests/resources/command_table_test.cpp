@@ -94,7 +94,7 @@ TEST(CommandTable, AcceleratorsNameCommandsAndActAsTheTableSays)
         EXPECT_TRUE(keys.insert({a.modifiers, std::string(a.key)}).second) << "key used twice: " << a.keys;
         EXPECT_EQ(FindAccelerator(a.keys), &a);
     }
-    EXPECT_EQ(Accelerators().size(), 40u);
+    EXPECT_EQ(Accelerators().size(), 42u);
 
     auto command = [](std::string_view keys) -> int {
         const Accelerator* a = FindAccelerator(keys);
@@ -110,6 +110,8 @@ TEST(CommandTable, AcceleratorsNameCommandsAndActAsTheTableSays)
     EXPECT_EQ(command("shift+insert"), ID_EDIT_PASTE);
     EXPECT_EQ(command("Shift+Delete"), ID_EDIT_CUT);
     EXPECT_EQ(command("Ctrl+Insert"), ID_EDIT_COPY);
+    EXPECT_EQ(command("Ctrl+F6"), ID_NEXT_WINDOW); // the next document window
+    EXPECT_EQ(command("Ctrl+Tab"), ID_NEXT_WINDOW);
     // Keys shown in menus but taken only by the focused window.
     for (const char* k : {"F4", "F6", "Del", "Enter", "Ctrl+Enter", "Ctrl+A", "+", "-", "Ctrl+F12"})
         EXPECT_EQ(command(k), -1) << k;

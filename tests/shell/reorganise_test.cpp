@@ -66,6 +66,19 @@ TEST(Reorganise, MinimisedWindowsKeepTheirSlot)
               (std::vector<R>{{0, 0, 1000, 300}, {0, 300, 1000, 300}}));
 }
 
+TEST(Reorganise, WindowsAtTheRightAndBottomEdgesFollowTheArea)
+{
+    // The area grows by 30 at the bottom and 40 at the right, then shrinks back.
+    EXPECT_EQ(FollowAreaEdges({0, 0, 1000, 600}, 1000, 600, 1040, 630), (ReorgRect{0, 0, 1040, 630}));
+    EXPECT_EQ(FollowAreaEdges({500, 300, 500, 300}, 1000, 600, 1040, 630), (ReorgRect{500, 300, 540, 330}));
+    EXPECT_EQ(FollowAreaEdges({0, 0, 1040, 630}, 1040, 630, 1000, 600), (ReorgRect{0, 0, 1000, 600}));
+    // Windows short of an edge, or beyond it, keep their size.
+    EXPECT_EQ(FollowAreaEdges({10, 10, 300, 200}, 1000, 600, 1040, 630), (ReorgRect{10, 10, 300, 200}));
+    EXPECT_EQ(FollowAreaEdges({0, 0, 1100, 600}, 1000, 600, 1040, 630), (ReorgRect{0, 0, 1100, 630}));
+    // An area narrower than where the window starts leaves it alone.
+    EXPECT_EQ(FollowAreaEdges({900, 0, 100, 600}, 1000, 600, 800, 600), (ReorgRect{900, 0, 100, 600}));
+}
+
 TEST(Reorganise, ANewEditorIsPlacedAsTheFirstEditor)
 {
     std::vector<ReorgWindow> others{kEditor, kBrowser};
