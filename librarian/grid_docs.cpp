@@ -1,9 +1,9 @@
 #include "librarian/grid_docs.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "document/open_files.h"
+#include "librarian/import.h"
 #include "librarian/program_save.h"
 #include "librarian/settings_librarian.h"
 #include "model/icl_file.h"
@@ -17,7 +17,6 @@ namespace kavrel {
 namespace {
 
 constexpr int kStrFileWithoutIcons = 55048;
-constexpr int kStrImportProgress = 55091;
 
 ProgressSink* g_progress = nullptr;
 
@@ -217,44 +216,13 @@ GridStatus CLibDoc::Status() const
     return status;
 }
 
-namespace {
-
-// "Arrows" from "/x/arrows.v2.ICO": lower case, cut at the first '.',
-// first letter upper-cased.
-std::string NameFromImportedFile(const std::string& path)
-{
-    std::string name = path.substr(path.find_last_of('/') + 1);
-    name = name.substr(0, name.find('.'));
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (!name.empty())
-        name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-    return name;
-}
-
-} // namespace
-
 int CLibDoc::Import(const std::vector<std::string>& paths)
 {
-    ProgressScope scope(Progress(), LoadString(kStrImportProgress), static_cast<int>(paths.size()));
-    std::vector<CIconGroup> all;
-    int withoutIcon = 0;
-    int step = 0;
-    for (const std::string& path : paths) {
-        std::vector<CIconGroup> icons;
-        LoadIconsFromFile(icons, path);
-        if (icons.empty())
-            ++withoutIcon;
-        std::string base = NameFromImportedFile(path);
-        for (std::size_t i = 0; i < icons.size(); ++i)
-            if (icons[i].name.empty())
-                icons[i].name = icons.size() == 1 ? base : base + " " + std::to_string(i + 1);
-        std::move(icons.begin(), icons.end(), std::back_inserter(all));
-        scope.Step(++step);
-    }
-    ReportFilesWithoutIcons(static_cast<int>(paths.size()), withoutIcon);
-    int count = static_cast<int>(all.size());
+    ImportedIcons imported = ReadIconsForImport(paths, Progress());
+    ReportFilesWithoutIcons(static_cast<int>(paths.size()), imported.filesWithoutIcons);
+    int count = static_cast<int>(imported.icons.size());
     if (count > 0) {
-        list_.Append(std::move(all));
+        list_.Append(std::move(imported.icons));
         SetModifiedFlag(true);
     }
     return count;

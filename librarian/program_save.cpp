@@ -42,7 +42,7 @@ ProgramSaveResult SaveIconsIntoProgramFile(const std::string& path, std::vector<
         const CIconGroup& group = icons[i];
         for (const auto& format : group.formats) {
             int index = static_cast<int>(i);
-            std::uint64_t offset = format->sourceOffset > 0 ? static_cast<std::uint64_t>(format->sourceOffset) : 0;
+            std::uint64_t offset = format->sourceOffset.value_or(0);
             CIcon original;
             if (offset == 0 || !layout->Holds(offset, format->image.size()) || !original.ReadImage(*file, offset) ||
                 !layout->Holds(offset, original.image.size()))
@@ -72,7 +72,7 @@ ProgramSaveResult SaveIconsIntoProgramFile(const std::string& path, std::vector<
     // save cannot bring back an old copy.
     for (auto& group : icons)
         for (auto& format : group.formats)
-            if (auto it = byOffset.find(static_cast<std::uint64_t>(format->sourceOffset));
+            if (auto it = byOffset.find(format->sourceOffset.value_or(0));
                 it != byOffset.end() && it->second != format.get()) {
                 format->image = it->second->image;
                 format->FreeThumbnail();

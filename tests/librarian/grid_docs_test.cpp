@@ -50,7 +50,10 @@ class ProgramWindow : public ::testing::Test {
     }
 
     // The offset of the 32x32 format of icon 3.
-    int IconThreeOffset() { return doc_.List().Item(2).formats[1]->sourceOffset; }
+    std::ptrdiff_t IconThreeOffset()
+    {
+        return static_cast<std::ptrdiff_t>(*doc_.List().Item(2).formats[1]->sourceOffset);
+    }
 
     std::string dir_, path_;
     Bytes a_, b_, c_, d_, original_;
@@ -245,14 +248,14 @@ TEST(LibraryWindow, TheBarsLibraryIsDisabledWhileOpenInAWindow)
         ASSERT_TRUE(window.OnOpenDocument(tree / "tools.icl"));
         links.LibraryWindowOpened(window.GetPathName());
         EXPECT_FALSE(librarian.List().enabled);
-        EXPECT_TRUE(librarian.ShownOpenElsewhere());
+        EXPECT_TRUE(librarian.ShownLocked());
         int closed = 0;
         window.closeWindow = [&] { ++closed; };
         links.CloseLibraryWindow(tree / "tools.icl", false);
         EXPECT_EQ(closed, 1);
         links.LibraryWindowClosed(window.GetPathName());
     }
-    EXPECT_FALSE(librarian.ShownOpenElsewhere());
+    EXPECT_FALSE(librarian.ShownLocked());
     librarian.Load(tree / "tools.icl", "tools");
     EXPECT_TRUE(librarian.List().enabled);
 }

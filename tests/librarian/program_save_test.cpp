@@ -43,7 +43,7 @@ std::vector<CIconGroup> Load(const std::string& path)
     return groups;
 }
 
-CIcon* FormatAt(CIconGroup& group, int offset)
+CIcon* FormatAt(CIconGroup& group, std::uint64_t offset)
 {
     for (auto& f : group.formats)
         if (f->sourceOffset == offset)
@@ -91,8 +91,7 @@ class ProgramSave : public ::testing::TestWithParam<std::string> {
         icons_ = Load(path_);
         ASSERT_EQ(icons_.size(), 2u);
         // The shared image's offset: the 32x32 format of both icons.
-        shared_ =
-            icons_[0].formats[0]->width == 32 ? icons_[0].formats[0]->sourceOffset : icons_[0].formats[1]->sourceOffset;
+        shared_ = *(icons_[0].formats[0]->width == 32 ? icons_[0].formats[0] : icons_[0].formats[1])->sourceOffset;
         ASSERT_NE(FormatAt(icons_[1], shared_), nullptr);
     }
 
@@ -107,7 +106,7 @@ class ProgramSave : public ::testing::TestWithParam<std::string> {
     std::string dir_, path_;
     Bytes a_, b_, c_, original_;
     std::vector<CIconGroup> icons_;
-    int shared_ = 0;
+    std::uint64_t shared_ = 0;
 };
 
 TEST_P(ProgramSave, WritesOnlyEditedImagesAndSharedOnesReachBothIcons)
@@ -244,7 +243,7 @@ TEST(ProgramSaveNe, WritesInsideResourcesAndRefusesWhatIsNotThere)
     ASSERT_EQ(SaveIconsIntoProgramFile(path, icons), ProgramSaveResult::Saved);
     Bytes now = test::ReadFileBytes(path);
     ASSERT_EQ(now.size(), file.size());
-    std::copy(edited.begin(), edited.end(), file.begin() + target->sourceOffset);
+    std::copy(edited.begin(), edited.end(), file.begin() + static_cast<std::ptrdiff_t>(*target->sourceOffset));
     EXPECT_EQ(now, file);
 
     // A file that is no program at all refuses with the plain message.
