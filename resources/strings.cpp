@@ -18,6 +18,7 @@ struct StringEntry {
 constexpr StringEntry kStrings[] = {
     {2, "Orvane Kavrel 4.0"},
     {3, "\nIcon\nIcon\nIcon Files (*.ICO)\n.ico\nKavrel.Document\nIcon File"},
+    {7, "\nIcon in file\nIcon\nIcon Files (*.ICO)\n.ico\n\n"},
     {11, "Copying..."},
     {13, "Importing Image..."},
     {15, "The library doesn't contains icons."},
@@ -104,6 +105,7 @@ constexpr StringEntry kStrings[] = {
     {55066, "Open an icon file..."},
     {55067, "Open a palette file ..."},
     {55068, "Save as a palette ..."},
+    {55069, "Save as an icon ..."},
     {55071, "Kavrel 4.0 - icon editor and icon librarian"},
     {55072, "Page %d/%d"},
     {55074, "Open a 256 color palette file..."},

@@ -37,6 +37,8 @@
 #include "editor/ui/qt_clipboard.h"
 #include "editor/ui/tool_cursor.h"
 #include "librarian/conversion.h"
+#include "librarian/grid_docs.h"
+#include "librarian/icon_editors.h"
 #include "librarian/librarian_folder.h"
 #include "librarian/store.h"
 #include "model/ico_file.h"
@@ -50,6 +52,7 @@
 #include "shell/bars.h"
 #include "shell/core/reorganise.h"
 #include "shell/core/settings.h"
+#include "shell/file_icon_view.h"
 #include "shell/frame_parts.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/doc_manager.h"
@@ -67,6 +70,9 @@ namespace fs = std::filesystem;
 namespace {
 
 CKavrelApp* g_app = nullptr;
+
+// "\nIcon in file\n...": the description of linked editors.
+constexpr int kIconInFileTemplateString = 7;
 
 // The document kind that opens a file of this kind.
 std::optional<DocKind> DocKindOfFile(FileKindType kind)
@@ -113,7 +119,7 @@ bool TestHooksEnabled()
 // The "Converting existing libraries" window, shown while an earlier
 // librarian is converted.
 class QtConversionView final : public ConversionView {
-public:
+  public:
     explicit QtConversionView(QWidget* parent) : dialog_(parent)
     {
         dialog_.setWindowTitle(QStringLiteral("Converting existing libraries"));
@@ -140,7 +146,7 @@ public:
     }
     void Close() override { dialog_.close(); }
 
-private:
+  private:
     QDialog dialog_;
     QProgressBar bar_;
 };
@@ -243,8 +249,14 @@ QString InstanceServerName(const std::string& configFolder)
     return QStringLiteral("kavrel-%1-%2").arg(static_cast<qulonglong>(getuid())).arg(QString::fromLatin1(key));
 }
 
-const std::string& ProgramFolder() { return g_programFolder; }
-const std::string& LibrarianFolder() { return g_librarianFolder; }
+const std::string& ProgramFolder()
+{
+    return g_programFolder;
+}
+const std::string& LibrarianFolder()
+{
+    return g_librarianFolder;
+}
 
 QPrinter& ApplicationPrinter()
 {
@@ -413,6 +425,14 @@ void CKavrelApp::RegisterTemplates()
     CDocManager& docs = DocManager();
     if (!docs.Templates().empty())
         return;
+    // Program files, libraries and linked editors ask their own questions.
+    docs.SetCloseQuestion([](CDocument& doc) -> std::optional<bool> {
+        if (auto* editor = dynamic_cast<CFileIconDoc*>(&doc))
+            return editor->CloseQuestion();
+        if (auto* grid = dynamic_cast<CGridDoc*>(&doc))
+            return grid->CloseQuestion();
+        return std::nullopt;
+    });
     // Registered in DocKind order, which is the order of every list of kinds.
     docs.AddTemplate(std::make_unique<CDocTemplate>(
         DocKind::Icon, CIconDocument::kTemplateStringId, MenuKind::IconDocument,
@@ -420,8 +440,14 @@ void CKavrelApp::RegisterTemplates()
         [](IconSource* source) { return std::make_unique<CIconDocument>(source); },
         [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CIconDocumentMDI(tmpl, doc); },
         [](CDocument& doc, CChildFrame&) -> QWidget* { return new CIconView(static_cast<CIconDocument*>(&doc)); }));
-    // TODO (program-file documents, no issue yet): DocKind::IconInFile, icons taken from a file (CFileIconDoc,
-    // CKavrelFileDocMDI, CFileIconView).
+    docs.AddTemplate(std::make_unique<CDocTemplate>(
+        DocKind::IconInFile, kIconInFileTemplateString, MenuKind::IconInFile, LoadString(kIconInFileTemplateString),
+        [](IconSource* source) -> std::unique_ptr<CDocument> {
+            auto* link = dynamic_cast<LinkedIconSource*>(source);
+            return std::make_unique<CFileIconDoc>(link ? &link->Window() : nullptr, link ? link->Index() : -1);
+        },
+        [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CKavrelFileDocMDI(tmpl, doc); },
+        [](CDocument& doc, CChildFrame&) -> QWidget* { return new CFileIconView(static_cast<CFileIconDoc*>(&doc)); }));
     // TODO (program-file documents, no issue yet): DocKind::ProgramFile (CFileDoc, CFileExeMDI, CFileView).
     // TODO (icon-library windows, no issue yet): DocKind::IconLibrary (CLibDoc, CFileIclMDI, CLibView).
 }
@@ -462,6 +488,33 @@ CDocument* CKavrelApp::NewIcon(IconSource* source)
 {
     CDocTemplate* tmpl = DocManager().Template(DocKind::Icon);
     CDocument* doc = tmpl ? DocManager().NewDocument(*tmpl, source) : nullptr;
+    RequestReorganisation();
+    if (doc)
+        emit documentOpened(QString());
+    return doc;
+}
+
+CDocument* CKavrelApp::OpenLinkedIcon(IconSourceWindow& source, int index)
+{
+    CDocManager& docs = DocManager();
+    if (CFileIconDoc* open = FindIconEditor(&source, index)) {
+        auto frames = docs.FramesOf(open);
+        if (!frames.empty()) {
+            if (frames.front()->isMinimized())
+                frames.front()->showNormal();
+            docs.ActivateFrame(frames.front());
+        }
+        return open;
+    }
+    CDocTemplate* tmpl = docs.Template(DocKind::IconInFile);
+    LinkedIconSource link(source, index);
+    CDocument* doc = tmpl ? docs.NewDocument(*tmpl, &link) : nullptr;
+    if (auto* editor = dynamic_cast<CFileIconDoc*>(doc)) {
+        editor->closeWindow = [editor] {
+            for (CChildFrame* frame : DocManager().FramesOf(editor))
+                frame->CloseWithoutAsking();
+        };
+    }
     RequestReorganisation();
     if (doc)
         emit documentOpened(QString());

@@ -45,6 +45,7 @@ enum class OpenResult {
     NoKind,    // no document kind opens files of this extension
 };
 
+class IconSourceWindow;
 class CKavrelApp : public QObject, public CCmdTarget {
     Q_OBJECT
   public:
@@ -76,8 +77,9 @@ class CKavrelApp : public QObject, public CCmdTarget {
     // An icon held elsewhere (librarian, library, program file) opened as a
     // new untitled icon: the source fills the new document's formats.
     CDocument* OpenIconAsNewIcon(IconSource& source);
-    // TODO (program-file documents, no issue yet): opening an icon in a linked editor (DocKind::IconInFile) and a
-    // library as its own document (DocKind::IconLibrary).
+    // Icon `index` of a grid (librarian, library or program-file window) in
+    // a linked editor; the editor already open on it comes forward instead.
+    CDocument* OpenLinkedIcon(IconSourceWindow& source, int index);
 
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;

@@ -104,4 +104,11 @@ class CIconDocumentMDI : public COrvaneMDI {
     QWidget* formatGap_ = nullptr;
 };
 
+// Editors of icons taken from a program file, a library or the librarian.
+class CKavrelFileDocMDI : public CIconDocumentMDI {
+    Q_OBJECT
+  public:
+    using CIconDocumentMDI::CIconDocumentMDI;
+};
+
 } // namespace kavrel

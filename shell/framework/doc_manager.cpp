@@ -275,6 +275,9 @@ bool CDocManager::DoSave(CDocument& doc, bool askForPath)
 
 bool CDocManager::SaveModified(CDocument& doc)
 {
+    if (closeQuestion_)
+        if (std::optional<bool> answer = closeQuestion_(doc))
+            return *answer;
     if (!doc.IsModified())
         return true;
     std::string name = doc.GetPathName().empty() ? doc.GetTitle() : doc.GetPathName();

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,13 @@ class CDocManager {
     // Asks whether to save a modified document: false when the user cancels
     // or the save failed, so the caller must not close it.
     bool SaveModified(CDocument& doc);
+    // Kinds whose documents ask their own questions before closing (program
+    // files, libraries, linked editors) answer here: nullopt leaves the
+    // document to the common question, else whether it may close.
+    void SetCloseQuestion(std::function<std::optional<bool>(CDocument&)> question)
+    {
+        closeQuestion_ = std::move(question);
+    }
     // Asks for every modified document; false as soon as one is cancelled.
     bool SaveAllModified();
     // Closes every window without asking (after SaveAllModified).
@@ -83,6 +91,7 @@ class CDocManager {
     std::vector<CChildFrame*> frames_; // creation order
     QMdiArea* mdiArea_ = nullptr;
     std::function<void(CChildFrame*)> frameCreated_;
+    std::function<std::optional<bool>(CDocument&)> closeQuestion_;
 };
 
 // The application's document manager.
