@@ -33,6 +33,7 @@
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/icon_view.h"
 #include "editor/ui/palette_bar_widget.h"
+#include "librarian/grid_docs.h"
 #include "model/ico_file.h"
 #include "model/icon_model.h"
 #include "model/picture_import.h"
@@ -45,6 +46,7 @@
 #include "shell/app.h"
 #include "shell/caption.h"
 #include "shell/core/settings.h"
+#include "shell/file_icon_view.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
 #include "shell/framework/doc_manager.h"
@@ -660,6 +662,70 @@ TEST_F(AppTest, AnIconHeldElsewhereOpensAsANewIcon)
     ASSERT_EQ(popup->actions().size(), 1);
     EXPECT_EQ(CCommandRouter::CommandOf(popup->actions()[0]), ID_LOCAL_TOOLBAR_HIDE);
     popup->close();
+}
+
+TEST_F(AppTest, LinkedEditorsOpenOnceUpdateTheirSourceAndAskBeforeClosing)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    CIconGroup group;
+    group.name = "Disk";
+    CIconObject format(4, 32, 32, 0);
+    format.PackToIcon();
+    group.AddFormat(format.packed);
+
+    CLibDoc library;
+    library.SetTitle("tools.icl");
+    library.List().SetItems({group});
+    auto* editor = dynamic_cast<CFileIconDoc*>(app_->OpenLinkedIcon(library, 0));
+    ASSERT_NE(editor, nullptr);
+    const int windows = WindowCount();
+    EXPECT_EQ(app_->OpenLinkedIcon(library, 0), editor);
+    EXPECT_EQ(WindowCount(), windows);
+    EXPECT_EQ(Frame().ActiveFrame()->windowTitle().toStdString(), "Icon 1 in \"tools.icl\"");
+    auto* view = dynamic_cast<CFileIconView*>(Frame().ActiveView());
+    ASSERT_NE(view, nullptr);
+    CCmdUI formats;
+    formats.id = ID_FORMAT_NEW;
+    view->OnUpdateCommand(formats);
+    EXPECT_TRUE(formats.enabled);
+
+    // Update puts the drawn pixel into the library's list.
+    editor->GetFormat(0)->color.setRawPixel(0, 0, 0xFFFF0000);
+    view->SetModified(true);
+    view->OnCommand(ID_FILE_UPDATE);
+    EXPECT_FALSE(editor->IsModified());
+    EXPECT_TRUE(library.IsModified());
+    EXPECT_NE(library.List().Item(0).formats[0]->image, group.formats[0]->image);
+
+    // A program-file source allows no format changes, and closing a
+    // modified editor asks in the program file's words.
+    CFileDoc program;
+    program.SetTitle("old.exe");
+    group.name.clear();
+    program.List().SetItems({group, group, group});
+    ASSERT_NE(app_->OpenLinkedIcon(program, 2), nullptr);
+    auto* programView = dynamic_cast<CFileIconView*>(Frame().ActiveView());
+    ASSERT_NE(programView, nullptr);
+    formats = CCmdUI();
+    formats.id = ID_FORMAT_NEW;
+    programView->OnUpdateCommand(formats);
+    EXPECT_FALSE(formats.enabled);
+    programView->SetModified(true);
+    {
+        test::ScriptedPrompter prompts;
+        prompts.Answer(IDCANCEL);
+        const int before = WindowCount();
+        Frame().ActiveFrame()->close();
+        QApplication::processEvents();
+        EXPECT_EQ(WindowCount(), before);
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, "Save changes in icon 3 in the file \"old.exe\" ?");
+    }
+    // The sources go before the windows that point at them.
+    CloseEditorsOf(&program, false);
+    CloseEditorsOf(&library, false);
 }
 
 TEST(AppSplash, TheStartUpPictureIsBuiltBesideTheProgram)
