@@ -60,6 +60,7 @@
 #include "shell/framework/framework_strings.h"
 #include "shell/main_frame.h"
 #include "shell/open_dialog.h"
+#include "shell/program_note_dialog.h"
 #include "shell/qt_prompter.h"
 #include "shell/welcome_dialog.h"
 
@@ -478,8 +479,10 @@ OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
     RequestReorganisation();
     if (!doc)
         return OpenResult::Refused;
-    // TODO (program-file documents, no issue yet): after a program file, the "NOTE: Program File" window while
-    // ShowWarnExeType is 1.
+    if (*kind == DocKind::ProgramFile && ShowWarnExeType == 1) {
+        CloseSplash();
+        ShowProgramNoteIfWanted(mainFrame_);
+    }
     emit documentOpened(QString::fromStdString(path));
     return OpenResult::Opened;
 }
