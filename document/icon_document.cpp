@@ -58,7 +58,11 @@ IconSource* PendingIconSource() { return g_pendingSource; }
 
 // ---------------------------------------------------------------- document
 
-CIconDocument::CIconDocument() { AddFormat(32, 32, 4, 0); }
+CIconDocument::CIconDocument()
+{
+    AddFormat(32, 32, 4, 0);
+    RememberSavedState();
+}
 
 CIconDocument::~CIconDocument() = default;
 
@@ -75,11 +79,14 @@ bool CIconDocument::OnNewDocument()
     g_pendingSource = nullptr;
     if (source) {
         DeleteContents();
-        if (source->FillDocument(*this) && !formats_.empty())
+        if (source->FillDocument(*this) && !formats_.empty()) {
+            SetModifiedFlag(false);
             return true;
+        }
     }
     DeleteContents();
     AddFormat(32, 32, 4, 0);
+    SetModifiedFlag(false);
     return true;
 }
 
@@ -121,8 +128,26 @@ void CIconDocument::PrepareForSave()
     std::vector<CDocumentView*> views = Views();
     for (CDocumentView* v : views)
         v->CommitBeforeSave();
-    for (int i = 0; i < GetFormatCount(); ++i)
-        DiscardUndo(i);
+}
+
+std::vector<std::uint64_t> CIconDocument::ContentIds() const
+{
+    std::vector<std::uint64_t> ids;
+    ids.reserve(formats_.size());
+    for (const auto& o : formats_)
+        ids.push_back(o->contentId);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+bool CIconDocument::DiffersFromSaved() const
+{
+    return ContentIds() != savedIds_;
+}
+
+void CIconDocument::RememberSavedState()
+{
+    savedIds_ = ContentIds();
 }
 
 bool CIconDocument::OnSaveDocument(const std::string& path)
@@ -156,12 +181,17 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
         images.push_back(&o->packed);
         repacked.push_back(o.get());
     }
-    // A failed write is the framework's to report; the old file is intact.
-    if (!WriteIcoFile(path, images))
+    int error = 0;
+    if (!WriteIcoFile(path, images, &error)) {
+        // The old file is intact; the history stays so nothing is lost.
+        Prompts().Message(CannotSaveText(path, error), MB_OK | MB_ICONEXCLAMATION);
         return false;
+    }
     // What was written is now an ordinary 24-bit format.
     for (CIconObject* o : repacked)
         o->converted = false;
+    for (int i = 0; i < GetFormatCount(); ++i)
+        DiscardUndo(i);
     SetPathName(path);
     SetModifiedFlag(false);
     return true;

@@ -167,8 +167,10 @@ std::vector<std::uint8_t> BuildIcoFile(const std::vector<const CIcon*>& images)
     return out.take();
 }
 
-bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& images)
+bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& images, int* error)
 {
+    if (error)
+        *error = 0;
     std::size_t present = 0;
     for (const CIcon* icon : images) {
         if (!icon || icon->empty())
@@ -180,7 +182,7 @@ bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& imag
     std::vector<std::uint8_t> bytes = BuildIcoFile(images);
     if (bytes.size() > 0xFFFFFFFFull)
         return false;
-    return WriteFileAtomically(path, bytes);
+    return WriteFileAtomically(path, bytes, error);
 }
 
 bool CIconGroup::SaveAsIco(const std::string& path) const

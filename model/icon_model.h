@@ -130,6 +130,11 @@ struct FormatKey {
 bool FormatLess(const FormatKey& a, const FormatKey& b);
 int BestFormatIndex(std::span<const FormatKey> formats, int sizeIndex, int colorIndex);
 
+// A number no other content state of any format has had in this process:
+// equal numbers mean equal images, so a document can tell whether undo and
+// redo brought it back to what was saved.
+std::uint64_t NewContentId();
+
 // One image format in editable form.
 class CIconObject {
 public:
@@ -168,9 +173,13 @@ public:
     int ownPalette = 0;
     struct UndoState {
         std::optional<Bitmap> color, mask;
+        std::uint64_t contentId = 0;
     };
     std::array<UndoState, 16> undo;
     int undoLast = 0, undoPosition = 0;
+    // Identifies the image shown now; the undo history gives a new one to
+    // every change and puts back the old one when the change is undone.
+    std::uint64_t contentId = NewContentId();
     CIcon packed;
     std::string description;
     // Set when this format was made from a 32-bit or PNG image and flattened:

@@ -146,10 +146,10 @@ void CChildFrame::OnCommand(std::uint16_t id)
         close();
         break;
     case 57603:
-        DocManager().DoFileSave(*document_);
+        document_->DoFileSave();
         break;
     case 57604:
-        DocManager().DoSave(*document_, true);
+        document_->DoSave(true);
         break;
     default:
         break;
@@ -159,7 +159,7 @@ void CChildFrame::OnCommand(std::uint16_t id)
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
     if (!closing_ && document_ && DocManager().FramesOf(document_).size() <= 1 &&
-        !DocManager().SaveModified(*document_)) {
+        !CanClose(document_->SaveModified())) {
         event->ignore();
         return;
     }

@@ -47,6 +47,7 @@ CDocument* CDocTemplate::CreateDocument()
     auto doc = documentFactory_();
     if (!doc)
         return nullptr;
+    doc->SetFileType(GetDocString(filterName), GetDocString(filterExt));
     documents_.push_back(std::move(doc));
     return documents_.back().get();
 }

@@ -513,7 +513,7 @@ TEST_F(AppTest, OpenCommandDropsRecentFilesAndFailedSaves)
     prompts.shown.clear();
     EXPECT_TRUE(Frame().Router().Send(57603));
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, FormatString(61708, file("gone/one.ico")));
+    EXPECT_EQ(prompts.shown[0].text, FormatString(61709, file("gone/one.ico"), "No such file or directory"));
     EXPECT_TRUE(doc->IsModified());
     doc->SetModifiedFlag(false);
 }
