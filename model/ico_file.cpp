@@ -185,7 +185,7 @@ bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& imag
     return WriteFileAtomically(path, bytes, error);
 }
 
-bool CIconGroup::SaveAsIco(const std::string& path) const
+bool CIconGroup::SaveAsIco(const std::string& path, int* error) const
 {
     std::vector<const CIcon*> images;
     for (const auto& f : formats)
@@ -194,7 +194,7 @@ bool CIconGroup::SaveAsIco(const std::string& path) const
         return FormatLess({a->width, a->height, a->bitCount(), a->colorCount},
                           {b->width, b->height, b->bitCount(), b->colorCount});
     });
-    return WriteIcoFile(path, images);
+    return WriteIcoFile(path, images, error);
 }
 
 bool ReadIcoObjects(ByteSource& source, std::vector<std::unique_ptr<CIconObject>>& objects)

@@ -115,7 +115,8 @@ public:
     int FreeThumbnails();
     void Clear() { formats.clear(); }
     // Writes the group as an ICO file through the atomic writer.
-    bool SaveAsIco(const std::string& path) const;
+    // On failure `error` receives the system's error number (0 if none).
+    bool SaveAsIco(const std::string& path, int* error = nullptr) const;
 
     std::string name;
     std::vector<std::unique_ptr<CIcon>> formats;

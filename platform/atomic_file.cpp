@@ -75,6 +75,14 @@ void SetAtomicFileFaultHook(std::function<bool(const std::string&)> hook, int er
     g_faultError = error;
 }
 
+int ReplaceRefusal(const std::string& path)
+{
+    std::string resolved;
+    if (int e = ResolveLinks(path, resolved))
+        return e;
+    return CheckReplaceable(resolved);
+}
+
 std::string SystemErrorText(int error)
 {
     return error == 0 ? std::string() : std::strerror(error);

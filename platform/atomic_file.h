@@ -52,6 +52,11 @@ class AtomicFile {
 // on any failure; `error` then receives the system's error number.
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, int* error = nullptr);
 
+// Whether the atomic writer would replace `path` (links resolved): 0, or the
+// error number of its refusal (EACCES for a read-only file, EISDIR for a
+// folder). A missing file is fine; its folder is checked when writing.
+int ReplaceRefusal(const std::string& path);
+
 // The system's reason for an error number, as the user reads it ("Permission
 // denied", "No space left on device", ...); empty for 0.
 std::string SystemErrorText(int error);
