@@ -351,8 +351,7 @@ void CKavrelApp::ExitInstance()
     // The main frame writes its placement as it goes.
     delete mainFrame_;
     mainFrame_ = nullptr;
-    SaveSettings();
-    RecentFiles().save(Registry::Instance());
+    SaveSettingsAtExit(Registry::Instance());
     ReleaseDrawingTools();
     ReleaseToolCursors();
     SetPrompter(nullptr);
