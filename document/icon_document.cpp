@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "document/open_files.h"
 #include "model/ico_file.h"
 #include "platform/byte_reader.h"
 #include "platform/prompter.h"
@@ -111,7 +112,7 @@ bool CIconDocument::OnOpenDocument(const std::string& path)
     std::vector<std::unique_ptr<CIconObject>> read;
     if (!ReadIcoObjects(*file, read) || read.empty()) {
         loadFailed_ = 1;
-        Prompts().Message(LoadString(55037), MB_OK | MB_ICONSTOP);
+        Prompts().Message(AboutFile(path, 55037), MB_OK | MB_ICONSTOP);
         return false;
     }
     DeleteContents();

@@ -301,7 +301,7 @@ bool CKavrelApp::InitInstance()
     mainFrame_->SetApplicationTarget(this);
     mainFrame_->SetOpenHandler([this](const std::string& path) {
         if (OpenDocumentFile(path) == OpenResult::NoKind)
-            ReportFilesWithoutIcons(1, 1);
+            ReportFileWithoutIcons(path);
     });
     prompter_->SetParent(mainFrame_);
     pasteOptions.SetParent(mainFrame_);
@@ -323,7 +323,7 @@ bool CKavrelApp::InitInstance()
         if (IconeAuto == 1)
             FileNew();
     } else if (OpenDocumentFile(rawCommandLine_) == OpenResult::NoKind) {
-        ReportFilesWithoutIcons(1, 1);
+        ReportFileWithoutIcons(rawCommandLine_);
     }
 
     OnStartupReorganisation();
@@ -605,7 +605,7 @@ void CKavrelApp::OnInstanceConnection()
                     mainFrame_->raise();
                     mainFrame_->activateWindow();
                     if (!path.empty() && OpenDocumentFile(path) == OpenResult::NoKind)
-                        ReportFilesWithoutIcons(1, 1);
+                        ReportFileWithoutIcons(path);
                 });
             } else if (line == "documents" && TestHooksEnabled()) {
                 for (CChildFrame* frame : DocManager().Frames())

@@ -181,7 +181,7 @@ TEST_F(IconDocumentTest, BadFilesAreRefusedAndChangeNothing)
     EXPECT_FALSE(doc.OnOpenDocument(bad));
     EXPECT_TRUE(doc.LoadFailed());
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, LoadString(55037));
+    EXPECT_EQ(prompts.shown[0].text, bad + "\n" + LoadString(55037));
     EXPECT_EQ(prompts.shown[0].style & kMessageIconMask, MB_ICONSTOP);
 
     // A directory with no entries is not an icon either.
@@ -189,7 +189,7 @@ TEST_F(IconDocumentTest, BadFilesAreRefusedAndChangeNothing)
     std::ofstream(file("none.ico"), std::ios::binary).write(reinterpret_cast<const char*>(empty), 6);
     EXPECT_FALSE(doc.OnOpenDocument(file("none.ico")));
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].text, LoadString(55037));
+    EXPECT_EQ(prompts.shown[1].text, file("none.ico") + "\n" + LoadString(55037));
 
     // A missing file is the framework's message, not "no icon".
     EXPECT_FALSE(doc.OnOpenDocument(file("missing.ico")));
