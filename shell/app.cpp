@@ -351,6 +351,11 @@ void CKavrelApp::ExitInstance()
     // The main frame writes its placement as it goes.
     delete mainFrame_;
     mainFrame_ = nullptr;
+    // A message about the settings has no main frame left to sit on.
+    if (prompter_)
+        prompter_->SetParent(nullptr);
+    if (chooser_)
+        chooser_->SetParent(nullptr);
     SaveSettingsAtExit(Registry::Instance());
     ReleaseDrawingTools();
     ReleaseToolCursors();
