@@ -88,6 +88,12 @@ std::string SystemErrorText(int error)
     return error == 0 ? std::string() : std::strerror(error);
 }
 
+std::string WithSystemReason(const std::string& message, int error)
+{
+    const std::string reason = SystemErrorText(error);
+    return reason.empty() ? message : message + "\n" + reason + ".";
+}
+
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
 {
 }

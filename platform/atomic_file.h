@@ -60,6 +60,9 @@ int ReplaceRefusal(const std::string& path);
 // The system's reason for an error number, as the user reads it ("Permission
 // denied", "No space left on device", ...); empty for 0.
 std::string SystemErrorText(int error);
+// A message about a failed write followed by the system's reason on a line
+// of its own ("... \nPermission denied."); the message alone for 0.
+std::string WithSystemReason(const std::string& message, int error);
 
 // For tests: when set, called before each write and commit; returning false
 // makes that step fail with the error number given (an I/O error by default).
