@@ -96,7 +96,10 @@ bool FileHoldsIcons(const std::string& path)
     return std::any_of(groups.begin(), groups.end(), [](const CIconGroup& g) { return g.FormatCount() > 0; });
 }
 
-std::string AboutFile(const std::string& path, int stringId) { return path + "\n" + LoadString(stringId); }
+std::string AboutFile(const std::string& path, int stringId)
+{
+    return path + "\n" + LoadString(stringId);
+}
 
 void ReportFileWithoutIcons(const std::string& path)
 {

@@ -77,7 +77,7 @@ bool MakeFolders(const std::string& path)
     struct stat st {};
     if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return true;
-    errno = ENOTDIR;  // a file stands where the folder should be
+    errno = ENOTDIR; // a file stands where the folder should be
     return false;
 }
 

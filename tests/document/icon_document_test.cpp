@@ -16,8 +16,8 @@
 #include "platform/atomic_file.h"
 #include "platform/byte_reader.h"
 #include "resources/strings.h"
-#include "support/scripted_prompter.h"
 #include "support/external_tools.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -291,7 +291,7 @@ TEST_F(IconDocumentTest, SaveModifiedAnswersAndOutcomes)
     ScriptedPrompter prompts;
     CIconDocument doc;
     doc.SetTitle("Icon1");
-    EXPECT_EQ(doc.SaveModified(), SaveResult::Saved);  // nothing to ask
+    EXPECT_EQ(doc.SaveModified(), SaveResult::Saved); // nothing to ask
     EXPECT_TRUE(prompts.shown.empty());
 
     GiveHistory(doc);

@@ -26,7 +26,7 @@ std::unique_ptr<CIconDocument> DocumentOf(int width, int height, int bitDepth)
             break;
         }
     }
-    doc->SetModifiedFlag(false);  // as opened
+    doc->SetModifiedFlag(false); // as opened
     return doc;
 }
 
@@ -185,19 +185,19 @@ TEST_F(UndoTest, UndoRedoWalkAndANewChangeDropsRedo)
 // redo set or clear the mark by where they land, not by which way they go.
 TEST_F(UndoTest, ModifiedMarkFollowsTheStateShownAgainstTheSavedOne)
 {
-    Stroke(0, 0, RGB(255, 0, 0));  // B
-    Stroke(1, 0, RGB(255, 0, 0));  // C
+    Stroke(0, 0, RGB(255, 0, 0)); // B
+    Stroke(1, 0, RGB(255, 0, 0)); // C
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(view->StatusText(5), "@3 ");
 
     const int previews = window.previews, redraws = window.redraws;
-    view->OnCommand(ID_EDIT_UNDO);  // back to B: still not what was saved
+    view->OnCommand(ID_EDIT_UNDO); // back to B: still not what was saved
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(window.modifiedPane, "@3 ");
     EXPECT_GT(window.previews, previews);
     EXPECT_GT(window.redraws, redraws);
 
-    view->OnCommand(ID_EDIT_UNDO);  // the saved state
+    view->OnCommand(ID_EDIT_UNDO); // the saved state
     EXPECT_FALSE(doc->IsModified());
     EXPECT_EQ(window.modifiedPane, "   ");
     view->OnCommand(ID_EDIT_REDO);
@@ -245,7 +245,7 @@ TEST(UndoHistory, AddingAndRemovingFormatsCountsAsAChange)
     EXPECT_FALSE(doc->IsModified());
     ASSERT_TRUE(doc->AddFormat(16, 16, 4, 0));
     EXPECT_TRUE(doc->IsModified());
-    ASSERT_TRUE(doc->RemoveFormat(0));  // the 16x16 sorts first
+    ASSERT_TRUE(doc->RemoveFormat(0)); // the 16x16 sorts first
     EXPECT_FALSE(doc->IsModified());
     ASSERT_TRUE(doc->AddFormat(16, 16, 4, 0));
     doc->SetModifiedFlag(false);

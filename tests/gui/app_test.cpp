@@ -27,12 +27,12 @@
 #include <QToolBar>
 
 #include "document/icon_document.h"
+#include "editor/draw_tool.h"
 #include "editor/icon_view_state.h"
 #include "editor/ui/icon_view.h"
 #include "model/ico_file.h"
 #include "model/icon_model.h"
 #include "model/picture_import.h"
-#include "editor/draw_tool.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_reader.h"
 #include "platform/dib.h"
@@ -46,8 +46,8 @@
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
 #include "shell/settings.h"
-#include "support/scripted_prompter.h"
 #include "support/qt_app.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -524,7 +524,7 @@ TEST_F(AppTest, OpenCommandDropsRecentFilesAndFailedSaves)
 // Draws single pixels with the pencil through real mouse events, presses the
 // editor's keys and closes the window, answering the close question.
 class LostWorkTest : public AppTest {
-protected:
+  protected:
     void OpenSaved()
     {
         ASSERT_EQ(app_->OpenDocumentFile(path_), OpenResult::Opened);
@@ -650,7 +650,7 @@ TEST_F(LostWorkTest, FailedSaveKeepsUndoAndTheQuestion)
     SetAtomicFileFaultHook([](const std::string& step) { return step != "commit"; }, EIO);
     Close();
     SetAtomicFileFaultHook(nullptr);
-    EXPECT_EQ(prompts.shown.size(), 3u);  // the question, then why the save failed
+    EXPECT_EQ(prompts.shown.size(), 3u); // the question, then why the save failed
     EXPECT_EQ(WindowCount(), 1);
     EXPECT_TRUE(UndoEnabled());
     prompts.Answer(IDNO);
@@ -667,8 +667,8 @@ TEST_F(AppTest, AFileHandedOverWithoutIconsIsNamed)
     const std::string text = file("notes.txt"), bad = file("bad.ico");
     std::ofstream(text) << "no icon";
     std::ofstream(bad) << "no icon either";
-    Frame().OpenDroppedFiles({QUrl::fromLocalFile(QString::fromStdString(text)),
-                              QUrl::fromLocalFile(QString::fromStdString(bad))});
+    Frame().OpenDroppedFiles(
+        {QUrl::fromLocalFile(QString::fromStdString(text)), QUrl::fromLocalFile(QString::fromStdString(bad))});
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].text, text + "\n" + LoadString(55048));
     EXPECT_EQ(prompts.shown[1].text, bad + "\n" + LoadString(55037));

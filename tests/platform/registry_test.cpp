@@ -216,8 +216,8 @@ TEST_F(RegistryTest, OversizedFileIsKeptAsideAndFailedSavesSayWhy)
 {
     const std::string hive = hiveFile("HKEY_CURRENT_USER");
     writeFile(hive, "Windows Registry Editor Version 5.00\n");
-    const std::uintmax_t tooLarge = (64u << 20) + 1;  // past what a hive may hold
-    fs::resize_file(hive, tooLarge);                    // sparse: costs no disk
+    const std::uintmax_t tooLarge = (64u << 20) + 1; // past what a hive may hold
+    fs::resize_file(hive, tooLarge);                 // sparse: costs no disk
     Registry reg(folder_);
     EXPECT_FALSE(reg.load());
     ASSERT_TRUE(fs::exists(hive + ".damaged"));
