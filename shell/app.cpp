@@ -339,7 +339,7 @@ bool CKavrelApp::InitInstance()
     mainFrame_->SetApplicationTarget(this);
     mainFrame_->SetOpenHandler([this](const std::string& path) {
         if (OpenDocumentFile(path) == OpenResult::NoKind)
-            ReportFilesWithoutIcons(1, 1);
+            ReportFileWithoutIcons(path);
     });
     prompter_->SetParent(mainFrame_);
     pasteOptions.SetParent(mainFrame_);
@@ -367,7 +367,7 @@ bool CKavrelApp::InitInstance()
         if (IconeAuto == 1)
             FileNew();
     } else if (OpenDocumentFile(rawCommandLine_) == OpenResult::NoKind) {
-        ReportFilesWithoutIcons(1, 1);
+        ReportFileWithoutIcons(rawCommandLine_);
     }
 
     OnStartupReorganisation();
@@ -395,8 +395,12 @@ void CKavrelApp::ExitInstance()
     // The main frame writes its placement as it goes.
     delete mainFrame_;
     mainFrame_ = nullptr;
-    SaveSettings();
-    RecentFiles().save(Registry::Instance());
+    // A message about the settings has no main frame left to sit on.
+    if (prompter_)
+        prompter_->SetParent(nullptr);
+    if (chooser_)
+        chooser_->SetParent(nullptr);
+    SaveSettingsAtExit(Registry::Instance());
     ReleaseDrawingTools();
     ReleaseToolCursors();
     SetPrompter(nullptr);
@@ -649,7 +653,7 @@ void CKavrelApp::OnInstanceConnection()
                     mainFrame_->raise();
                     mainFrame_->activateWindow();
                     if (!path.empty() && OpenDocumentFile(path) == OpenResult::NoKind)
-                        ReportFilesWithoutIcons(1, 1);
+                        ReportFileWithoutIcons(path);
                 });
             } else if (line == "documents" && TestHooksEnabled()) {
                 for (CChildFrame* frame : DocManager().Frames())

@@ -56,14 +56,8 @@ class CDocManager {
     int WindowNumber(const CChildFrame* frame) const;
     CChildFrame* ActiveFrame() const;
 
-    // Saving: Save writes to the document's path, or asks for one first
-    // (Save As). False when cancelled or when writing failed (reported).
-    bool DoFileSave(CDocument& doc);
-    bool DoSave(CDocument& doc, bool askForPath);
-    // Asks whether to save a modified document: false when the user cancels
-    // or the save failed, so the caller must not close it.
-    bool SaveModified(CDocument& doc);
-    // Asks for every modified document; false as soon as one is cancelled.
+    // Asks every modified document (CDocument::SaveModified); false as soon
+    // as one is cancelled or fails to save.
     bool SaveAllModified();
     // Closes every window without asking (after SaveAllModified).
     void CloseAllDocuments();
