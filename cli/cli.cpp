@@ -1,11 +1,13 @@
 #include "cli/cli.h"
 
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <system_error>
 
 #include "cli/commands.h"
 #include "model/ico_file.h"
+#include "platform/atomic_file.h"
 #include "resources/strings.h"
 
 namespace kavrel::cli {
@@ -153,6 +155,22 @@ int Failure(Io& io, const std::string& message)
 {
     io.err << "kavrel-cli: " << message << "\n";
     return kExitFailed;
+}
+
+int RefuseUnwritableTarget(Io& io, const std::string& path)
+{
+    const int error = ReplaceRefusal(path);
+    if (error == 0)
+        return kExitOk;
+    if (error == EACCES || error == EPERM)
+        return Failure(io, path + ": the file is read-only; it was not replaced");
+    return WriteFailure(io, path, error);
+}
+
+int WriteFailure(Io& io, const std::string& path, int error)
+{
+    const std::string reason = SystemErrorText(error);
+    return Failure(io, path + ": cannot write the file" + (reason.empty() ? std::string() : " (" + reason + ")"));
 }
 
 int Main(int argc, char** argv, std::ostream& out, std::ostream& err)

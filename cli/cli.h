@@ -56,6 +56,12 @@ int UsageError(Io& io, const std::string& command, const std::string& message);
 // Prints "kavrel-cli: MESSAGE"; returns kExitFailed.
 int Failure(Io& io, const std::string& message);
 
+// Refuses an output file that must not be replaced (read-only, a folder):
+// prints why and gives kExitFailed; kExitOk when writing may go ahead.
+int RefuseUnwritableTarget(Io& io, const std::string& path);
+// A failed write: the path and the system's reason when one is known.
+int WriteFailure(Io& io, const std::string& path, int error);
+
 // Parsing helpers shared by the commands.
 std::optional<int> ParsePositiveInt(const std::string& text);
 // "RRGGBB" or "#RRGGBB" as a colour reference.

@@ -18,6 +18,8 @@ int RunConvert(const std::vector<std::string>& argv, Io& io)
 
     const std::string& in = args->positional[0];
     const std::string& out = args->positional[1];
+    if (int refused = RefuseUnwritableTarget(io, out))
+        return refused;
     std::vector<CIconGroup> groups;
     if (!LoadIcons(in, groups, io))
         return kExitFailed;
@@ -28,8 +30,9 @@ int RunConvert(const std::vector<std::string>& argv, Io& io)
     if (groups.size() > 1 && !iconText)
         io.err << "kavrel-cli: " << in << " holds " << groups.size()
                << " icons; converting the first (choose one with --icon N)\n";
-    if (!groups[static_cast<std::size_t>(*number - 1)].SaveAsIco(out))
-        return Failure(io, out + ": cannot write the file");
+    int writeError = 0;
+    if (!groups[static_cast<std::size_t>(*number - 1)].SaveAsIco(out, &writeError))
+        return WriteFailure(io, out, writeError);
     return kExitOk;
 }
 

@@ -28,6 +28,8 @@ int RunToIcl(const std::vector<std::string>& argv, Io& io)
     if (args->positional.size() < 2)
         return UsageError(io, "to-icl", "give the library and at least one input");
     const std::string& out = args->positional[0];
+    if (int refused = RefuseUnwritableTarget(io, out))
+        return refused;
 
     std::vector<CIconGroup> library;
     int status = kExitOk;

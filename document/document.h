@@ -3,6 +3,7 @@
 // child frames.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ enum class DocKind {
     ProgramFile, // the icons of a program file
     IconLibrary, // an icon library (ICL) in its own window
 };
+inline constexpr int kStrSaveChanges = 61700;       // "Save changes to %s?"
+inline constexpr int kStrSaveAsTitle = 61701;       // "Save As"
+inline constexpr int kStrCannotSaveFile = 61708;    // "%s\nThe file could not be written..."
+inline constexpr int kStrCannotSaveBecause = 61709; // "%s\nThe file could not be written: %s."
 
 // What a document needs of a view that shows it.
 class CDocumentView {
@@ -47,6 +52,20 @@ class CFrameView {
     virtual void UpdateStatus() {}
 };
 
+// How a save, or the question before closing, ended.
+enum class SaveResult {
+    Saved,     // written, or nothing needed writing
+    Declined,  // the user chose not to save: the changes may go
+    Cancelled, // the user cancelled: keep the document open
+    Failed,    // not written, and the user has been told why
+};
+
+// Whether a document may close after SaveModified gave this.
+inline bool CanClose(SaveResult result)
+{
+    return result == SaveResult::Saved || result == SaveResult::Declined;
+}
+
 class CDocument : public CCmdTarget {
   public:
     ~CDocument() override = default;
@@ -56,25 +75,61 @@ class CDocument : public CCmdTarget {
     const std::string& GetPathName() const { return path_; }
     void SetPathName(const std::string& path) { path_ = path; }
 
-    bool IsModified() const { return modified_; }
-    virtual void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+    // Modified exactly when what the document holds differs from what was
+    // last saved or opened.
+    bool IsModified() const { return modified_ || DiffersFromSaved(); }
+    // True marks a change that no undo takes back, kept until the next save.
+    // False declares what the document holds now to be what is saved.
+    void SetModifiedFlag(bool modified = true);
 
     const std::vector<CDocumentView*>& Views() const { return views_; }
     void AddView(CDocumentView* view);
     void RemoveView(CDocumentView* view);
     void UpdateAllViews(CDocumentView* sender, long hint = 0);
 
-    // The framework's steps; each gives false on failure.
+    // The framework's steps; each gives false on failure. OnSaveDocument
+    // reports its own failures (and may ask questions of its own): false
+    // means not written and the user knows why.
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const std::string& path) = 0;
     virtual bool OnSaveDocument(const std::string& path) = 0;
     virtual void DeleteContents() {}
 
+    // Before the document closes: a modified document asks "Save changes to
+    // %s?" through Prompts(); Yes saves (DoFileSave), No declines, Cancel
+    // cancels. An unmodified document gives Saved at once. The caller closes
+    // the document only on Saved or Declined.
+    virtual SaveResult SaveModified();
+    // Save: to the document's path, or to a chosen one when it has none or
+    // its file is read-only.
+    SaveResult DoFileSave();
+    // Save As when askForPath, else as DoFileSave without the read-only check.
+    SaveResult DoSave(bool askForPath);
+
+    // The file type offered by Save As: filter name ("Icon Files (*.ICO)")
+    // and default extension (".ico"), from the document's template.
+    void SetFileType(std::string filterName, std::string extension);
+    // Called after every successful save (the shell retitles windows and
+    // updates the recent-file list).
+    static void SetSavedHandler(std::function<void(CDocument&)> handler);
+
+  protected:
+    // Whether the content differs from the state recorded by
+    // RememberSavedState (documents with an undo history compare states).
+    virtual bool DiffersFromSaved() const { return false; }
+    virtual void RememberSavedState() {}
+
   private:
     std::string title_;
     std::string path_;
+    std::string filterName_;
+    std::string extension_;
     bool modified_ = false;
     std::vector<CDocumentView*> views_;
 };
+
+// The message for a file that could not be written: the path, then the
+// system's reason when one is known (an error number), else general advice.
+std::string CannotSaveText(const std::string& path, int error);
 
 } // namespace kavrel

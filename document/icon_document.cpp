@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "document/open_files.h"
 #include "model/ico_file.h"
 #include "platform/byte_reader.h"
 #include "platform/prompter.h"
@@ -61,6 +62,7 @@ bool GroupIconSource::FillDocument(CIconDocument& doc)
 CIconDocument::CIconDocument(IconSource* source) : source_(source)
 {
     AddFormat(32, 32, 4, 0);
+    RememberSavedState();
 }
 
 CIconDocument::~CIconDocument() = default;
@@ -83,11 +85,14 @@ bool CIconDocument::OnNewDocument()
     IconSource* source = std::exchange(source_, nullptr);
     if (source) {
         DeleteContents();
-        if (source->FillDocument(*this) && !formats_.empty())
+        if (source->FillDocument(*this) && !formats_.empty()) {
+            SetModifiedFlag(false);
             return true;
+        }
     }
     DeleteContents();
     AddFormat(32, 32, 4, 0);
+    SetModifiedFlag(false);
     return true;
 }
 
@@ -112,7 +117,7 @@ bool CIconDocument::OnOpenDocument(const std::string& path)
     std::vector<std::unique_ptr<CIconObject>> read;
     if (!ReadIcoObjects(*file, read) || read.empty()) {
         loadFailed_ = 1;
-        Prompts().Message(LoadString(55037), MB_OK | MB_ICONSTOP);
+        Prompts().Message(AboutFile(path, 55037), MB_OK | MB_ICONSTOP);
         return false;
     }
     DeleteContents();
@@ -129,8 +134,26 @@ void CIconDocument::PrepareForSave()
     std::vector<CDocumentView*> views = Views();
     for (CDocumentView* v : views)
         v->CommitBeforeSave();
-    for (int i = 0; i < GetFormatCount(); ++i)
-        DiscardUndo(i);
+}
+
+std::vector<std::uint64_t> CIconDocument::ContentIds() const
+{
+    std::vector<std::uint64_t> ids;
+    ids.reserve(formats_.size());
+    for (const auto& o : formats_)
+        ids.push_back(o->contentId);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+bool CIconDocument::DiffersFromSaved() const
+{
+    return ContentIds() != savedIds_;
+}
+
+void CIconDocument::RememberSavedState()
+{
+    savedIds_ = ContentIds();
 }
 
 bool CIconDocument::OnSaveDocument(const std::string& path)
@@ -163,12 +186,17 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
         images.push_back(&o->packed);
         repacked.push_back(o.get());
     }
-    // A failed write is the framework's to report; the old file is intact.
-    if (!WriteIcoFile(path, images))
+    int error = 0;
+    if (!WriteIcoFile(path, images, &error)) {
+        // The old file is intact; the history stays so nothing is lost.
+        Prompts().Message(CannotSaveText(path, error), MB_OK | MB_ICONEXCLAMATION);
         return false;
+    }
     // What was written is now an ordinary 24-bit format.
     for (CIconObject* o : repacked)
         o->converted = false;
+    for (int i = 0; i < GetFormatCount(); ++i)
+        DiscardUndo(i);
     SetPathName(path);
     SetModifiedFlag(false);
     return true;

@@ -4,6 +4,7 @@
 // files or libraries derive from it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,14 +69,16 @@ class CIconDocument : public CDocument {
     // the document as it was. On success the name comes from the path
     // (IconNameFromPath), the path name is set and the modified flag cleared.
     bool OnOpenDocument(const std::string& path) override;
-    // Views commit their floating selections, undo histories are discarded,
-    // then the formats are written in their sorted order through the atomic
-    // writer. When a format made from a 32-bit or PNG image was edited, the
-    // user is asked first (naming the formats that will be flattened); No
-    // gives false and leaves the file untouched. Formats of that kind that were
-    // not edited keep their original bytes. On success the path name is set
-    // and the modified flag cleared; a failed write gives false with the old
-    // file intact and no message (the caller's framework reports it).
+    // Views commit their floating selections, then the formats are written
+    // in their sorted order through the atomic writer, and only once the file
+    // is written are the undo histories discarded. When a format made from a
+    // 32-bit or PNG image was edited, the user is asked first (naming the
+    // formats that will be flattened); No gives false and leaves the file
+    // untouched. Formats of that kind that were not edited keep their
+    // original bytes. On success the path name is set and the document is
+    // unmodified; a failed write says why (the system's reason) and gives
+    // false with the old file intact, the document modified and its history
+    // kept.
     bool OnSaveDocument(const std::string& path) override;
 
     // Formats, always sorted by width, height and bit depth.
@@ -121,12 +124,20 @@ class CIconDocument : public CDocument {
 
   protected:
     // Asks every view to commit its selection (CDocumentView::CommitBeforeSave:
-    // a floating selection is stamped into its format and freed), then drops
-    // every format's undo history. Overridable for documents with other views.
+    // a floating selection is stamped into its format and freed).
+    // Overridable for documents with other views.
     virtual void PrepareForSave();
+    // Each format's content number is compared with the one it had when the
+    // document was last saved or opened; a format added or removed changes
+    // the set.
+    bool DiffersFromSaved() const override;
+    void RememberSavedState() override;
 
   private:
     IconSource* source_ = nullptr;
+    std::vector<std::uint64_t> ContentIds() const;
+
+    std::vector<std::uint64_t> savedIds_;
     int loadFailed_ = 0;
     std::string name_;
     std::vector<std::unique_ptr<CIconObject>> formats_;

@@ -96,6 +96,16 @@ bool FileHoldsIcons(const std::string& path)
     return std::any_of(groups.begin(), groups.end(), [](const CIconGroup& g) { return g.FormatCount() > 0; });
 }
 
+std::string AboutFile(const std::string& path, int stringId)
+{
+    return path + "\n" + LoadString(stringId);
+}
+
+void ReportFileWithoutIcons(const std::string& path)
+{
+    Prompts().Message(AboutFile(path, 55048), MB_OK | MB_ICONSTOP);
+}
+
 void ReportFilesWithoutIcons(int chosen, int withoutIcon)
 {
     if (withoutIcon <= 0)

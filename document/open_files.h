@@ -43,4 +43,11 @@ bool FileHoldsIcons(const std::string& path);
 // file gives string 55048, several give 55049 once; both with a stop icon.
 void ReportFilesWithoutIcons(int chosen, int withoutIcon);
 
+// A message about one named file (string 55048 and the like), naming it first
+// so that a file opened from outside the program is recognised.
+std::string AboutFile(const std::string& path, int stringId);
+// One file handed over (command line, another instance, a drop) gave no icon:
+// string 55048 naming the file, with a stop icon.
+void ReportFileWithoutIcons(const std::string& path);
+
 }  // namespace kavrel

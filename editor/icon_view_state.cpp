@@ -706,10 +706,8 @@ void CIconViewState::UndoOrRedo(bool undo)
     CommitSelection();
     if (!(undo ? Undo(*f) : Redo(*f)))
         return;
-    // Undo takes the document back towards what was saved; redo leaves the
-    // flag as it stands.
-    if (undo)
-        MarkModified(false);
+    // The document compares the state now shown with the saved one.
+    ShowModifiedState();
     frameValid_ = false;
     window_->RepaintPreview();
     window_->RedrawAllViews();
@@ -726,13 +724,11 @@ template <class Change> void CIconViewState::ChangeImage(Change&& change)
     Redraw();
     window_->RepaintPreview();
     window_->RedrawAllViews();
-    MarkModified(true);
+    ShowModifiedState();
 }
 
-void CIconViewState::MarkModified(bool modified)
+void CIconViewState::ShowModifiedState()
 {
-    if (doc_)
-        doc_->SetModifiedFlag(modified);
     if (window_->IsStatusBarShown())
         window_->SetStatusText(5, StatusText(5));
 }
@@ -876,7 +872,6 @@ void CIconViewState::ButtonUp()
         ToolContext ctx = MakeToolContext();
         tool->End(ctx);
         if (currentTool != kToolColorPicker && tool->ModifiesImage() && doc_) {
-            doc_->SetModifiedFlag(true);
             window_->RepaintPreview();
             frameValid_ = false;
             window_->RedrawAllViews();
@@ -942,7 +937,7 @@ bool CIconViewState::FinishCapture(const Bitmap* area)
     // The undo state is saved only once there is something to write.
     SaveUndoState(*f);
     CaptureIntoFormat(*f, *area);
-    MarkModified(true);
+    ShowModifiedState();
     frameValid_ = false;
     window_->RepaintPreview();
     window_->RedrawAllViews();

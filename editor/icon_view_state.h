@@ -264,8 +264,10 @@ class CIconViewState : public CCmdTarget {
     void UndoOrRedo(bool undo);
     // Saves an undo state, runs a change on the edited format and shows it.
     template <class Change> void ChangeImage(Change&& change);
-    // The document's modified flag and the status pane that shows it.
-    void MarkModified(bool modified);
+    // Shows the document's modified mark in its status pane. Changes made
+    // through the undo history need no flag: the document compares content
+    // numbers with the saved ones.
+    void ShowModifiedState();
     ColorValue BarCell47() const;
 
     CIconDocument* doc_;

@@ -7,6 +7,7 @@
 #include "editor/palette_file.h"
 #include "editor/settings_editor.h"
 #include "model/icon_model.h"
+#include "platform/atomic_file.h"
 #include "platform/prompter.h"
 #include "resources/strings.h"
 
@@ -722,8 +723,9 @@ void CPaletteBar::SavePalette()
         return;
     path = WithPaletteExtension(path, PaletteFileKind::Cells);
     std::vector<COLORREF> cells(PalColor, PalColor + kColourCellCount);
-    if (!WritePaletteFile(path, PaletteFileKind::Cells, cells)) {
-        Prompts().Message(LoadString(kCreateError), MB_OK | MB_ICONSTOP);
+    int error = 0;
+    if (!WritePaletteFile(path, PaletteFileKind::Cells, cells, &error)) {
+        Prompts().Message(WithSystemReason(LoadString(kCreateError), error), MB_OK | MB_ICONSTOP);
         return;
     }
     dirty = 0;
@@ -741,8 +743,9 @@ void CPaletteBar::SavePa8()
     std::vector<COLORREF> entries;
     for (int i = 0; i < f->palette.size() && i < kPa8EntryCount; ++i)
         entries.push_back(EntryColour(f->palette[i]));
-    if (!WritePaletteFile(path, PaletteFileKind::Palette256, entries))
-        Prompts().Message(LoadString(kCreateError), MB_OK | MB_ICONSTOP);
+    int error = 0;
+    if (!WritePaletteFile(path, PaletteFileKind::Palette256, entries, &error))
+        Prompts().Message(WithSystemReason(LoadString(kCreateError), error), MB_OK | MB_ICONSTOP);
 }
 
 bool CPaletteBar::OnUpdateCommand(CCmdUI& ui)

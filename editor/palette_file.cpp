@@ -73,10 +73,10 @@ std::vector<std::uint8_t> EncodePaletteFile(PaletteFileKind kind, std::span<cons
     return out;
 }
 
-bool WritePaletteFile(const std::string& path, PaletteFileKind kind, std::span<const COLORREF> values)
+bool WritePaletteFile(const std::string& path, PaletteFileKind kind, std::span<const COLORREF> values, int* error)
 {
     const std::vector<std::uint8_t> bytes = EncodePaletteFile(kind, values);
-    return WriteFileAtomically(path, bytes);
+    return WriteFileAtomically(path, bytes, error);
 }
 
 std::string WithPaletteExtension(const std::string& path, PaletteFileKind kind)

@@ -38,7 +38,9 @@ PaletteReadResult DecodePaletteFile(std::span<const std::uint8_t> bytes, Palette
 // ones written as black.
 std::vector<std::uint8_t> EncodePaletteFile(PaletteFileKind kind, std::span<const COLORREF> values);
 // Writes through the atomic writer: false leaves any old file as it was.
-bool WritePaletteFile(const std::string& path, PaletteFileKind kind, std::span<const COLORREF> values);
+// `error` receives the system's error number of a failed write.
+bool WritePaletteFile(const std::string& path, PaletteFileKind kind, std::span<const COLORREF> values,
+                      int* error = nullptr);
 
 // The path with the kind's extension (".pal" or ".pa8") added when the file
 // name has none.

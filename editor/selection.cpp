@@ -319,7 +319,7 @@ void CIconViewState::SelectionChanged(bool modified)
     window_->RepaintPreview();
     window_->RedrawAllViews();
     if (modified)
-        MarkModified(true);
+        ShowModifiedState();
 }
 
 void CIconViewState::CommitSelection()

@@ -16,12 +16,14 @@ void Empty(Slot& slot)
 {
     slot.color.reset();
     slot.mask.reset();
+    slot.contentId = 0;
 }
 
 void Store(Slot& slot, const CIconObject& f)
 {
     slot.color = f.color;
     slot.mask = f.mask;
+    slot.contentId = f.contentId;
 }
 
 bool Restore(CIconObject& f, const Slot& slot)
@@ -30,6 +32,8 @@ bool Restore(CIconObject& f, const Slot& slot)
         return false;
     f.color = *slot.color;
     f.mask = *slot.mask;
+    // A slot saved without a number holds an image nothing else is known to equal.
+    f.contentId = slot.contentId ? slot.contentId : NewContentId();
     return true;
 }
 
@@ -70,6 +74,8 @@ void SaveUndoState(CIconObject& f, bool asRedoPoint)
     if (!asRedoPoint) {
         ++count;
         ++position;
+        // The change about to be made gives a new image.
+        f.contentId = NewContentId();
     }
     f.undoLast = count;
     f.undoPosition = position;

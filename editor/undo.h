@@ -4,8 +4,10 @@
 // the count when nothing is undone). While states are undone, slot `count`
 // holds the present state so that it can be redone.
 //
-// The document's modified flag follows from these steps: the view clears it
-// after Undo and leaves it alone after Redo.
+// Each state keeps the content number of the image it holds (contentId), and
+// saving a state before a change gives the present a new one. The document
+// compares these numbers with the ones it last saved or opened, so it is
+// modified exactly when undo and redo leave it somewhere else.
 #pragma once
 
 namespace kavrel {

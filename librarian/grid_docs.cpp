@@ -57,25 +57,25 @@ void StoreGridOptions(const IconListOptions& options)
 
 // ------------------------------------------------------------ shared
 
-bool CGridDoc::CloseQuestion()
+SaveResult CGridDoc::SaveModified()
 {
     bool writeBack = false;
     if (ModifiedEditorsOf(this) > 0) {
         int answer =
             Prompts().Message(FormatString(kStrSaveEditorsOfFile, GetTitle()), MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL)
-            return false;
+            return SaveResult::Cancelled;
         writeBack = answer == IDYES;
     }
     CloseEditorsOf(this, writeBack);
     if (!IsModified())
-        return true;
+        return SaveResult::Saved;
     int answer = Prompts().Message(FormatString(kStrSaveFile, GetTitle()), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL)
-        return false;
+        return SaveResult::Cancelled;
     if (answer == IDNO)
-        return true;
-    return OnSaveDocument(GetPathName());
+        return SaveResult::Declined;
+    return OnSaveDocument(GetPathName()) ? SaveResult::Saved : SaveResult::Failed;
 }
 
 bool CGridDoc::CloseEditorsForEdit()

@@ -48,8 +48,8 @@ class CGridDoc : public CDocument, public IconSourceWindow {
 
     // Before the window closes: 55046 for modified editors opened from this
     // document (Yes updates them first), every such editor closed, then 55045
-    // for the document itself (Yes saves). False on Cancel or a failed save.
-    bool CloseQuestion();
+    // for the document itself (Yes saves).
+    SaveResult SaveModified() override;
     // Before an edit that breaks the editors' links (delete, drop): 55064
     // for modified editors, then every editor closed. False on Cancel.
     bool CloseEditorsForEdit();

@@ -89,19 +89,19 @@ bool CFileIconDoc::SaveIntoSource()
     return true;
 }
 
-bool CFileIconDoc::CloseQuestion()
+SaveResult CFileIconDoc::SaveModified()
 {
+    PrepareForSave();
     if (!IsModified() || !source_)
-        return true;
+        return SaveResult::Saved;
     std::string icon = GetName().empty() ? FormatString(kStrPosition, index_ + 1) : "\"" + GetName() + "\"";
     int id = source_->IsLibrarySource() ? kStrSaveIconInLibrary : kStrSaveIconInFile;
     int answer = Prompts().Message(FormatString(id, icon, source_->SourceName()), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL)
-        return false;
+        return SaveResult::Cancelled;
     if (answer == IDYES)
-        return SaveIntoSource();
-    SetModifiedFlag(false);
-    return true;
+        return SaveIntoSource() ? SaveResult::Saved : SaveResult::Failed;
+    return SaveResult::Declined;
 }
 
 std::vector<CFileIconDoc*> OpenIconEditors()

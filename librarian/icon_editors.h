@@ -57,8 +57,8 @@ class CFileIconDoc : public CIconDocument {
     bool SaveIntoSource();
     // The question before the window closes: 55076 (library sources) or
     // 55043 naming the icon (its name in quotes, else its position) and the
-    // source. Yes updates the source, No drops the changes. False on Cancel.
-    bool CloseQuestion();
+    // source. Yes updates the source, No drops the changes.
+    SaveResult SaveModified() override;
     // Formats may be added or deleted only for library sources: a program
     // file keeps the layout of its images.
     bool CanChangeFormats() const { return source_ && source_->IsLibrarySource(); }

@@ -173,13 +173,14 @@ bool WriteIconLibrary(const std::string& path, const std::vector<CIconGroup>& ic
                       std::string* error)
 {
     bool ok = false;
+    int writeError = 0;
     {
         ProgressScope scope(progress, LoadString(kStrSaving), static_cast<int>(icons.size()));
         auto bytes = Build(icons, progress);
-        ok = bytes && WriteFileAtomically(path, *bytes);
+        ok = bytes && WriteFileAtomically(path, *bytes, &writeError);
     }
     if (!ok && error)
-        *error = FormatString(kStrUnableToSaveLibrary, path);
+        *error = WithSystemReason(FormatString(kStrUnableToSaveLibrary, path), writeError);
     return ok;
 }
 

@@ -167,8 +167,10 @@ std::vector<std::uint8_t> BuildIcoFile(const std::vector<const CIcon*>& images)
     return out.take();
 }
 
-bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& images)
+bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& images, int* error)
 {
+    if (error)
+        *error = 0;
     std::size_t present = 0;
     for (const CIcon* icon : images) {
         if (!icon || icon->empty())
@@ -180,10 +182,10 @@ bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& imag
     std::vector<std::uint8_t> bytes = BuildIcoFile(images);
     if (bytes.size() > 0xFFFFFFFFull)
         return false;
-    return WriteFileAtomically(path, bytes);
+    return WriteFileAtomically(path, bytes, error);
 }
 
-bool CIconGroup::SaveAsIco(const std::string& path) const
+bool CIconGroup::SaveAsIco(const std::string& path, int* error) const
 {
     std::vector<const CIcon*> images;
     for (const auto& f : formats)
@@ -192,7 +194,7 @@ bool CIconGroup::SaveAsIco(const std::string& path) const
         return FormatLess({a->width, a->height, a->bitCount(), a->colorCount},
                           {b->width, b->height, b->bitCount(), b->colorCount});
     });
-    return WriteIcoFile(path, images);
+    return WriteIcoFile(path, images, error);
 }
 
 bool ReadIcoObjects(ByteSource& source, std::vector<std::unique_ptr<CIconObject>>& objects)

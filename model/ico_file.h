@@ -26,7 +26,9 @@ bool ReadIcoGroupWithOffsets(ByteSource& source, std::vector<CIconGroup>& groups
 // The ICO bytes of a list of packed images, in the order given; the caller
 // keeps them sorted.
 std::vector<std::uint8_t> BuildIcoFile(const std::vector<const CIcon*>& images);
-bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& images);
+// Written through the atomic writer; on failure `error` receives the
+// system's error number (0 for images that cannot be written at all).
+bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& images, int* error = nullptr);
 
 // The icon document's side: formats read as editable objects (sorted), and
 // written after packing each. A failed read leaves `objects` unchanged.

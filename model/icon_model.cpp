@@ -1,6 +1,7 @@
 #include "model/icon_model.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
@@ -606,6 +607,12 @@ int CIconGroup::FreeThumbnails()
 }
 
 // SaveAsIco lives with the ICO writer (ico_file.cpp).
+
+std::uint64_t NewContentId()
+{
+    static std::atomic<std::uint64_t> next{1};
+    return next++;
+}
 
 // ---------------------------------------------------------------- CIconObject
 

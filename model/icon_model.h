@@ -121,7 +121,8 @@ class CIconGroup {
     int FreeThumbnails();
     void Clear() { formats.clear(); }
     // Writes the group as an ICO file through the atomic writer.
-    bool SaveAsIco(const std::string& path) const;
+    // On failure `error` receives the system's error number (0 if none).
+    bool SaveAsIco(const std::string& path, int* error = nullptr) const;
 
     std::string name;
     std::vector<std::unique_ptr<CIcon>> formats;
@@ -135,6 +136,11 @@ struct FormatKey {
 };
 bool FormatLess(const FormatKey& a, const FormatKey& b);
 int BestFormatIndex(std::span<const FormatKey> formats, int sizeIndex, int colorIndex);
+
+// A number no other content state of any format has had in this process:
+// equal numbers mean equal images, so a document can tell whether undo and
+// redo brought it back to what was saved.
+std::uint64_t NewContentId();
 
 // One image format in editable form.
 class CIconObject {
@@ -181,9 +187,13 @@ class CIconObject {
     int ownPalette = 0;
     struct UndoState {
         std::optional<Bitmap> color, mask;
+        std::uint64_t contentId = 0;
     };
     std::array<UndoState, 16> undo;
     int undoLast = 0, undoPosition = 0;
+    // Identifies the image shown now; the undo history gives a new one to
+    // every change and puts back the old one when the change is undone.
+    std::uint64_t contentId = NewContentId();
     CIcon packed;
     // The index each pixel had when the image was read or last recoloured,
     // with the colour it showed then. While a pixel still shows that colour

@@ -75,7 +75,10 @@ bool MakeFolders(const std::string& path)
             return false;
     }
     struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return true;
+    errno = ENOTDIR; // a file stands where the folder should be
+    return false;
 }
 
 void AppendQuoted(std::string& out, std::string_view s)
@@ -637,6 +640,9 @@ bool Registry::load()
         auto bytes = ReadWholeFile(path, kMaxHiveFileBytes);
         if (!bytes) {
             ok = false;
+            // Too large or unreadable: kept aside whole before the next save
+            // writes what this session knows over it.
+            std::rename(path.c_str(), (path + ".damaged").c_str());
             continue;
         }
         if (!parse(hive, DecodeFileText(*bytes))) {
@@ -657,18 +663,24 @@ bool Registry::saveHive(RegHive hive)
         dirty_[i] = false;
         return true;
     }
-    if (!MakeFolders(folder_))
+    if (!MakeFolders(folder_)) {
+        saveError_ = errno != 0 ? errno : ENOTDIR;
         return false;
+    }
     std::string text = serialize(hive);
     std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    if (!WriteFileAtomically(hivePath(hive), bytes))
+    int error = 0;
+    if (!WriteFileAtomically(hivePath(hive), bytes, &error)) {
+        saveError_ = error;
         return false;
+    }
     dirty_[i] = false;
     return true;
 }
 
 bool Registry::save()
 {
+    saveError_ = 0;
     bool ok = true;
     for (int i = 0; i < 3; ++i)
         if (dirty_[i] && !saveHive(static_cast<RegHive>(i)))

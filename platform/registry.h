@@ -88,6 +88,8 @@ public:
     // file could not be written; the old file is then left as it was.
     bool save();
     bool saveHive(RegHive hive);
+    // The error number of the last failed save (0 after a good one).
+    int saveError() const { return saveError_; }
     // Empties every hive in memory (the files are untouched until saved).
     void clear();
 
@@ -129,6 +131,7 @@ private:
     std::string folder_;
     std::unique_ptr<Key> roots_[3];
     bool dirty_[3] = {false, false, false};
+    int saveError_ = 0;
 };
 
 }  // namespace kavrel

@@ -252,7 +252,8 @@ constexpr StringEntry kStrings[] = {
     {61707, "&Always Display this Warning Message"},
     {61708, "%s\nThe file could not be written. Check that its folder exists, that the disk is not full and that "
              "the file is not read-only."},
-
+    {61709, "%s\nThe file could not be written: %s."},
+    {61710, "The settings could not be saved in %s: %s.\nChanges made to them in this session are lost."},
 };
 
 constexpr bool TableIsSorted()

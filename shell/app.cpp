@@ -352,7 +352,7 @@ bool CKavrelApp::InitInstance()
     mainFrame_->SetApplicationTarget(this);
     mainFrame_->SetOpenHandler([this](const std::string& path) {
         if (OpenDocumentFile(path) == OpenResult::NoKind)
-            ReportFilesWithoutIcons(1, 1);
+            ReportFileWithoutIcons(path);
     });
     prompter_->SetParent(mainFrame_);
     pasteOptions.SetParent(mainFrame_);
@@ -380,7 +380,7 @@ bool CKavrelApp::InitInstance()
         if (IconeAuto == 1)
             FileNew();
     } else if (OpenDocumentFile(rawCommandLine_) == OpenResult::NoKind) {
-        ReportFilesWithoutIcons(1, 1);
+        ReportFileWithoutIcons(rawCommandLine_);
     }
 
     OnStartupReorganisation();
@@ -408,8 +408,12 @@ void CKavrelApp::ExitInstance()
     // The main frame writes its placement as it goes.
     delete mainFrame_;
     mainFrame_ = nullptr;
-    SaveSettings();
-    RecentFiles().save(Registry::Instance());
+    // A message about the settings has no main frame left to sit on.
+    if (prompter_)
+        prompter_->SetParent(nullptr);
+    if (chooser_)
+        chooser_->SetParent(nullptr);
+    SaveSettingsAtExit(Registry::Instance());
     ReleaseDrawingTools();
     ReleaseToolCursors();
     SetPrompter(nullptr);
@@ -426,14 +430,6 @@ void CKavrelApp::RegisterTemplates()
     CDocManager& docs = DocManager();
     if (!docs.Templates().empty())
         return;
-    // Program files, libraries and linked editors ask their own questions.
-    docs.SetCloseQuestion([](CDocument& doc) -> std::optional<bool> {
-        if (auto* editor = dynamic_cast<CFileIconDoc*>(&doc))
-            return editor->CloseQuestion();
-        if (auto* grid = dynamic_cast<CGridDoc*>(&doc))
-            return grid->CloseQuestion();
-        return std::nullopt;
-    });
     // Registered in DocKind order, which is the order of every list of kinds.
     docs.AddTemplate(std::make_unique<CDocTemplate>(
         DocKind::Icon, CIconDocument::kTemplateStringId, MenuKind::IconDocument,
@@ -705,7 +701,7 @@ void CKavrelApp::OnInstanceConnection()
                     mainFrame_->raise();
                     mainFrame_->activateWindow();
                     if (!path.empty() && OpenDocumentFile(path) == OpenResult::NoKind)
-                        ReportFilesWithoutIcons(1, 1);
+                        ReportFileWithoutIcons(path);
                 });
             } else if (line == "documents" && TestHooksEnabled()) {
                 for (CChildFrame* frame : DocManager().Frames())

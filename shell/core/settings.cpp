@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/atomic_file.h"
+#include "platform/prompter.h"
 #include "platform/registry.h"
+#include "resources/strings.h"
 
 namespace kavrel {
 
@@ -303,6 +306,21 @@ bool SaveSettings(Registry& registry)
 bool SaveSettings()
 {
     return SaveSettings(Registry::Instance());
+}
+
+// "The settings could not be saved in %s: %s. ..."
+constexpr int kStrSettingsNotSaved = 61710;
+
+bool SaveSettingsAtExit(Registry& registry)
+{
+    bool saved = SaveSettings(registry);
+    saved = RecentFiles().save(registry) && saved;
+    if (!saved) {
+        const std::string reason = SystemErrorText(registry.saveError());
+        Prompts().Message(FormatString(kStrSettingsNotSaved, registry.folder(), reason.empty() ? "?" : reason),
+                          MB_OK | MB_ICONEXCLAMATION);
+    }
+    return saved;
 }
 
 bool SaveSetting(Registry& registry, std::string_view name)

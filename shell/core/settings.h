@@ -98,6 +98,11 @@ void LoadSettings();
 // the file could not be written.
 bool SaveSettings(Registry& registry);
 bool SaveSettings();
+// At exit: every setting and the recent files written; when the store cannot
+// be written (folder not writable, a file where the folder should be) the
+// user is told once, through Prompts(), with the system's reason. False then.
+bool SaveSettingsAtExit(Registry& registry);
+
 // Writes one setting at once (Converted is written as soon as the conversion
 // ends). False for an unknown name or when the file could not be written.
 bool SaveSetting(Registry& registry, std::string_view name);

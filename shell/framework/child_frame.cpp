@@ -158,10 +158,10 @@ void CChildFrame::OnCommand(std::uint16_t id)
         close();
         break;
     case ID_FILE_SAVE:
-        DocManager().DoFileSave(*document_);
+        document_->DoFileSave();
         break;
     case ID_FILE_SAVE_AS:
-        DocManager().DoSave(*document_, true);
+        document_->DoSave(true);
         break;
     default:
         break;
@@ -171,7 +171,7 @@ void CChildFrame::OnCommand(std::uint16_t id)
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
     if (!closing_ && document_ && DocManager().FramesOf(document_).size() <= 1 &&
-        !DocManager().SaveModified(*document_)) {
+        !CanClose(document_->SaveModified())) {
         event->ignore();
         return;
     }

@@ -22,40 +22,6 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// "Icon Files (*.ICO)|*.ico|" from the template's filter fields.
-std::string SaveFilter(const CDocTemplate& tmpl)
-{
-    std::string name = tmpl.GetDocString(CDocTemplate::filterName);
-    std::string ext = tmpl.GetDocString(CDocTemplate::filterExt);
-    if (name.empty() || ext.empty())
-        return "*.*|*.*||";
-    return name + "|*" + ext + "||";
-}
-
-// Counts the messages shown while it is installed, passing each on.
-class CountingPrompter final : public Prompter {
-  public:
-    CountingPrompter() : inner_(&Prompts()) { SetPrompter(this); }
-    ~CountingPrompter() override { Restore(); }
-    int Message(const std::string& text, unsigned style) override
-    {
-        ++count_;
-        return inner_->Message(text, style);
-    }
-    int Count() const { return count_; }
-    void Restore()
-    {
-        if (inner_) {
-            SetPrompter(inner_);
-            inner_ = nullptr;
-        }
-    }
-
-  private:
-    Prompter* inner_;
-    int count_ = 0;
-};
-
 } // namespace
 
 CDocManager& DocManager()
@@ -64,12 +30,19 @@ CDocManager& DocManager()
     return manager;
 }
 
-CDocManager::CDocManager() = default;
+CDocManager::CDocManager()
+{
+    CDocument::SetSavedHandler([this](CDocument& doc) {
+        RecentFiles().add(doc.GetPathName());
+        RetitleFrames(&doc);
+    });
+}
 
 CDocManager::~CDocManager()
 {
     // Windows still open belong to the MDI area; documents go with the templates.
     frames_.clear();
+    CDocument::SetSavedHandler(nullptr);
 }
 
 CDocTemplate& CDocManager::AddTemplate(std::unique_ptr<CDocTemplate> tmpl)
@@ -224,78 +197,11 @@ void CDocManager::RetitleFrames(const CDocument* doc) const
         frame->UpdateTitle();
 }
 
-bool CDocManager::DoFileSave(CDocument& doc)
-{
-    // A document without a path, or whose file went read-only, asks for a name.
-    const std::string& path = doc.GetPathName();
-    bool askForPath = path.empty();
-    if (!askForPath) {
-        std::error_code ec;
-        auto perms = std::filesystem::status(path, ec).permissions();
-        if (!ec && (perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
-            askForPath = true;
-    }
-    return DoSave(doc, askForPath);
-}
-
-bool CDocManager::DoSave(CDocument& doc, bool askForPath)
-{
-    std::string path = doc.GetPathName();
-    if (askForPath || path.empty()) {
-        CDocTemplate* tmpl = TemplateOf(&doc);
-        std::string suggested = path.empty() ? doc.GetTitle() : path;
-        std::string ext = tmpl ? tmpl->GetDocString(CDocTemplate::filterExt) : std::string();
-        if (path.empty() && !ext.empty() && FileNameOf(suggested).find('.') == std::string::npos)
-            suggested += ext;
-        path = Chooser().ChooseSave(LoadString(kStrSaveAsTitle), tmpl ? SaveFilter(*tmpl) : "*.*|*.*||", suggested);
-        if (path.empty())
-            return false;
-        if (!ext.empty() && FileNameOf(path).find('.') == std::string::npos)
-            path += ext;
-    }
-    {
-        // A document that asked something and was told no has said its
-        // piece; any other failure is a file that could not be written.
-        CountingPrompter counting;
-        if (!doc.OnSaveDocument(path)) {
-            int asked = counting.Count();
-            counting.Restore();
-            if (asked == 0)
-                Prompts().Message(FormatString(kStrCannotSaveFile, path), MB_OK | MB_ICONEXCLAMATION);
-            return false;
-        }
-    }
-    doc.SetPathName(path);
-    doc.SetTitle(FileNameOf(path));
-    doc.SetModifiedFlag(false);
-    RecentFiles().add(path);
-    RetitleFrames(&doc);
-    return true;
-}
-
-bool CDocManager::SaveModified(CDocument& doc)
-{
-    if (closeQuestion_)
-        if (std::optional<bool> answer = closeQuestion_(doc))
-            return *answer;
-    if (!doc.IsModified())
-        return true;
-    std::string name = doc.GetPathName().empty() ? doc.GetTitle() : doc.GetPathName();
-    switch (Prompts().Message(FormatString(kStrSaveChanges, name), MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
-    case IDYES:
-        return DoFileSave(doc);
-    case IDNO:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool CDocManager::SaveAllModified()
 {
     for (const auto& tmpl : templates_)
         for (const auto& doc : tmpl->Documents())
-            if (!SaveModified(*doc))
+            if (!CanClose(doc->SaveModified()))
                 return false;
     return true;
 }

@@ -57,21 +57,8 @@ class CDocManager {
     int WindowNumber(const CChildFrame* frame) const;
     CChildFrame* ActiveFrame() const;
 
-    // Saving: Save writes to the document's path, or asks for one first
-    // (Save As). False when cancelled or when writing failed (reported).
-    bool DoFileSave(CDocument& doc);
-    bool DoSave(CDocument& doc, bool askForPath);
-    // Asks whether to save a modified document: false when the user cancels
-    // or the save failed, so the caller must not close it.
-    bool SaveModified(CDocument& doc);
-    // Kinds whose documents ask their own questions before closing (program
-    // files, libraries, linked editors) answer here: nullopt leaves the
-    // document to the common question, else whether it may close.
-    void SetCloseQuestion(std::function<std::optional<bool>(CDocument&)> question)
-    {
-        closeQuestion_ = std::move(question);
-    }
-    // Asks for every modified document; false as soon as one is cancelled.
+    // Asks every modified document (CDocument::SaveModified); false as soon
+    // as one is cancelled or fails to save.
     bool SaveAllModified();
     // Closes every window without asking (after SaveAllModified).
     void CloseAllDocuments();
@@ -91,7 +78,6 @@ class CDocManager {
     std::vector<CChildFrame*> frames_; // creation order
     QMdiArea* mdiArea_ = nullptr;
     std::function<void(CChildFrame*)> frameCreated_;
-    std::function<std::optional<bool>(CDocument&)> closeQuestion_;
 };
 
 // The application's document manager.

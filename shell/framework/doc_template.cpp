@@ -43,6 +43,7 @@ CDocument* CDocTemplate::CreateDocument(IconSource* source)
     auto doc = documentFactory_(source);
     if (!doc)
         return nullptr;
+    doc->SetFileType(GetDocString(filterName), GetDocString(filterExt));
     documents_.push_back(std::move(doc));
     return documents_.back().get();
 }

@@ -339,6 +339,34 @@ TEST_F(CliTest, ConvertRoundTripKeepsEveryImage)
     }
 }
 
+TEST_F(CliTest, ReadOnlyOrFolderTargetsAreRefusedAndKept)
+{
+    const std::string in = (dir / "sample.ico").string();
+    const fs::path ico = dir / "locked.ico", icl = dir / "locked.icl";
+    WriteBytes(ico, {1, 2, 3});
+    WriteBytes(icl, {4, 5, 6});
+    fs::permissions(ico, fs::perms::owner_read | fs::perms::group_read);
+    fs::permissions(icl, fs::perms::owner_read | fs::perms::group_read);
+    fs::create_symlink("locked.ico", dir / "link.ico");
+
+    for (const auto& command : std::vector<std::vector<std::string>>{{"convert", in, ico.string()},
+                                                                     {"convert", in, (dir / "link.ico").string()},
+                                                                     {"to-icl", icl.string(), in}}) {
+        const RunResult r = RunCli(command);
+        EXPECT_EQ(r.status, 1) << command[2];
+        EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(fs::file_size(ico), 3u);
+    EXPECT_EQ(fs::file_size(icl), 3u);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.ico"));
+
+    fs::create_directory(dir / "folder.ico");
+    const RunResult r = RunCli({"convert", in, (dir / "folder.ico").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Is a directory"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_directory(dir / "folder.ico"));
+}
+
 TEST_F(CliTest, ToIclNamesIconsFromTheirFilesAndListsOffsets)
 {
     WriteBytes(dir / "ARROW.ICO", BuildIco({Mono16()}));

@@ -3,6 +3,7 @@
 // question before flattening edited 32-bit or PNG formats.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 #include "document/icon_document.h"
 #include "model/ico_file.h"
+#include "platform/atomic_file.h"
 #include "platform/byte_reader.h"
 #include "resources/strings.h"
 #include "support/external_tools.h"
@@ -184,7 +186,7 @@ TEST_F(IconDocumentTest, BadFilesAreRefusedAndChangeNothing)
     EXPECT_FALSE(doc.OnOpenDocument(bad));
     EXPECT_TRUE(doc.LoadFailed());
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, LoadString(55037));
+    EXPECT_EQ(prompts.shown[0].text, bad + "\n" + LoadString(55037));
     EXPECT_EQ(prompts.shown[0].style & kMessageIconMask, MB_ICONSTOP);
 
     // A directory with no entries is not an icon either.
@@ -192,7 +194,7 @@ TEST_F(IconDocumentTest, BadFilesAreRefusedAndChangeNothing)
     std::ofstream(file("none.ico"), std::ios::binary).write(reinterpret_cast<const char*>(empty), 6);
     EXPECT_FALSE(doc.OnOpenDocument(file("none.ico")));
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].text, LoadString(55037));
+    EXPECT_EQ(prompts.shown[1].text, file("none.ico") + "\n" + LoadString(55037));
 
     // A missing file is the framework's message, not "no icon".
     EXPECT_FALSE(doc.OnOpenDocument(file("missing.ico")));
@@ -209,6 +211,140 @@ TEST_F(IconDocumentTest, BadFilesAreRefusedAndChangeNothing)
     EXPECT_FALSE(doc.OnSaveDocument(file("no/such/dir.ico")));
     EXPECT_EQ(doc.GetPathName(), "kept.ico");
     EXPECT_TRUE(doc.IsModified());
+}
+
+// A document with one 16x16 format and one earlier state in its history,
+// as a stroke leaves it.
+void GiveHistory(CIconDocument& doc)
+{
+    CIconObject& f = *doc.GetFormat(0);
+    f.undo[0].color = f.color;
+    f.undo[0].mask = f.mask;
+    f.undo[0].contentId = f.contentId;
+    f.undoLast = f.undoPosition = 1;
+    f.contentId = NewContentId();
+}
+
+TEST_F(IconDocumentTest, FailedSaveSaysWhyAndKeepsHistoryAndMark)
+{
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    const std::string locked = file("locked.ico");
+    ASSERT_TRUE(doc.OnSaveDocument(locked));
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    const auto before = Bytes(locked);
+    GiveHistory(doc);
+    ASSERT_TRUE(doc.IsModified());
+
+    fs::create_directory(file("folder.ico"));
+    const std::string full = file("full.ico");
+    struct Case {
+        std::string path;
+        std::string reason;
+    };
+    for (const Case& c : {Case{locked, "Permission denied"}, Case{file("folder.ico"), "Is a directory"},
+                          Case{full, "No space left on device"}}) {
+        SCOPED_TRACE(c.path);
+        if (c.path == full)
+            SetAtomicFileFaultHook([](const std::string& step) { return step != "write"; }, ENOSPC);
+        prompts.shown.clear();
+        EXPECT_FALSE(doc.OnSaveDocument(c.path));
+        SetAtomicFileFaultHook(nullptr);
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, FormatString(61709, c.path, c.reason));
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(doc.GetFormat(0)->undoPosition, 1);
+        EXPECT_TRUE(doc.GetFormat(0)->undo[0].color.has_value());
+        EXPECT_EQ(doc.GetPathName(), locked);
+    }
+    EXPECT_EQ(Bytes(locked), before);
+    EXPECT_FALSE(fs::exists(full));
+
+    // Once written, the history goes and the mark with it.
+    ASSERT_TRUE(doc.OnSaveDocument(file("written.ico")));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetFormat(0)->undoPosition, 0);
+}
+
+TEST_F(IconDocumentTest, SavingThroughASymbolicLinkWritesItsTarget)
+{
+    ScriptedPrompter prompts;
+    fs::create_directory(file("real"));
+    const std::string target = file("real/icon.ico");
+    CIconDocument doc;
+    ASSERT_TRUE(doc.OnSaveDocument(target));
+    const auto oneFormat = Bytes(target);
+    fs::create_symlink("real/icon.ico", file("link.ico"));
+
+    CIconDocument viaLink;
+    ASSERT_TRUE(viaLink.OnOpenDocument(file("link.ico")));
+    ASSERT_TRUE(viaLink.AddFormat(16, 16, 4, 0));
+    EXPECT_TRUE(viaLink.IsModified());
+    ASSERT_TRUE(viaLink.OnSaveDocument(file("link.ico")));
+    EXPECT_TRUE(fs::is_symlink(file("link.ico")));
+    EXPECT_EQ(viaLink.GetPathName(), file("link.ico"));
+    const auto twoFormats = Bytes(target);
+    ASSERT_GE(twoFormats.size(), 6u);
+    EXPECT_EQ(LoadU16(&twoFormats[4]), 2);
+    EXPECT_NE(twoFormats, oneFormat);
+    EXPECT_EQ(std::distance(fs::directory_iterator(file("real")), {}), 1);
+}
+
+// The question before closing, and what each answer leads to.
+TEST_F(IconDocumentTest, SaveModifiedAnswersAndOutcomes)
+{
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    doc.SetTitle("Icon1");
+    EXPECT_EQ(doc.SaveModified(), SaveResult::Saved); // nothing to ask
+    EXPECT_TRUE(prompts.shown.empty());
+
+    GiveHistory(doc);
+    prompts.Answer(IDCANCEL);
+    EXPECT_EQ(doc.SaveModified(), SaveResult::Cancelled);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, FormatString(61700, "Icon1"));
+    prompts.Answer(IDNO);
+    EXPECT_EQ(doc.SaveModified(), SaveResult::Declined);
+    EXPECT_TRUE(doc.IsModified());
+
+    // Yes with no path asks for one; cancelling the choice keeps the document.
+    struct SaveChooser : FileChooser {
+        std::string answer, suggested, filter;
+        std::vector<std::string> ChooseOpen(const std::string&, const std::string&, bool) override { return {}; }
+        std::string ChooseSave(const std::string&, const std::string& f, const std::string& s) override
+        {
+            filter = f;
+            suggested = s;
+            return answer;
+        }
+    } chooser;
+    FileChooser* previous = &Chooser();
+    SetFileChooser(&chooser);
+    doc.SetFileType("Icon Files (*.ICO)", ".ico");
+    EXPECT_EQ(doc.SaveModified(), SaveResult::Cancelled);
+    EXPECT_EQ(chooser.suggested, "Icon1.ico");
+    EXPECT_EQ(chooser.filter, "Icon Files (*.ICO)|*.ico||");
+
+    // A failed write is reported once, by the document.
+    chooser.answer = file("missing/dir/out");
+    prompts.shown.clear();
+    EXPECT_EQ(doc.SaveModified(), SaveResult::Failed);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].text, FormatString(61709, file("missing/dir/out.ico"), "No such file or directory"));
+    EXPECT_TRUE(doc.IsModified());
+
+    chooser.answer = file("out");
+    int saved = 0;
+    CDocument::SetSavedHandler([&](CDocument&) { ++saved; });
+    EXPECT_EQ(doc.SaveModified(), SaveResult::Saved);
+    CDocument::SetSavedHandler(nullptr);
+    SetFileChooser(previous);
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(doc.GetPathName(), file("out.ico"));
+    EXPECT_EQ(doc.GetTitle(), "out.ico");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(fs::exists(file("out.ico")));
 }
 
 TEST_F(IconDocumentTest, RoundTripThroughIcotool)

@@ -60,6 +60,7 @@ class ClipboardTest : public ::testing::Test {
         doc_->AddFormat(4, 4, 24, 0);
         doc_->AddFormat(8, 8, 24, 0);
         doc_->AddFormat(32, 32, 24, 0);
+        doc_->SetModifiedFlag(false); // as opened
         CIconViewState::FormatToOpen() = Index(4, 24);
         view_ = std::make_unique<CIconViewState>(doc_.get());
         view_->InitialUpdate(400, 300);

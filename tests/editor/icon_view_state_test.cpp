@@ -30,6 +30,7 @@ std::unique_ptr<CIconDocument> DocumentWith(std::initializer_list<std::array<int
                 doc->RemoveFormat(i);
                 break;
             }
+    doc->SetModifiedFlag(false); // as opened
     return doc;
 }
 

@@ -61,6 +61,7 @@ class PaletteBarTest : public ::testing::Test {
         doc.AddFormat(32, 32, 1, 0);
         doc.AddFormat(32, 32, 8, 1);
         doc.AddFormat(32, 32, 24, 0);
+        doc.SetModifiedFlag(false); // as opened
         bar.SetTimer(&timer);
         bar.SetColourDialog(&dialog);
     }

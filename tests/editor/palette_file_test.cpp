@@ -180,7 +180,7 @@ TEST_F(PaletteFileTest, SavingCellsAndPalettes)
     chooser.path = File("no/such/folder/x.pal");
     bar.OnCommand(ID_PALETTE_SAVE);
     ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "An error has occured while creating the file.");
+    EXPECT_EQ(prompter.shown[0].text, "An error has occured while creating the file.\nNo such file or directory.");
     EXPECT_EQ(bar.dirty, 1);
 
     // Palette face: the format's 256 entries, out and back in.

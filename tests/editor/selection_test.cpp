@@ -36,6 +36,7 @@ class SelectionTest : public ::testing::Test {
         doc_ = std::make_unique<CIconDocument>();
         doc_->OnNewDocument();
         doc_->AddFormat(8, 8, 24, 0);
+        doc_->SetModifiedFlag(false); // as opened
         for (int i = 0; i < doc_->GetFormatCount(); ++i)
             if (doc_->GetFormat(i)->width == 8)
                 CIconViewState::FormatToOpen() = i;

@@ -38,6 +38,7 @@ std::unique_ptr<CIconDocument> DocumentWith(int w, int h, int depth, int ownPale
             break;
         }
     }
+    doc->SetModifiedFlag(false); // as opened
     return doc;
 }
 

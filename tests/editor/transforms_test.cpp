@@ -166,6 +166,7 @@ TEST(Transforms, ViewCommandsNeedTheirSelectionAndGoThroughUndo)
     auto doc = std::make_unique<CIconDocument>();
     doc->OnNewDocument();
     doc->AddFormat(32, 16, 24, 0);
+    doc->SetModifiedFlag(false); // as opened
     CIconViewState view(doc.get());
     view.InitialUpdate(400, 300);
     auto enabled = [&](std::uint16_t id) {

@@ -26,6 +26,7 @@ std::unique_ptr<CIconDocument> DocumentOf(int width, int height, int bitDepth)
             break;
         }
     }
+    doc->SetModifiedFlag(false); // as opened
     return doc;
 }
 
@@ -180,29 +181,75 @@ TEST_F(UndoTest, UndoRedoWalkAndANewChangeDropsRedo)
     EXPECT_EQ(Format().undoPosition, 2);
 }
 
-TEST_F(UndoTest, UndoClearsTheModifiedMarkAndRedoLeavesIt)
+// Modified exactly when the image shown is not the one last saved: undo and
+// redo set or clear the mark by where they land, not by which way they go.
+TEST_F(UndoTest, ModifiedMarkFollowsTheStateShownAgainstTheSavedOne)
 {
-    Stroke(0, 0, RGB(255, 0, 0));
-    Stroke(1, 0, RGB(255, 0, 0));
+    Stroke(0, 0, RGB(255, 0, 0)); // B
+    Stroke(1, 0, RGB(255, 0, 0)); // C
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(view->StatusText(5), "@3 ");
 
     const int previews = window.previews, redraws = window.redraws;
-    view->OnCommand(ID_EDIT_UNDO);
-    EXPECT_FALSE(doc->IsModified());
-    EXPECT_EQ(window.modifiedPane, "   ");
+    view->OnCommand(ID_EDIT_UNDO); // back to B: still not what was saved
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(window.modifiedPane, "@3 ");
     EXPECT_GT(window.previews, previews);
     EXPECT_GT(window.redraws, redraws);
 
-    view->OnCommand(ID_EDIT_REDO);
+    view->OnCommand(ID_EDIT_UNDO); // the saved state
     EXPECT_FALSE(doc->IsModified());
     EXPECT_EQ(window.modifiedPane, "   ");
-    EXPECT_GT(window.previews, previews + 1);
-
-    // Redo after the document was marked again keeps the mark.
-    view->OnCommand(ID_EDIT_UNDO);
-    doc->SetModifiedFlag(true);
     view->OnCommand(ID_EDIT_REDO);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(window.modifiedPane, "@3 ");
+
+    // Saved in the middle of the history: both directions leave it.
+    doc->SetModifiedFlag(false);
+    view->OnCommand(ID_EDIT_UNDO);
+    EXPECT_TRUE(doc->IsModified());
+    view->OnCommand(ID_EDIT_REDO);
+    EXPECT_FALSE(doc->IsModified());
+    view->OnCommand(ID_EDIT_REDO);
+    EXPECT_TRUE(doc->IsModified());
+
+    // A new change after undoing to the saved state is a change.
+    view->OnCommand(ID_EDIT_UNDO);
+    ASSERT_FALSE(doc->IsModified());
+    Stroke(5, 5, RGB(0, 0, 255));
+    EXPECT_TRUE(doc->IsModified());
+    view->OnCommand(ID_EDIT_UNDO);
+    EXPECT_FALSE(doc->IsModified());
+
+    // A change outside the history (a palette edit) stays until saved.
+    doc->SetModifiedFlag(true);
+    Stroke(2, 2, RGB(0, 255, 0));
+    view->OnCommand(ID_EDIT_UNDO);
+    EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(UndoTest, SavedStatePushedOutOfTheHistoryCannotBeReachedAgain)
+{
+    for (int i = 0; i < 16; ++i)
+        Stroke(i % 8, i / 8, RGB(255, 0, 0));
+    while (Enabled(ID_EDIT_UNDO))
+        view->OnCommand(ID_EDIT_UNDO);
+    // The first stroke can no longer be undone, so the saved image is gone.
+    EXPECT_TRUE(doc->IsModified());
+}
+
+TEST(UndoHistory, AddingAndRemovingFormatsCountsAsAChange)
+{
+    auto doc = std::make_unique<CIconDocument>();
+    doc->OnNewDocument();
+    EXPECT_FALSE(doc->IsModified());
+    ASSERT_TRUE(doc->AddFormat(16, 16, 4, 0));
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_TRUE(doc->RemoveFormat(0)); // the 16x16 sorts first
+    EXPECT_FALSE(doc->IsModified());
+    ASSERT_TRUE(doc->AddFormat(16, 16, 4, 0));
+    doc->SetModifiedFlag(false);
+    ASSERT_TRUE(doc->RemoveFormat(1));
     EXPECT_TRUE(doc->IsModified());
 }
 

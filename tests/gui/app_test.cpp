@@ -29,6 +29,7 @@
 #include <QUrl>
 
 #include "document/icon_document.h"
+#include "editor/draw_tool.h"
 #include "editor/icon_view_state.h"
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/icon_view.h"
@@ -37,6 +38,8 @@
 #include "model/ico_file.h"
 #include "model/icon_model.h"
 #include "model/picture_import.h"
+#include "platform/atomic_file.h"
+#include "platform/byte_reader.h"
 #include "platform/dib.h"
 #include "platform/registry.h"
 #include "platform/screen.h"
@@ -605,9 +608,163 @@ TEST_F(AppTest, OpenCommandDropsRecentFilesAndFailedSaves)
     prompts.shown.clear();
     EXPECT_TRUE(Frame().Router().Send(ID_FILE_SAVE));
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, FormatString(61708, file("gone/one.ico")));
+    EXPECT_EQ(prompts.shown[0].text, FormatString(61709, file("gone/one.ico"), "No such file or directory"));
     EXPECT_TRUE(doc->IsModified());
     doc->SetModifiedFlag(false);
+}
+
+// Draws single pixels with the pencil through real mouse events, presses the
+// editor's keys and closes the window, answering the close question.
+class LostWorkTest : public AppTest {
+  protected:
+    void OpenSaved()
+    {
+        ASSERT_EQ(app_->OpenDocumentFile(path_), OpenResult::Opened);
+        view_ = ActiveIconView();
+        ASSERT_NE(view_, nullptr);
+        view_->resize(400, 400);
+        QApplication::processEvents();
+        ASSERT_TRUE(Frame().Router().Send(kToolCommands[kToolPencil]));
+    }
+    // A black dot on the transparent right half: pixel (16 + n, 4).
+    void Draw(int n)
+    {
+        const CIconViewState& s = view_->State();
+        const QPoint at(s.originX + (16 + n) * s.zoom + s.zoom / 2 - s.scrollX,
+                        s.originY + 4 * s.zoom + s.zoom / 2 - s.scrollY);
+        QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, at);
+    }
+    void Key(Qt::Key key) { QTest::keyClick(Frame().ActiveView(), key, Qt::ControlModifier); }
+    void Close()
+    {
+        ASSERT_TRUE(Frame().Router().Send(ID_FILE_CLOSE));
+        QApplication::processEvents();
+    }
+    // Which dots the file on disk holds, as a string of 0 and 1.
+    std::string DotsOnDisk()
+    {
+        CIconDocument doc;
+        EXPECT_TRUE(doc.OnOpenDocument(path_));
+        const CIconObject* f = doc.GetFormat(0);
+        std::string dots;
+        for (int n = 0; n < 4 && f; ++n)
+            dots += GetImagePixel(f->color, f->mask, 16 + n, 4) == RGB(0, 0, 0) ? '1' : '0';
+        return dots;
+    }
+    bool UndoEnabled()
+    {
+        CCmdUI ui;
+        ui.id = ID_EDIT_UNDO;
+        return view_->OnUpdateCommand(ui) && ui.enabled;
+    }
+
+    std::string path_;
+    CIconView* view_ = nullptr;
+};
+
+TEST_F(LostWorkTest, CloseAsksWheneverTheIconDiffersFromItsFile)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    path_ = file("saved.ico");
+    WriteHalfRedIcon(path_);
+    const auto original = ReadWholeFile(path_);
+    test::ScriptedPrompter prompts;
+
+    // Draw B, draw C, undo: B is still new, so the question comes; Yes writes B.
+    OpenSaved();
+    Draw(0);
+    Draw(1);
+    Key(Qt::Key_Z);
+    Close();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, FormatString(61700, path_));
+    EXPECT_EQ(WindowCount(), 0);
+    EXPECT_EQ(DotsOnDisk(), "1000");
+
+    // Draw A, B, C, undo twice, redo: modified; No leaves the file as it was.
+    prompts.shown.clear();
+    OpenSaved();
+    const auto withB = ReadWholeFile(path_);
+    Draw(1);
+    Draw(2);
+    Draw(3);
+    Key(Qt::Key_Z);
+    Key(Qt::Key_Z);
+    Key(Qt::Key_Y);
+    EXPECT_TRUE(Frame().ActiveFrame()->Document()->IsModified());
+    prompts.Answer(IDNO);
+    Close();
+    EXPECT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(WindowCount(), 0);
+    EXPECT_EQ(ReadWholeFile(path_), withB);
+
+    // Undoing back to what was saved closes without a question.
+    prompts.shown.clear();
+    OpenSaved();
+    Draw(2);
+    Draw(3);
+    Key(Qt::Key_Z);
+    Key(Qt::Key_Z);
+    EXPECT_FALSE(Frame().ActiveFrame()->Document()->IsModified());
+    Close();
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(WindowCount(), 0);
+    EXPECT_EQ(ReadWholeFile(path_), withB);
+    EXPECT_NE(withB, original);
+}
+
+TEST_F(LostWorkTest, FailedSaveKeepsUndoAndTheQuestion)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    path_ = file("full.ico");
+    WriteHalfRedIcon(path_);
+    test::ScriptedPrompter prompts;
+    OpenSaved();
+    Draw(0);
+
+    SetAtomicFileFaultHook([](const std::string& step) { return step != "write"; }, ENOSPC);
+    EXPECT_TRUE(Frame().Router().Send(ID_FILE_SAVE));
+    SetAtomicFileFaultHook(nullptr);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, FormatString(61709, path_, "No space left on device"));
+    EXPECT_EQ(DotsOnDisk(), "0000");
+    EXPECT_TRUE(Frame().ActiveFrame()->Document()->IsModified());
+    EXPECT_TRUE(UndoEnabled());
+    Key(Qt::Key_Z);
+    EXPECT_FALSE(Frame().ActiveFrame()->Document()->IsModified());
+
+    // A save that fails at close keeps the window open.
+    Draw(1);
+    SetAtomicFileFaultHook([](const std::string& step) { return step != "commit"; }, EIO);
+    Close();
+    SetAtomicFileFaultHook(nullptr);
+    EXPECT_EQ(prompts.shown.size(), 3u); // the question, then why the save failed
+    EXPECT_EQ(WindowCount(), 1);
+    EXPECT_TRUE(UndoEnabled());
+    prompts.Answer(IDNO);
+    Close();
+    EXPECT_EQ(WindowCount(), 0);
+}
+
+TEST_F(AppTest, AFileHandedOverWithoutIconsIsNamed)
+{
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    test::ScriptedPrompter prompts;
+    const std::string text = file("notes.txt"), bad = file("bad.ico");
+    std::ofstream(text) << "no icon";
+    std::ofstream(bad) << "no icon either";
+    Frame().OpenDroppedFiles(
+        {QUrl::fromLocalFile(QString::fromStdString(text)), QUrl::fromLocalFile(QString::fromStdString(bad))});
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].text, text + "\n" + LoadString(55048));
+    EXPECT_EQ(prompts.shown[1].text, bad + "\n" + LoadString(55037));
+    EXPECT_EQ(WindowCount(), 0);
 }
 
 TEST_F(AppTest, HighlightedMenuItemShowsItsPromptInTheStatusBar)

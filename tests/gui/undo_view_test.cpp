@@ -90,7 +90,8 @@ TEST(UndoViewTest, RotateAndUndoRedrawEveryViewAndThePreview)
 
     second.OnCommand(ID_EDIT_REDO);
     EXPECT_EQ(topLeft(first), 0x0000FFu);
-    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(host.panes[5], "@3 ");
 
     CActualSizePreview::SetActiveView(nullptr);
     SetEditorHost(nullptr);

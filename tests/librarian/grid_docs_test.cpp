@@ -108,12 +108,12 @@ TEST_F(ProgramWindow, ClosingAsksForEditorsThenTheFile)
     pending->closeWindow = [&] { ++closed; };
 
     prompts.Answer(IDCANCEL);
-    EXPECT_FALSE(doc_.CloseQuestion());
+    EXPECT_EQ(doc_.SaveModified(), SaveResult::Cancelled);
     EXPECT_EQ(closed, 0);
 
     prompts.Answer(IDNO);
     prompts.Answer(IDYES);
-    EXPECT_TRUE(doc_.CloseQuestion());
+    EXPECT_EQ(doc_.SaveModified(), SaveResult::Saved);
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(prompts.shown[1].text, "Save changes in the all edit windows associated with the file \"old.exe\" ?");
     EXPECT_EQ(prompts.shown[2].text, "Save changes in the file \"old.exe\" ?");
@@ -136,11 +136,11 @@ TEST_F(ProgramWindow, EditorQuestionsNameIconAndSourceAndSaveAsKeepsTheMark)
     EXPECT_EQ(LoadIconsFromFile(copy, dir_ + "/copy.ico"), 1);
 
     prompts.Answer(IDCANCEL);
-    EXPECT_FALSE(editor->CloseQuestion());
+    EXPECT_EQ(editor->SaveModified(), SaveResult::Cancelled);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, "Save changes in icon 3 in the file \"old.exe\" ?");
     prompts.Answer(IDNO);
-    EXPECT_TRUE(editor->CloseQuestion());
+    EXPECT_EQ(editor->SaveModified(), SaveResult::Declined);
     EXPECT_FALSE(doc_.IsModified());
 
     // A library source names the icon and the library, and allows format
@@ -151,7 +151,7 @@ TEST_F(ProgramWindow, EditorQuestionsNameIconAndSourceAndSaveAsKeepsTheMark)
     auto libEditor = EditIcon(lib, 0);
     EXPECT_TRUE(libEditor->CanChangeFormats());
     prompts.Answer(IDYES);
-    EXPECT_TRUE(libEditor->CloseQuestion());
+    EXPECT_EQ(libEditor->SaveModified(), SaveResult::Saved);
     EXPECT_EQ(prompts.shown.back().text, "Save changes in icon \"Disk\" in library \"tools.icl\" ?");
     EXPECT_TRUE(lib.IsModified());
     EXPECT_EQ(lib.List().Item(0).name, "Disk");

@@ -172,12 +172,12 @@ TEST(IclWriter, WritesThroughTheAtomicWriterWithProgressAndMessage)
 
     // A failing write keeps the old library and says so.
     Bytes before = test::ReadFileBytes(path);
-    SetAtomicFileFaultHook([](const std::string& step) { return step != "commit"; });
+    SetAtomicFileFaultHook([](const std::string& step) { return step != "commit"; }, ENOSPC);
     std::string error;
     icons.pop_back();
     EXPECT_FALSE(WriteIconLibrary(path, icons, NullProgress(), &error));
     SetAtomicFileFaultHook(nullptr);
-    EXPECT_EQ(error, "Unable to save changes in the library \"" + path + "\".");
+    EXPECT_EQ(error, "Unable to save changes in the library \"" + path + "\".\nNo space left on device.");
     EXPECT_EQ(test::ReadFileBytes(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
 }

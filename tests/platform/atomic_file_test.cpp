@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class AtomicFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         std::string pattern = (fs::temp_directory_path() / "kavrel-atomic-XXXXXX").string();
@@ -90,5 +90,59 @@ TEST_F(AtomicFileTest, FailedWriteOrCommitLeavesOldFileAndNoTemporary)
     EXPECT_FALSE(WriteFileAtomically((dir_ / "missing" / "x.ico").string(), Bytes("x")));
 }
 
-}  // namespace
-}  // namespace kavrel
+TEST_F(AtomicFileTest, SymbolicLinkKeptAndItsTargetReplacedInItsOwnFolder)
+{
+    const fs::path real = dir_ / "real";
+    fs::create_directory(real);
+    ASSERT_TRUE(WriteFileAtomically((real / "icon.ico").string(), Bytes("old")));
+    fs::create_symlink("real/icon.ico", dir_ / "link.ico"); // relative, as users make them
+    fs::create_symlink(dir_ / "link.ico", dir_ / "chain.ico");
+
+    ASSERT_TRUE(WriteFileAtomically((dir_ / "chain.ico").string(), Bytes("new")));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.ico"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "chain.ico"));
+    EXPECT_EQ(Read(real / "icon.ico"), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(real), {}), 1);
+
+    // A dangling link names the file to create.
+    fs::create_symlink("real/fresh.ico", dir_ / "dangling.ico");
+    ASSERT_TRUE(WriteFileAtomically((dir_ / "dangling.ico").string(), Bytes("made")));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "dangling.ico"));
+    EXPECT_EQ(Read(real / "fresh.ico"), "made");
+
+    fs::create_symlink("loop-b", dir_ / "loop-a");
+    fs::create_symlink("loop-a", dir_ / "loop-b");
+    int error = 0;
+    EXPECT_FALSE(WriteFileAtomically((dir_ / "loop-a").string(), Bytes("x"), &error));
+    EXPECT_EQ(error, ELOOP);
+}
+
+TEST_F(AtomicFileTest, RefusalsCarryTheSystemReason)
+{
+    const fs::path target = dir_ / "locked.ico";
+    ASSERT_TRUE(WriteFileAtomically(target.string(), Bytes("kept")));
+    ASSERT_EQ(chmod(target.c_str(), 0444), 0);
+    int error = 0;
+    EXPECT_FALSE(WriteFileAtomically(target.string(), Bytes("lost"), &error));
+    EXPECT_EQ(error, EACCES);
+    EXPECT_EQ(Read(target), "kept");
+
+    fs::create_directory(dir_ / "folder.ico");
+    EXPECT_FALSE(WriteFileAtomically((dir_ / "folder.ico").string(), Bytes("x"), &error));
+    EXPECT_EQ(error, EISDIR);
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder.ico"));
+
+    EXPECT_FALSE(WriteFileAtomically((dir_ / "missing" / "x.ico").string(), Bytes("x"), &error));
+    EXPECT_EQ(error, ENOENT);
+
+    SetAtomicFileFaultHook([](const std::string& step) { return step != "write"; }, ENOSPC);
+    EXPECT_FALSE(WriteFileAtomically((dir_ / "full.ico").string(), Bytes("x"), &error));
+    EXPECT_EQ(error, ENOSPC);
+    EXPECT_EQ(SystemErrorText(ENOSPC), "No space left on device");
+    EXPECT_EQ(SystemErrorText(EACCES), "Permission denied");
+    EXPECT_EQ(SystemErrorText(0), "");
+    EXPECT_EQ(EntryCount(), 2); // no temporary left by any refusal
+}
+
+} // namespace
+} // namespace kavrel

@@ -212,6 +212,35 @@ TEST_F(RegistryTest, FailedSaveKeepsTheOldFile)
     EXPECT_EQ(again.queryDword(RegHive::CurrentUser, "Software\\K", "v"), 2u);
 }
 
+TEST_F(RegistryTest, OversizedFileIsKeptAsideAndFailedSavesSayWhy)
+{
+    const std::string hive = hiveFile("HKEY_CURRENT_USER");
+    writeFile(hive, "Windows Registry Editor Version 5.00\n");
+    const std::uintmax_t tooLarge = (64u << 20) + 1; // past what a hive may hold
+    fs::resize_file(hive, tooLarge);                 // sparse: costs no disk
+    Registry reg(folder_);
+    EXPECT_FALSE(reg.load());
+    ASSERT_TRUE(fs::exists(hive + ".damaged"));
+    EXPECT_EQ(fs::file_size(hive + ".damaged"), tooLarge);
+    reg.setDword(RegHive::CurrentUser, "Software\\K", "v", 1);
+    ASSERT_TRUE(reg.save());
+    EXPECT_LT(fs::file_size(hive), 1000u);
+    EXPECT_EQ(fs::file_size(hive + ".damaged"), tooLarge);
+    EXPECT_EQ(reg.saveError(), 0);
+
+    // A file where the folder should be.
+    const std::string blocked = folder_ + "/blocked";
+    writeFile(blocked, "x");
+    Registry nowhere(blocked + "/kavrel");
+    nowhere.setDword(RegHive::CurrentUser, "Software\\K", "v", 1);
+    EXPECT_FALSE(nowhere.save());
+    EXPECT_EQ(nowhere.saveError(), ENOTDIR);
+    Registry onFile(blocked);
+    onFile.setDword(RegHive::CurrentUser, "Software\\K", "v", 1);
+    EXPECT_FALSE(onFile.save());
+    EXPECT_EQ(onFile.saveError(), ENOTDIR);
+}
+
 TEST(RegistryConfigFolder, FollowsTheEnvironment)
 {
     std::string saved[3];

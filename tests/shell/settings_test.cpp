@@ -8,6 +8,8 @@
 #include <set>
 
 #include "platform/registry.h"
+#include "resources/strings.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -292,6 +294,24 @@ TEST_F(SettingsTest, ADamagedHiveNeverStopsTheSettings)
     EXPECT_TRUE(again.load());
     LoadSettings(again);
     EXPECT_EQ(GrilleAuto, 0);
+}
+
+TEST_F(SettingsTest, UnwritableStoreAtExitIsToldOnce)
+{
+    test::ScriptedPrompter prompts;
+    Registry good(folder_);
+    EXPECT_TRUE(SaveSettingsAtExit(good));
+    EXPECT_TRUE(prompts.shown.empty());
+
+    // A file stands where the configuration folder should be.
+    const std::string blocked = folder_ + "/kavrel";
+    std::ofstream(blocked) << "not a folder";
+    Registry reg(blocked);
+    GrilleAuto = 0;
+    EXPECT_FALSE(SaveSettingsAtExit(reg));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, FormatString(61710, blocked, "Not a directory"));
+    EXPECT_EQ(prompts.shown[0].style, unsigned(MB_OK | MB_ICONEXCLAMATION));
 }
 
 } // namespace
