@@ -95,6 +95,60 @@ bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io)
     return false;
 }
 
+std::string EscapedName(const std::string& name)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    auto escape = [&](unsigned char c) {
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    };
+    // The length of a well-formed UTF-8 sequence at i, else 0.
+    auto sequence = [&](std::size_t i) -> std::size_t {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+        if (n == 0 || i + n > name.size())
+            return 0;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(name[i + k]) & 0xC0) != 0x80)
+                return 0;
+        return n;
+    };
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const std::size_t n = c >= 0x80 ? sequence(i) : 0;
+        if (n == 2 && c == 0xC2 && static_cast<unsigned char>(name[i + 1]) <= 0x9F) {
+            // U+0080 to U+009F
+            escape(c);
+            escape(static_cast<unsigned char>(name[++i]));
+        } else if (n > 0) {
+            out.append(name, i, n);
+            i += n - 1;
+        } else if (c < 0x20 || c == 0x7F || c == '\\' || (c >= 0x80 && c <= 0x9F)) {
+            escape(c);
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 std::string FreePath(const std::string& dir, const std::string& stem, const std::string& ext)
 {
     namespace fs = std::filesystem;
@@ -179,4 +233,4 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err)
     return status;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

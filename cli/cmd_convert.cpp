@@ -33,4 +33,4 @@ int RunConvert(const std::vector<std::string>& argv, Io& io)
     return kExitOk;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

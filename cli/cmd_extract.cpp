@@ -54,4 +54,4 @@ int RunExtract(const std::vector<std::string>& argv, Io& io)
     return status;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -43,17 +43,7 @@ bool RecordIcoOffsets(const std::string& path, CIconGroup& group)
     return true;
 }
 
-// Names come from the file; a tab or newline in one would break the line format.
-std::string PrintableName(const std::string& name)
-{
-    std::string s = name;
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return s;
-}
-
-}  // namespace
+} // namespace
 
 int RunList(const std::vector<std::string>& argv, Io& io)
 {
@@ -85,7 +75,7 @@ int RunList(const std::vector<std::string>& argv, Io& io)
         if (headers)
             io.out << "# " << path << "\n";
         for (std::size_t n = 0; n < groups.size(); ++n) {
-            io.out << n + 1 << "\t" << PrintableName(groups[n].name) << "\t";
+            io.out << n + 1 << "\t" << EscapedName(groups[n].name) << "\t";
             for (int i = 0; i < groups[n].FormatCount(); ++i) {
                 const CIcon& icon = *groups[n].GetFormat(i);
                 io.out << (i ? " " : "") << icon.FormatLabel();
@@ -98,4 +88,4 @@ int RunList(const std::vector<std::string>& argv, Io& io)
     return status;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -69,4 +69,4 @@ int RunRender(const std::vector<std::string>& argv, Io& io)
     return kExitOk;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -24,7 +26,10 @@ const std::vector<std::uint32_t>& Vga16()
 
 // A transparent frame one pixel wide, an inverted pixel at (2, 1), colour
 // elsewhere. Transparent pixels carry black colour bits, inverted white.
-bool FrameMask(int w, int h, int x, int y) { return x == 0 || y == 0 || x == w - 1 || y == h - 1 || (x == 2 && y == 1); }
+bool FrameMask(int w, int h, int x, int y)
+{
+    return x == 0 || y == 0 || x == w - 1 || y == h - 1 || (x == 2 && y == 1);
+}
 
 FixtureImage Mono16()
 {
@@ -109,7 +114,7 @@ void ExpectRendered(const fs::path& path, const FixtureImage& image, std::uint32
 }
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         // The directory lists the images out of order and with gaps, so the
@@ -158,8 +163,8 @@ TEST_F(CliTest, ExitCodesAndMessages)
     std::vector<std::uint8_t> cursor = BuildIco({Color16(16)});
     cursor[2] = 2;
     WriteBytes(dir / "cursor.ico", cursor);
-    RunResult r = RunCli({"list", (dir / "cursor.ico").string(), (dir / "sample.ico").string(),
-                          (dir / "missing.ico").string()});
+    RunResult r =
+        RunCli({"list", (dir / "cursor.ico").string(), (dir / "sample.ico").string(), (dir / "missing.ico").string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("# " + (dir / "sample.ico").string() + "\n1\t"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("cursor.ico"), std::string::npos) << "a file without icons gets no header";
@@ -378,11 +383,53 @@ TEST_F(CliTest, ToIclNumbersUnnamedIconsOfOneFile)
     EXPECT_EQ(lines[1].substr(0, 9), "2\tBare 2\t");
 }
 
+TEST_F(CliTest, ListEscapesControlCharactersInNames)
+{
+    // Names come from the file: a title-setting escape, a tab and a newline
+    // must not reach the terminal or break the line format. UTF-8 text stays,
+    // C1 controls do not, in UTF-8 or as single bytes.
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"\x1B]0;owned\x07" "Evil\tname\n", "\\x1B]0;owned\\x07Evil\\tname\\n"},
+        {"back\\slash\r\x7F", "back\\\\slash\\r\\x7F"},
+        {"Caf\xC3\xA9 \xE2\x82\xAC", "Caf\xC3\xA9 \xE2\x82\xAC"},
+        {"Caf\xE9", "Caf\xE9"},
+        {"a\xC2\x9B"
+         "b\x9B"
+         "c",
+         "a\\xC2\\x9Bb\\x9Bc"},
+    };
+    std::vector<CIconGroup> groups;
+    for (const auto& [name, escaped] : names) {
+        ASSERT_TRUE(ReadIcoGroupFile((dir / "sample.ico").string(), groups));
+        groups.back().name = name;
+    }
+    ASSERT_TRUE(WriteIconLibrary((dir / "names.icl").string(), groups));
+    RunResult r = RunCli({"list", (dir / "names.icl").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), names.size()) << r.out;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(lines[i], std::to_string(i + 1) + "\t" + names[i].second + "\t16x16x1 16x16x4 32x32x8 32x32x24");
+}
+
+TEST_F(CliTest, AFifoNamedLikeAnIconIsRefusedAtOnce)
+{
+    const fs::path fifo = dir / "x.ico";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name : {std::string("x.ico"), std::string("x.icl")}) {
+        if (name != "x.ico")
+            fs::create_symlink(fifo, dir / name);
+        RunResult r = RunCli({"list", (dir / name).string()});
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_NE(r.err.find("does not contains icons"), std::string::npos) << r.err;
+    }
+}
+
 TEST(CliArgs, ParsingAndHelpers)
 {
     std::string error;
-    auto args = cli::ParseArgs({"a", "-o", "dir", "--flag", "--icon=3", "--", "-b"}, {"-o", "--icon"}, {"--flag"},
-                               error);
+    auto args =
+        cli::ParseArgs({"a", "-o", "dir", "--flag", "--icon=3", "--", "-b"}, {"-o", "--icon"}, {"--flag"}, error);
     ASSERT_TRUE(args) << error;
     EXPECT_EQ(args->positional, (std::vector<std::string>{"a", "-b"}));
     EXPECT_EQ(args->value("-o"), "dir");
@@ -405,5 +452,5 @@ TEST(CliArgs, ParsingAndHelpers)
     EXPECT_EQ(cli::NameFromFile("my.icons.icl"), "My.icons");
 }
 
-}  // namespace
-}  // namespace kavrel::test
+} // namespace
+} // namespace kavrel::test
