@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::uint32_t kRtIcon = 3;
 constexpr std::uint32_t kRtGroupIcon = 14;
-constexpr int kMaxDirectoryDepth = 8;   // real files use three levels
+constexpr int kMaxDirectoryDepth = 8; // real files use three levels
 constexpr std::uint32_t kNoLanguage = 0xFFFFFFFF;
 
 // Raised when the file's structure cannot be read; the whole file is dropped.
@@ -29,9 +29,13 @@ struct ImageRef {
     std::uint64_t offset;
 };
 
+// The image identifiers a group directory lists. Groups that name the same
+// directory share one list.
+using GroupIds = std::shared_ptr<const std::vector<std::uint16_t>>;
+
 struct GroupRef {
     std::uint32_t language;
-    std::vector<std::uint16_t> ids;
+    GroupIds ids; // null when the directory could not be read
 };
 
 struct ResourceIndex {
@@ -41,7 +45,7 @@ struct ResourceIndex {
 };
 
 class Reader {
-public:
+  public:
     explicit Reader(ByteSource& source) : source_(source) {}
 
     std::uint64_t size() const { return source_.size(); }
@@ -60,29 +64,57 @@ public:
 
     ByteSource& source() { return source_; }
 
-private:
+  private:
     ByteSource& source_;
 };
 
 // Group directories: a 6-byte header (reserved, type, count), then 14-byte
-// entries whose last two bytes are the image identifier. nullopt when the
-// directory does not lie in the file.
-std::optional<std::vector<std::uint16_t>> ReadGroupDirectory(Reader& r, std::uint64_t offset, bool requireType1)
-{
-    try {
-        auto header = r.bytes(offset, 6);
-        if (requireType1 && LoadU16(header.data() + 2) != 1)
-            return std::nullopt;
-        std::uint16_t count = LoadU16(header.data() + 4);
-        auto entries = r.bytes(offset + 6, 14ull * count);
-        std::vector<std::uint16_t> ids(count);
-        for (std::size_t i = 0; i < count; ++i)
-            ids[i] = LoadU16(entries.data() + 14 * i + 12);
-        return ids;
-    } catch (const Abandon&) {
-        return std::nullopt;
+// entries whose last two bytes are the image identifier. Each is read once
+// however many groups name it, and the entries stored over all directories
+// can be no more than the file could hold without overlapping them; a file
+// claiming more is not read. Otherwise a small file whose groups all name one
+// large directory would cost its size times the number of groups.
+class GroupDirectories {
+  public:
+    explicit GroupDirectories(Reader& r) : r_(r), entryBudget_(r.size() / kEntrySize + 1) {}
+
+    // Null when the directory does not lie in the file (or, with
+    // requireType1, is not an icon directory).
+    GroupIds Read(std::uint64_t offset, bool requireType1)
+    {
+        auto [it, fresh] = cache_.try_emplace(offset);
+        if (fresh)
+            it->second = Load(offset, requireType1);
+        return it->second;
     }
-}
+
+  private:
+    static constexpr std::uint64_t kEntrySize = 14;
+
+    GroupIds Load(std::uint64_t offset, bool requireType1)
+    {
+        if (!r_.fits(offset, 6))
+            return nullptr;
+        auto header = r_.bytes(offset, 6);
+        if (requireType1 && LoadU16(header.data() + 2) != 1)
+            return nullptr;
+        const std::uint16_t count = LoadU16(header.data() + 4);
+        if (!r_.fits(offset + 6, kEntrySize * count))
+            return nullptr;
+        if (count > entryBudget_)
+            throw Abandon{};
+        entryBudget_ -= count;
+        auto entries = r_.bytes(offset + 6, kEntrySize * count);
+        auto ids = std::make_shared<std::vector<std::uint16_t>>(count);
+        for (std::size_t i = 0; i < count; ++i)
+            (*ids)[i] = LoadU16(entries.data() + kEntrySize * i + 12);
+        return ids;
+    }
+
+    Reader& r_;
+    std::unordered_map<std::uint64_t, GroupIds> cache_;
+    std::uint64_t entryBudget_;
+};
 
 // --- 16-bit modules -------------------------------------------------------
 
@@ -135,11 +167,10 @@ bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
     for (std::size_t i = 0; i < index.images.size(); ++i)
         index.images[i].id = byIdentifier ? (iconIds[i] & 0x7FFF) : static_cast<std::uint32_t>(i + 1);
 
+    // An unreadable directory still takes its place, keeping the names in step.
+    GroupDirectories directories(r);
     for (std::uint64_t offset : groupOffsets)
-        if (auto ids = ReadGroupDirectory(r, offset, false))
-            index.groups.push_back({0, std::move(*ids)});
-        else
-            index.groups.push_back({0, {}});  // keeps the names in step
+        index.groups.push_back({0, directories.Read(offset, false)});
 
     // Icon names follow the module name "ICL"; other modules have none.
     std::uint64_t names = ne + residentNames;
@@ -163,9 +194,9 @@ bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
 // --- 32- and 64-bit modules -----------------------------------------------
 
 class PeResourceWalker {
-public:
+  public:
     PeResourceWalker(Reader& r, std::uint64_t base, std::uint32_t sectionAddress, ResourceIndex& index)
-        : r_(r), base_(base), sectionAddress_(sectionAddress), index_(index),
+        : r_(r), base_(base), sectionAddress_(sectionAddress), index_(index), directories_(r),
           entryBudget_(r.size() / 8 + 64)
     {
     }
@@ -182,11 +213,10 @@ public:
         });
     }
 
-private:
+  private:
     enum class Kind { Icon, Group };
 
-    template <typename F>
-    void ForEachEntry(std::uint64_t directory, int depth, F&& visit)
+    template <typename F> void ForEachEntry(std::uint64_t directory, int depth, F&& visit)
     {
         // A directory reached twice, or deeper than any real file nests, is
         // a loop or a trap: it adds nothing.
@@ -227,7 +257,7 @@ private:
     void Data(std::uint64_t entry, Kind kind, std::optional<std::uint32_t> id, std::uint32_t language)
     {
         if (!id)
-            return;  // a data entry in place of the identifier level
+            return; // a data entry in place of the identifier level
         auto data = r_.bytes(entry, 16);
         std::uint32_t rva = LoadU32(data.data());
         if (rva < sectionAddress_)
@@ -235,8 +265,8 @@ private:
         std::uint64_t offset = base_ + (rva - sectionAddress_);
         if (kind == Kind::Icon) {
             index_.images.push_back({*id, language, offset});
-        } else if (auto ids = ReadGroupDirectory(r_, offset, true)) {
-            index_.groups.push_back({language, std::move(*ids)});
+        } else if (auto ids = directories_.Read(offset, true)) {
+            index_.groups.push_back({language, std::move(ids)});
         }
     }
 
@@ -244,8 +274,9 @@ private:
     std::uint64_t base_;
     std::uint32_t sectionAddress_;
     ResourceIndex& index_;
+    GroupDirectories directories_;
     std::set<std::uint64_t> visited_;
-    std::uint64_t entryBudget_;  // no file holds more entries than fit in it
+    std::uint64_t entryBudget_; // no file holds more entries than fit in it
 };
 
 bool IndexPe(Reader& r, std::uint64_t pe, ResourceIndex& index)
@@ -272,11 +303,14 @@ bool IndexPe(Reader& r, std::uint64_t pe, ResourceIndex& index)
 // --- assembly -------------------------------------------------------------
 
 class Assembler {
-public:
+  public:
     Assembler(Reader& r, const ResourceIndex& index) : r_(r), index_(index), budget_(4 * r.size() + (16ull << 20))
     {
-        for (std::size_t i = 0; i < index.images.size(); ++i)
-            byId_[index.images[i].id].push_back(i);
+        for (std::size_t i = 0; i < index.images.size(); ++i) {
+            const ImageRef& image = index.images[i];
+            byId_.try_emplace(image.id, i);
+            byIdAndLanguage_.try_emplace(std::uint64_t{image.id} << 32 | image.language, i);
+        }
     }
 
     std::vector<CIconGroup> Build(ProgressSink& progress)
@@ -285,26 +319,15 @@ public:
         ProgressScope scope(progress, LoadString(kStrLoading), static_cast<int>(index_.groups.size()));
         for (std::size_t g = 0; g < index_.groups.size(); ++g) {
             CIconGroup group;
-            std::set<std::uint64_t> taken;
-            for (std::uint16_t id : index_.groups[g].ids) {
-                const ImageRef* ref = Find(id, index_.groups[g].language);
-                if (!ref || !taken.insert(ref->offset).second)
-                    continue;
-                const CIcon* image = Image(ref->offset);
-                if (!image)
-                    continue;
-                Spend(image->image.size());
+            for (const auto& [image, offset] : Formats(index_.groups[g])) {
+                Spend(image->image.size() + kCopyCost);
                 auto copy = std::make_unique<CIcon>(*image);
-                copy->sourceOffset = static_cast<int>(ref->offset);
+                copy->sourceOffset = static_cast<int>(offset);
                 group.formats.push_back(std::move(copy));
             }
             scope.Step(static_cast<int>(g + 1));
             if (group.formats.empty())
                 continue;
-            std::stable_sort(group.formats.begin(), group.formats.end(), [](const auto& a, const auto& b) {
-                return FormatLess({a->width, a->height, a->bitCount(), a->colorCount},
-                                  {b->width, b->height, b->bitCount(), b->colorCount});
-            });
             if (g < index_.names.size() && index_.names[g] != "@")
                 group.name = index_.names[g];
             out.push_back(std::move(group));
@@ -312,17 +335,46 @@ public:
         return out;
     }
 
-private:
+  private:
+    // What a copy costs besides its image bytes.
+    static constexpr std::uint64_t kCopyCost = sizeof(CIcon) + 64;
+
+    using FormatList = std::vector<std::pair<const CIcon*, std::uint64_t>>;
+
+    // A group's images in sorted order with their offsets. Groups naming the
+    // same directory in the same language get the same images, so each such
+    // list is worked out once.
+    const FormatList& Formats(const GroupRef& group)
+    {
+        static const FormatList none;
+        if (!group.ids)
+            return none;
+        auto [it, fresh] = formats_.try_emplace({group.ids.get(), group.language});
+        if (!fresh)
+            return it->second;
+        std::set<std::uint64_t> taken;
+        for (std::uint16_t id : *group.ids) {
+            const ImageRef* ref = Find(id, group.language);
+            if (!ref || !taken.insert(ref->offset).second)
+                continue;
+            if (const CIcon* image = Image(ref->offset))
+                it->second.emplace_back(image, ref->offset);
+        }
+        std::stable_sort(it->second.begin(), it->second.end(), [](const auto& a, const auto& b) {
+            return FormatLess({a.first->width, a.first->height, a.first->bitCount(), a.first->colorCount},
+                              {b.first->width, b.first->height, b.first->bitCount(), b.first->colorCount});
+        });
+        return it->second;
+    }
+
     // The image of that identifier in the group's language, else the first.
     const ImageRef* Find(std::uint16_t id, std::uint32_t language) const
     {
-        auto it = byId_.find(id);
-        if (it == byId_.end())
-            return nullptr;
-        for (std::size_t i : it->second)
-            if (index_.images[i].language == language)
-                return &index_.images[i];
-        return &index_.images[it->second.front()];
+        auto exact = byIdAndLanguage_.find(std::uint64_t{id} << 32 | language);
+        if (exact != byIdAndLanguage_.end())
+            return &index_.images[exact->second];
+        auto any = byId_.find(id);
+        return any == byId_.end() ? nullptr : &index_.images[any->second];
     }
 
     const CIcon* Image(std::uint64_t offset)
@@ -349,12 +401,14 @@ private:
 
     Reader& r_;
     const ResourceIndex& index_;
-    std::unordered_map<std::uint32_t, std::vector<std::size_t>> byId_;
+    std::unordered_map<std::uint32_t, std::size_t> byId_;
+    std::unordered_map<std::uint64_t, std::size_t> byIdAndLanguage_;
     std::map<std::uint64_t, std::unique_ptr<CIcon>> cache_;
+    std::map<std::pair<const void*, std::uint32_t>, FormatList> formats_;
     std::uint64_t budget_;
 };
 
-}  // namespace
+} // namespace
 
 int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, ProgressSink& progress)
 {
@@ -391,4 +445,4 @@ int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& pat
     return ReadProgramFileIcons(groups, *file, progress);
 }
 
-}  // namespace kavrel
+} // namespace kavrel
