@@ -4,8 +4,8 @@
 
 #include "document/icon_document.h"
 #include "editor/capture.h"
-#include "editor/picture_paste.h"
 #include "editor/format_rules.h"
+#include "editor/picture_paste.h"
 #include "editor/selection.h"
 #include "editor/settings_editor.h"
 #include "editor/text_tool.h"
@@ -134,8 +134,8 @@ void CIconViewState::SetScrollPosition(int x, int y)
 
 void CIconViewState::InitialUpdate(int width, int height)
 {
-    clientWidth = std::max(0, width);
-    clientHeight = std::max(0, height);
+    clientWidth = Clamp(width, 0, kMaxClientSide);
+    clientHeight = Clamp(height, 0, kMaxClientSide);
     const int count = doc_ ? doc_->GetFormatCount() : 0;
     int f = FormatToOpen();
     FormatToOpen() = 0;
@@ -157,8 +157,8 @@ void CIconViewState::InitialUpdate(int width, int height)
 
 void CIconViewState::SetClientSize(int width, int height)
 {
-    clientWidth = std::max(0, width);
-    clientHeight = std::max(0, height);
+    clientWidth = Clamp(width, 0, kMaxClientSide);
+    clientHeight = Clamp(height, 0, kMaxClientSide);
     if (autoZoom)
         ApplyAutomaticZoom();
     Recentre();
@@ -582,8 +582,8 @@ void CIconViewState::OnCommand(std::uint16_t id)
     case ID_TEXT:
         if (window_->EditTextSettings()) {
             TextRasterizer* rasterizer = window_->Rasterizer();
-            if (!rasterizer || AddText(*this, TextRequestFromSettings(), *rasterizer, Screen().dpiY) ==
-                                   TextOutcome::Beep)
+            if (!rasterizer ||
+                AddText(*this, TextRequestFromSettings(), *rasterizer, Screen().dpiY) == TextOutcome::Beep)
                 window_->Beep();
         }
         return;
@@ -1013,8 +1013,8 @@ Rect CIconViewState::RenderRegion(const Bitmap& color, const Bitmap& mask, const
     options.transparentPattern = &ViewTransparentPattern(MotifTransparent);
     if (f->selectionActive && f->selection.left >= 0 && showSelectionFrame)
         options.selection = f->selection;
-    Rect changed = RenderViewRegion(frame_, Geometry(), floatColor ? *floatColor : color,
-                                    floatMask ? *floatMask : mask, region, options);
+    Rect changed = RenderViewRegion(frame_, Geometry(), floatColor ? *floatColor : color, floatMask ? *floatMask : mask,
+                                    region, options);
     if (rubberBand && !changed.empty())
         changed = changed.united(DrawRubberBand(frame_, Geometry(), *rubberBand, gridShown && zoom > 3, changed));
     if (!changed.empty())

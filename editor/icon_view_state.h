@@ -28,6 +28,10 @@ constexpr int kMinZoom = 1;
 constexpr int kMaxZoom = 30;
 constexpr int kMinOrigin = 5; // the image never comes nearer the window edge
 constexpr int kScrollMargin = 13;
+// The view's frame bitmap covers the client area up to this size on each
+// side; a larger window (no screen shows one) leaves the rest unpainted
+// instead of asking for gigabytes.
+constexpr int kMaxClientSide = 8192;
 
 // Command ids the view answers.
 enum : std::uint16_t {
@@ -144,7 +148,8 @@ class CIconViewState : public CCmdTarget {
     // ---- geometry ----
     static int AutomaticZoom(int clientWidth, int clientHeight, int imageWidth);
     void InitialUpdate(int clientWidth, int clientHeight);
-    // A resize: automatic zoom when on, then centring.
+    // A resize: automatic zoom when on, then centring. Each side is taken
+    // as at most kMaxClientSide.
     void SetClientSize(int width, int height);
     void ApplyAutomaticZoom();
     // Centring, then the scroll size (and the scroll position kept in range).

@@ -79,7 +79,10 @@ SettingInfo Int(const char* section, const char* name, int* var, int def, int mi
 }
 
 // A yes/no setting: any number other than 0 and 1 is not one we wrote.
-SettingInfo Bool(const char* section, const char* name, int* var, int def) { return Int(section, name, var, def, 0, 1); }
+SettingInfo Bool(const char* section, const char* name, int* var, int def)
+{
+    return Int(section, name, var, def, 0, 1);
+}
 
 SettingInfo Str(const char* section, const char* name, std::string* var, const char* def)
 {
@@ -184,15 +187,24 @@ std::vector<SettingInfo> BuildTable()
     return t;
 }
 
-std::string SectionKey(const char* section) { return std::string(kApplicationKey) + "\\" + section; }
+std::string SectionKey(const char* section)
+{
+    return std::string(kApplicationKey) + "\\" + section;
+}
 
 void Reset(const SettingInfo& s)
 {
     switch (s.kind) {
-    case Kind::Int: *s.intValue = s.intDefault; break;
-    case Kind::String: *s.stringValue = s.stringDefault; break;
+    case Kind::Int:
+        *s.intValue = s.intDefault;
+        break;
+    case Kind::String:
+        *s.stringValue = s.stringDefault;
+        break;
     case Kind::Colour:
-    case Kind::ColourValue: *s.colourValue = s.colourDefault; break;
+    case Kind::ColourValue:
+        *s.colourValue = s.colourDefault;
+        break;
     }
 }
 
@@ -237,7 +249,9 @@ void Store(Registry& reg, const SettingInfo& s)
     case Kind::Int:
         reg.setDword(RegHive::CurrentUser, key, s.name, static_cast<std::uint32_t>(*s.intValue));
         break;
-    case Kind::String: reg.setString(RegHive::CurrentUser, key, s.name, *s.stringValue); break;
+    case Kind::String:
+        reg.setString(RegHive::CurrentUser, key, s.name, *s.stringValue);
+        break;
     case Kind::Colour:
         reg.setString(RegHive::CurrentUser, key, s.name, std::to_string(*s.colourValue & 0x00FFFFFF));
         break;
@@ -266,12 +280,15 @@ bool ReadDecimal(std::string_view text, std::size_t pos, long long& out)
     return true;
 }
 
-int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, -99999999, 99999999)); }
+int ClampToInt(long long v)
+{
+    return static_cast<int>(std::clamp<long long>(v, -99999999, 99999999));
+}
 
 const char* const kMainWinKey = "Software\\Orvane\\Kavrel 4.0\\mainwin";
 const char* const kRecentKey = "Software\\Orvane\\Kavrel 4.0\\Recent File List";
 
-}  // namespace
+} // namespace
 
 const std::vector<SettingInfo>& SettingsTable()
 {
@@ -291,7 +308,10 @@ void LoadSettings(Registry& registry)
         Load(registry, s);
 }
 
-void LoadSettings() { LoadSettings(Registry::Instance()); }
+void LoadSettings()
+{
+    LoadSettings(Registry::Instance());
+}
 
 bool SaveSettings(Registry& registry)
 {
@@ -300,7 +320,10 @@ bool SaveSettings(Registry& registry)
     return registry.save();
 }
 
-bool SaveSettings() { return SaveSettings(Registry::Instance()); }
+bool SaveSettings()
+{
+    return SaveSettings(Registry::Instance());
+}
 
 bool SaveSetting(Registry& registry, std::string_view name)
 {
@@ -340,6 +363,15 @@ MainWindowPlacement LoadMainWindowPlacement(Registry& registry, int screenWidth,
             r.right = std::max(r.right, 5);
             r.top = std::min(r.top, screenHeight - 5);
             r.left = std::min(r.left, screenWidth - 5);
+            // No larger than the screen either (give or take the frame of a
+            // maximised window, which lies just outside it): every bitmap of
+            // a window grows with its size, and a damaged value must not
+            // stop the program from starting.
+            constexpr int kFrameSlack = 16;
+            r.right = std::min(r.right, screenWidth + kFrameSlack);
+            r.bottom = std::min(r.bottom, screenHeight + kFrameSlack);
+            r.left = std::max(r.left, r.right - screenWidth - 2 * kFrameSlack);
+            r.top = std::max(r.top, r.bottom - screenHeight - 2 * kFrameSlack);
             p.normal = r;
         }
     }
@@ -356,7 +388,8 @@ bool SaveMainWindowPlacement(Registry& registry, const WindowRect& normal, MainW
     char text[64];
     std::snprintf(text, sizeof text, "%04d %04d %04d %04d", normal.left, normal.top, normal.right, normal.bottom);
     registry.setString(RegHive::CurrentUser, kMainWinKey, "Pos", text);
-    bool maximized = state == MainWindowState::Maximized || (state == MainWindowState::Minimized && restoresToMaximized);
+    bool maximized =
+        state == MainWindowState::Maximized || (state == MainWindowState::Minimized && restoresToMaximized);
     registry.setDword(RegHive::CurrentUser, kMainWinKey, "Maximized", maximized ? 1 : 0);
     return registry.save();
 }
@@ -393,7 +426,10 @@ void RecentFileList::add(const std::string& path)
         files_.resize(kMaxFiles);
 }
 
-void RecentFileList::remove(const std::string& path) { std::erase(files_, path); }
+void RecentFileList::remove(const std::string& path)
+{
+    std::erase(files_, path);
+}
 
 RecentFileList& RecentFiles()
 {
@@ -401,4 +437,4 @@ RecentFileList& RecentFiles()
     return list;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -25,8 +25,7 @@ std::unique_ptr<CIconDocument> DocumentWith(std::initializer_list<std::array<int
         wanted = wanted || (f[0] == 32 && f[1] == 32 && f[2] == 4);
     if (!wanted)
         for (int i = 0; i < doc->GetFormatCount(); ++i)
-            if (doc->GetFormat(i)->width == 32 && doc->GetFormat(i)->height == 32 &&
-                doc->GetFormat(i)->bitDepth == 4) {
+            if (doc->GetFormat(i)->width == 32 && doc->GetFormat(i)->height == 32 && doc->GetFormat(i)->bitDepth == 4) {
                 doc->RemoveFormat(i);
                 break;
             }
@@ -43,7 +42,7 @@ int IndexOf(const CIconDocument& doc, int w, int h, int depth)
 
 // A tool that records the steps it receives.
 class RecordingTool : public CDrawTool {
-public:
+  public:
     int CursorId() const override { return 118; }
     bool HoverPreview() const override { return true; }
     void Begin(ToolContext& c, int column, int row) override
@@ -66,7 +65,7 @@ public:
 };
 
 class StatusWindow : public ViewWindow {
-public:
+  public:
     bool IsStatusBarShown() const override { return shown; }
     void SetStatusText(int pane, const std::string& text) override { panes[pane] = text; }
     bool shown = true;
@@ -75,7 +74,7 @@ public:
 
 // Settings and editor-wide values restored after each test.
 class ViewStateTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         saved_ = {GrilleAuto, DefaultZoomAuto, AfficheOmbreIcone, MotifTransparent};
@@ -142,7 +141,7 @@ TEST_F(ViewStateTest, PixelFromPointAndPresses)
 {
     auto doc = DocumentWith({{32, 32, 4}});
     CIconViewState view(doc.get());
-    view.InitialUpdate(400, 300);  // zoom 8, origin (72, 22)
+    view.InitialUpdate(400, 300); // zoom 8, origin (72, 22)
     int c = -1, r = -1;
     EXPECT_TRUE(view.PixelFromPoint(72, 22, c, r));
     EXPECT_EQ(c, 0);
@@ -187,7 +186,7 @@ TEST_F(ViewStateTest, PixelFromPointAndPresses)
     EXPECT_EQ(view.lastButton, 1);
     view.PointerMove(81, 31);
     view.PointerMove(90, 31);
-    view.PointerMove(1000, 31);  // outside: the clamped pixel
+    view.PointerMove(1000, 31); // outside: the clamped pixel
     view.ButtonUp();
     EXPECT_EQ(tool->steps, (std::vector<std::string>{"begin 1,1", "move 2,1", "move 31,1", "end"}));
     EXPECT_TRUE(doc->IsModified());
@@ -282,7 +281,7 @@ TEST_F(ViewStateTest, StatusPanes)
 
 // A palette bar that follows the active view, as the real one does.
 class FollowingBar : public PaletteBarColours {
-public:
+  public:
     ColorValue LeftColor() const override { return left; }
     ColorValue RightColor() const override { return right; }
     int SelectedIndex() const override { return selected; }
@@ -309,20 +308,20 @@ TEST_F(ViewStateTest, SwitchingFormatsRestoresTheirState)
     const int f24 = IndexOf(*doc, 32, 32, 24), f8 = IndexOf(*doc, 32, 32, 8);
     CIconViewState::FormatToOpen() = f16;
     CIconViewState view(doc.get());
-    view.InitialUpdate(300, 300);  // the first update zooms automatically: 17
+    view.InitialUpdate(300, 300); // the first update zooms automatically: 17
     EXPECT_EQ(view.formatIndex, f16);
     EXPECT_EQ(view.zoom, 17);
     EXPECT_EQ(view.leftColor, RGB(0, 0, 255));
     EXPECT_EQ(view.selectedPaletteIndex, 12);
 
-    view.SetZoom(25);  // 16 x 25 + 13 = 413: scrolls
+    view.SetZoom(25); // 16 x 25 + 13 = 413: scrolls
     view.SetScrollPosition(40, 50);
     view.leftColor = RGB(255, 0, 0);
     view.rightColor = RGB(0, 255, 0);
     view.lastButton = 1;
 
     EXPECT_TRUE(view.SwitchFormat(f48));
-    EXPECT_EQ(view.zoom, 5);  // no remembered state: automatic zoom, (300 - 20) / 48
+    EXPECT_EQ(view.zoom, 5); // no remembered state: automatic zoom, (300 - 20) / 48
     EXPECT_EQ(view.scrollX, 0);
     view.leftColor = RGB(0, 0, 0);
     EXPECT_FALSE(view.SwitchFormat(f48));
@@ -380,5 +379,19 @@ TEST_F(ViewStateTest, OneBitFormatsDrawBlackOnTransparent)
     EXPECT_EQ(view.selectedPaletteIndex, 0);
 }
 
-}  // namespace
-}  // namespace kavrel
+TEST_F(ViewStateTest, AWindowLargerThanAnyScreenGetsABoundedFrame)
+{
+    auto doc = DocumentWith({{32, 32, 4}});
+    CIconViewState view(doc.get());
+    view.InitialUpdate(999999994, 20);
+    view.EnsureFrame();
+    EXPECT_EQ(view.Frame().width(), kMaxClientSide);
+    EXPECT_EQ(view.Frame().height(), 20);
+    view.SetClientSize(400, 16777215);
+    view.EnsureFrame();
+    EXPECT_EQ(view.Frame().width(), 400);
+    EXPECT_EQ(view.Frame().height(), kMaxClientSide);
+}
+
+} // namespace
+} // namespace kavrel

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,13 +19,13 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
-#include <QUrl>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
@@ -43,8 +44,8 @@
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
 #include "shell/settings.h"
-#include "support/scripted_prompter.h"
 #include "support/qt_app.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -114,7 +115,7 @@ bool Contains(const std::vector<std::uint16_t>& ids, std::uint16_t id)
 }
 
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         (void)kConfigured;
@@ -197,7 +198,7 @@ TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
     EXPECT_EQ(app_->Splash(), nullptr);
     EXPECT_EQ(Frame().windowTitle(), QString::fromStdString(LoadString(2)));
     EXPECT_TRUE(fs::is_directory(dir_ + "/librarian"));
-    ASSERT_EQ(WindowCount(), 1);  // no automatic new icon beside the named file
+    ASSERT_EQ(WindowCount(), 1); // no automatic new icon beside the named file
     CChildFrame* frame = Frame().ActiveFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->Document()->GetPathName(), path);
@@ -228,7 +229,7 @@ TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
     ASSERT_GE(right, left) << "no red pixel in the editor";
     int w = right - left + 1, h = bottom - top + 1;
     EXPECT_NEAR(h, 2 * w, 3);
-    EXPECT_GE(w, 16 * 2);  // enlarged
+    EXPECT_GE(w, 16 * 2); // enlarged
     // Right of the red half lies the transparent half: not red, not background.
     QRgb transparent = shot.pixel(right + w / 2, top + h / 2) & 0xFFFFFF;
     EXPECT_NE(transparent, 0xFF0000u);
@@ -242,9 +243,9 @@ TEST_F(AppTest, WithoutAFileANewIconOpensAndSettingsAreWrittenOnceAtExit)
     ASSERT_EQ(WindowCount(), 1);
     EXPECT_TRUE(Frame().ActiveFrame()->Document()->GetPathName().empty());
     EXPECT_EQ(Frame().CurrentMenuKind(), MenuKind::IconDocument);
-    EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs",
-                                              "IconeAuto"),
-              std::nullopt);
+    EXPECT_EQ(
+        Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs", "IconeAuto"),
+        std::nullopt);
 
     // Opening an open file again only brings its window forward; a picture opens nothing.
     std::string path = file("a.ico");
@@ -261,9 +262,9 @@ TEST_F(AppTest, WithoutAFileANewIconOpensAndSettingsAreWrittenOnceAtExit)
     app_->ExitInstance();
     std::string prefs = std::string(kApplicationKey) + "\\prefs";
     EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, prefs, "IconeAuto"), 1u);
-    EXPECT_EQ(Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\mainwin",
-                                              "Maximized"),
-              1u);
+    EXPECT_EQ(
+        Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\mainwin", "Maximized"),
+        1u);
     EXPECT_TRUE(Registry::Instance()
                     .queryString(RegHive::CurrentUser, std::string(kApplicationKey) + "\\Recent File List", "File1")
                     .has_value());
@@ -345,10 +346,10 @@ TEST_F(AppTest, AcceleratorsReachTheActiveWindow)
     QTest::keyClick(&Frame(), Qt::Key_W, Qt::ControlModifier);
     ASSERT_EQ(sent.size(), 4);
     EXPECT_EQ(sent[0][0].value<std::uint16_t>(), 32844);
-    EXPECT_FALSE(sent[0][1].toBool());  // Ctrl+E: nobody handles it
+    EXPECT_FALSE(sent[0][1].toBool()); // Ctrl+E: nobody handles it
     EXPECT_EQ(sent[1][0].value<std::uint16_t>(), 32865);
     EXPECT_EQ(sent[2][0].value<std::uint16_t>(), 32841);
-    EXPECT_EQ(sent[3][0].value<std::uint16_t>(), 32801);  // not the window's own close key
+    EXPECT_EQ(sent[3][0].value<std::uint16_t>(), 32801); // not the window's own close key
     EXPECT_EQ(WindowCount(), 2);
 }
 
@@ -431,7 +432,7 @@ TEST_F(AppTest, SaveAsAsksForAPathAndRenamesTheWindow)
     } chooser;
     FileChooser* saved = &kavrel::Chooser();
     SetFileChooser(&chooser);
-    chooser.answer = file("saved");  // the kind's extension is added
+    chooser.answer = file("saved"); // the kind's extension is added
     EXPECT_TRUE(Frame().Router().Send(57603));
     SetFileChooser(saved);
 
@@ -590,7 +591,7 @@ TEST(AppFolders, LibrarianFolderChoiceAndAPlainFileInItsWay)
     EXPECT_EQ(ChooseLibrarianFolder(program), program + "librarian");
     fs::permissions(program, fs::perms::owner_write, fs::perm_options::remove);
     EXPECT_EQ(ChooseLibrarianFolder(dir + "/missing/"), dir + "/data/kavrel/librarian");
-    if (geteuid() != 0) {  // root writes anywhere
+    if (geteuid() != 0) { // root writes anywhere
         EXPECT_EQ(ChooseLibrarianFolder(program), dir + "/data/kavrel/librarian");
     }
     fs::permissions(program, fs::perms::owner_write, fs::perm_options::add);
@@ -632,7 +633,7 @@ TEST(AppSplash, TheStartUpPictureIsBuiltBesideTheProgram)
     COLORREF edge = picture->pixel(2, 84);
     EXPECT_LT(GetRValue(edge), 60);
     EXPECT_GT(GetBValue(edge), GetRValue(edge));
-    COLORREF letter = picture->pixel(176 + 4, 34 + 4);  // the K's stem
+    COLORREF letter = picture->pixel(176 + 4, 34 + 4); // the K's stem
     EXPECT_GT(GetRValue(letter), 200);
     EXPECT_GT(GetGValue(letter), 200);
     EXPECT_GT(GetBValue(letter), 200);
@@ -659,6 +660,55 @@ std::vector<std::string> RunningDocuments(const QString& server)
     return out;
 }
 
+// The environment of a Kavrel started by a test: offscreen, with its own
+// configuration and librarian folders under `dir` and the test hooks on.
+QProcessEnvironment KavrelEnvironment(const std::string& dir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KAVREL_CONFIG_DIR", QString::fromStdString(dir + "/config"));
+    env.insert("KAVREL_LIBRARIAN", QString::fromStdString(dir + "/librarian"));
+    env.insert("KAVREL_TEST_HOOKS", "1");
+    return env;
+}
+
+// The documents a Kavrel just started shows, once it answers (at most 15 s).
+std::vector<std::string> DocumentsOnceStarted(const QString& server)
+{
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::string> documents;
+    while (documents.empty() && clock.elapsed() < 15000) {
+        documents = RunningDocuments(server);
+        if (documents.empty())
+            QTest::qWait(50);
+    }
+    return documents;
+}
+
+// Closes a running Kavrel as Exit closes it; true when it ended with status 0.
+bool QuitKavrel(const QString& server, QProcess& process)
+{
+    QLocalSocket socket;
+    socket.connectToServer(server);
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write("quit\n");
+    socket.waitForBytesWritten(1000);
+    socket.waitForReadyRead(2000);
+    const bool ended =
+        process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (process.state() != QProcess::NotRunning)
+        process.kill();
+    return ended;
+}
+
+std::string HiveText(const std::string& config)
+{
+    std::ifstream hive(config + "/HKEY_CURRENT_USER.reg", std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(hive)), std::istreambuf_iterator<char>());
+}
+
 TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
 {
     char pattern[] = "/tmp/kavrel-instance-XXXXXX";
@@ -667,11 +717,7 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     WriteHalfRedIcon(dir + "/one.ico");
     WriteHalfRedIcon(dir + "/two.ico");
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("KAVREL_CONFIG_DIR", QString::fromStdString(config));
-    env.insert("KAVREL_LIBRARIAN", QString::fromStdString(dir + "/librarian"));
-    env.insert("KAVREL_TEST_HOOKS", "1");
+    const QProcessEnvironment env = KavrelEnvironment(dir);
     const QString server = InstanceServerName(config);
     EXPECT_EQ(InstanceServerName(dir + "/./config/"), server);
     EXPECT_NE(InstanceServerName(dir + "/other"), server);
@@ -681,14 +727,7 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     first.start(KAVREL_APP_PATH, {QString::fromStdString(dir + "/one.ico")});
     ASSERT_TRUE(first.waitForStarted(5000));
     // Ready once it answers on its socket with its file open.
-    QElapsedTimer clock;
-    clock.start();
-    std::vector<std::string> documents;
-    while (documents.empty() && clock.elapsed() < 15000) {
-        documents = RunningDocuments(server);
-        if (documents.empty())
-            QTest::qWait(50);
-    }
+    std::vector<std::string> documents = DocumentsOnceStarted(server);
     ASSERT_EQ(documents, std::vector<std::string>{dir + "/one.ico"});
 
     // The second one, started in the folder with a relative name, hands it over and ends.
@@ -699,7 +738,8 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
 
-    clock.restart();
+    QElapsedTimer clock;
+    clock.start();
     while (documents.size() < 2 && clock.elapsed() < 10000) {
         QTest::qWait(50);
         documents = RunningDocuments(server);
@@ -707,22 +747,45 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     EXPECT_EQ(documents, (std::vector<std::string>{dir + "/one.ico", dir + "/two.ico"}));
 
     // Closed as Exit closes it, the first writes its settings once.
-    QLocalSocket socket;
-    socket.connectToServer(server);
-    ASSERT_TRUE(socket.waitForConnected(1000));
-    socket.write("quit\n");
-    socket.waitForBytesWritten(1000);
-    socket.waitForReadyRead(2000);
-    EXPECT_TRUE(first.waitForFinished(10000));
-    EXPECT_EQ(first.exitCode(), 0);
-    std::ifstream hive(config + "/HKEY_CURRENT_USER.reg", std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(hive)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(QuitKavrel(server, first));
+    const std::string text = HiveText(config);
     EXPECT_NE(text.find("IconeAuto"), std::string::npos);
-    EXPECT_NE(text.find("two.ico"), std::string::npos);  // the recent files
-    if (first.state() != QProcess::NotRunning)
-        first.kill();
+    EXPECT_NE(text.find("two.ico"), std::string::npos); // the recent files
     fs::remove_all(dir);
 }
 
-}  // namespace
-}  // namespace kavrel
+TEST(AppProcess, AStoredWindowLargerThanAnyScreenStillStarts)
+{
+    // Once a damaged placement made every start end in std::bad_alloc: the
+    // editor view's frame was as large as the window.
+    char pattern[] = "/tmp/kavrel-placement-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    std::string config = dir + "/config";
+    fs::create_directories(config);
+    std::ofstream(config + "/HKEY_CURRENT_USER.reg", std::ios::binary)
+        << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Orvane\\Kavrel 4.0\\mainwin]\n"
+           "\"Pos\"=\"0005 0005 999999999 9999\"\n\"Maximized\"=dword:00000000\n";
+    WriteHalfRedIcon(dir + "/one.ico");
+
+    QProcess kavrel;
+    kavrel.setProcessEnvironment(KavrelEnvironment(dir));
+    kavrel.start(KAVREL_APP_PATH, {QString::fromStdString(dir + "/one.ico")});
+    ASSERT_TRUE(kavrel.waitForStarted(5000));
+    const QString server = InstanceServerName(config);
+    EXPECT_EQ(DocumentsOnceStarted(server), std::vector<std::string>{dir + "/one.ico"})
+        << kavrel.readAllStandardError().toStdString();
+    ASSERT_TRUE(QuitKavrel(server, kavrel));
+
+    // What it saved is a window no larger than a screen.
+    const std::string text = HiveText(config);
+    const auto at = text.find("\"Pos\"=\"");
+    ASSERT_NE(at, std::string::npos) << text;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_EQ(std::sscanf(text.c_str() + at + 7, "%d %d %d %d", &left, &top, &right, &bottom), 4) << text;
+    EXPECT_LE(right - left, 8192);
+    EXPECT_LE(bottom - top, 8192);
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace kavrel

@@ -19,7 +19,7 @@ const char* const kColors = "Software\\Orvane\\Kavrel 4.0\\colors";
 const char* const kMainWin = "Software\\Orvane\\Kavrel 4.0\\mainwin";
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/kavrel-settings-XXXXXX";
@@ -136,9 +136,9 @@ TEST_F(SettingsTest, ValuesSurviveARestartWithTheirTypes)
 TEST_F(SettingsTest, WrongTypesAndOddValuesTakeTheDefault)
 {
     Registry reg("");
-    reg.setString(RegHive::CurrentUser, kPrefs, "GrilleAuto", "0");          // a string where a number belongs
-    reg.setDword(RegHive::CurrentUser, kColors, "CouleurFondEditeur", 255);  // a number where a string belongs
-    reg.setDword(RegHive::CurrentUser, kPrefs, "MotifTransparent", 7);       // no such pattern pair
+    reg.setString(RegHive::CurrentUser, kPrefs, "GrilleAuto", "0");         // a string where a number belongs
+    reg.setDword(RegHive::CurrentUser, kColors, "CouleurFondEditeur", 255); // a number where a string belongs
+    reg.setDword(RegHive::CurrentUser, kPrefs, "MotifTransparent", 7);      // no such pattern pair
     reg.setDword(RegHive::CurrentUser, kPrefs, "TypeReorganisation", 0xFFFFFFFF);
     reg.setDword(RegHive::CurrentUser, kPrefs, "LibBarSizeH", 0xFFFFFF00);
     reg.setDword(RegHive::CurrentUser, kPrefs, "ReorganiseAuto", 0);
@@ -146,7 +146,7 @@ TEST_F(SettingsTest, WrongTypesAndOddValuesTakeTheDefault)
     reg.setString(RegHive::CurrentUser, kColors, "PalColor02", " 255xyz");
     reg.setString(RegHive::CurrentUser, kColors, "PalColor03", "99999999999999999999999");
     reg.setString(RegHive::CurrentUser, kColors, "PalColor04", "-1");
-    reg.setString(RegHive::CurrentUser, kColors, "PalColor05", "33554687");  // 0x020000FF
+    reg.setString(RegHive::CurrentUser, kColors, "PalColor05", "33554687"); // 0x020000FF
     LoadSettings(reg);
     EXPECT_EQ(GrilleAuto, 1);
     EXPECT_EQ(CouleurFondEditeur, 0x804000u);
@@ -208,9 +208,14 @@ TEST_F(SettingsTest, MainWindowPlacementCases)
     EXPECT_FALSE(p.maximized);
     EXPECT_EQ(p.normal, (WindowRect{10, 20, 30, 40}));
 
-    // Off-screen corners are brought back; right and bottom are at least 5.
+    // Off-screen corners are brought back; right and bottom are at least 5,
+    // and the window is no larger than the screen and its frame.
     p = placement("99999 0020 0030 0900", 0);
-    EXPECT_EQ(p.normal, (WindowRect{1019, 20, 30, 900}));
+    EXPECT_EQ(p.normal, (WindowRect{1019, 20, 30, 784}));
+    p = placement("0005 0005 999999999 9999", 0);
+    EXPECT_EQ(p.normal, (WindowRect{5, 5, 1040, 784}));
+    p = placement("-999 -999 0100 0200", 0);
+    EXPECT_EQ(p.normal, (WindowRect{-956, -600, 100, 200}));
     p = placement("0010 9999 -010 -020", 0);
     EXPECT_EQ(p.normal, (WindowRect{10, 763, 5, 5}));
     // The fields sit at fixed places: a wide first number shifts the others.
@@ -294,5 +299,5 @@ TEST_F(SettingsTest, ADamagedHiveNeverStopsTheSettings)
     EXPECT_EQ(GrilleAuto, 0);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
