@@ -2,6 +2,7 @@
 // a read past the end fails instead of touching memory it does not own.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -85,6 +86,23 @@ class MemorySource : public ByteSource {
 
   private:
     std::span<const std::uint8_t> bytes_;
+};
+
+// The first `limit` bytes of another source, so that a reader given an
+// offset cannot read past a boundary the caller knows of.
+class PrefixSource : public ByteSource {
+  public:
+    PrefixSource(ByteSource& inner, std::uint64_t limit) : inner_(inner), limit_(std::min(limit, inner.size())) {}
+    std::uint64_t size() const override { return limit_; }
+    bool readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out) override
+    {
+        return offset <= limit_ && n <= limit_ - offset && inner_.readAt(offset, n, out);
+    }
+    using ByteSource::readAt;
+
+  private:
+    ByteSource& inner_;
+    std::uint64_t limit_;
 };
 
 // A file opened for bounded random access. Reads are limited by the real
