@@ -24,7 +24,7 @@ bool ParseSize(const std::string& text, int& width, int& height)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int RunImportPicture(const std::vector<std::string>& argv, Io& io)
 {
@@ -57,4 +57,4 @@ int RunImportPicture(const std::vector<std::string>& argv, Io& io)
     return kExitOk;
 }
 
-} // namespace kavrel::cli
+}  // namespace kavrel::cli

@@ -17,7 +17,10 @@ namespace {
 IconSource* g_pendingSource = nullptr;
 ProgressSink* g_progress = nullptr;
 
-ProgressSink& Progress() { return g_progress ? *g_progress : NullProgress(); }
+ProgressSink& Progress()
+{
+    return g_progress ? *g_progress : NullProgress();
+}
 
 // The image a converted format was made from, flattened as the editor first
 // saw it. A format whose bitmaps still equal it was never edited, so its
@@ -38,7 +41,7 @@ std::string FlattenedFormatName(const CIconObject& o)
     return FormatString(o.packed.isPng() ? 55302 : 55301, o.width, o.height);
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- sources
 
@@ -53,18 +56,33 @@ bool GroupIconSource::FillDocument(CIconDocument& doc)
     return true;
 }
 
-void SetPendingIconSource(IconSource* source) { g_pendingSource = source; }
-IconSource* PendingIconSource() { return g_pendingSource; }
+void SetPendingIconSource(IconSource* source)
+{
+    g_pendingSource = source;
+}
+IconSource* PendingIconSource()
+{
+    return g_pendingSource;
+}
 
 // ---------------------------------------------------------------- document
 
-CIconDocument::CIconDocument() { AddFormat(32, 32, 4, 0); }
+CIconDocument::CIconDocument()
+{
+    AddFormat(32, 32, 4, 0);
+}
 
 CIconDocument::~CIconDocument() = default;
 
-void CIconDocument::SetProgressSink(ProgressSink* sink) { g_progress = sink; }
+void CIconDocument::SetProgressSink(ProgressSink* sink)
+{
+    g_progress = sink;
+}
 
-void CIconDocument::DeleteContents() { formats_.clear(); }
+void CIconDocument::DeleteContents()
+{
+    formats_.clear();
+}
 
 bool CIconDocument::OnNewDocument()
 {
@@ -102,9 +120,17 @@ bool CIconDocument::OnOpenDocument(const std::string& path)
     }
     // Read aside first: a bad file must not cost the user what the document held.
     std::vector<std::unique_ptr<CIconObject>> read;
-    if (!ReadIcoObjects(*file, read) || read.empty()) {
+    IcoImageCount count;
+    if (!ReadIcoObjects(*file, read, IcoReadMode::IntactImages, &count) || read.empty()) {
         loadFailed_ = 1;
         Prompts().Message(LoadString(55037), MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    // A damaged file opens only as far as the user agrees to.
+    const bool partial = count.read < count.listed;
+    if (partial &&
+        Prompts().Message(FormatString(55320, path, count.read, count.listed), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        loadFailed_ = 1;
         return false;
     }
     DeleteContents();
@@ -112,7 +138,9 @@ bool CIconDocument::OnOpenDocument(const std::string& path)
     SortFormats();
     name_ = IconNameFromPath(path);
     SetPathName(path);
-    SetModifiedFlag(false);
+    // What is held is not what the file holds: closing asks before the
+    // damaged file is left as it is.
+    SetModifiedFlag(partial);
     return true;
 }
 
@@ -137,8 +165,7 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
             flattened += FlattenedFormatName(*o);
         }
     }
-    if (!flattened.empty() &&
-        Prompts().Message(FormatString(55300, flattened), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!flattened.empty() && Prompts().Message(FormatString(55300, flattened), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
 
     PrepareForSave();
@@ -149,7 +176,7 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
     images.reserve(formats_.size());
     for (auto& o : formats_) {
         if (o->converted && UneditedSinceLoad(*o)) {
-            images.push_back(&o->packed);  // the original 32-bit or PNG bytes
+            images.push_back(&o->packed); // the original 32-bit or PNG bytes
             continue;
         }
         o->PackToIcon();
@@ -274,4 +301,4 @@ std::string CIconDocument::IconNameFromPath(const std::string& path)
     return name;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

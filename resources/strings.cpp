@@ -44,9 +44,9 @@ constexpr StringEntry kStrings[] = {
     {55025, "WARNING :This operation is going to replace the current color palette\nDo you want to continue ?"},
     {55026, "An error has occured while creating the file."},
     {55028, "All Icon Files|*.ico;*.exe;*.dll;*.ocx;*.icl;*.il;*.nil;*.vbx;*.cpl;*.drv|Icon Files (*.ico)|*.ico|"
-             "Library Files(*.icl;*.il;*.nil)|*.icl;*.il;*.nil|"
-             "Program Files(*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx)|*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx|"
-             "Tous les fichiers (*.*)|*.*||"},
+            "Library Files(*.icl;*.il;*.nil)|*.icl;*.il;*.nil|"
+            "Program Files(*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx)|*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx|"
+            "Tous les fichiers (*.*)|*.*||"},
     {55030, "256 Color Palette Files (*.pa8)|*.pa8|All files (*.*)|*.*||"},
     {55031, "%dx%d - %s"},
     {55032, "@2  %d:1"},
@@ -80,23 +80,31 @@ constexpr StringEntry kStrings[] = {
     {55090, "%dx%d pixels - %s"},
     {55091, "Importing ..."},
     {55092, "16,8M or 65536 colors"},
-    {55102, "Do you want to replace the current icon palette by the image palette that you are going to paste?\n   . YES  : Replace the current palette\n   . NO : Keep the current palette"},
+    {55102, "Do you want to replace the current icon palette by the image palette that you are going to paste?\n   . "
+            "YES  : Replace the current palette\n   . NO : Keep the current palette"},
     {55103, "Did you know..."},
-    {55104, "Every icon holds several image formats. Add one with \"New image format\" and Kavrel keeps them sorted by size and colours."},
-    {55105, "Press F11 to turn automatic reorganization on or off. While it is on, Kavrel arranges the document windows whenever one opens or closes."},
+    {55104, "Every icon holds several image formats. Add one with \"New image format\" and Kavrel keeps them sorted by "
+            "size and colours."},
+    {55105, "Press F11 to turn automatic reorganization on or off. While it is on, Kavrel arranges the document "
+            "windows whenever one opens or closes."},
     {55106, "Press F12 to arrange the document windows at once, in rows, in columns or each over the whole desktop."},
     {55107, "The Scale 1:1 bar shows the edited image at its real size while you work on it enlarged."},
-    {55108, "The right mouse button draws with the right colour. Choose the left and right colours with the two buttons in the colour bar."},
+    {55108, "The right mouse button draws with the right colour. Choose the left and right colours with the two "
+            "buttons in the colour bar."},
     {55109, "The transparent colour lets the desktop show through the icon; the inverted colour shows it reversed."},
     {55110, "The librarian keeps your libraries in folders on disk; its bar docks on any side of the main window."},
     {55111, "Press F3 in an editor to add the icon to the library shown in the librarian."},
-    {55112, "Open a program file (EXE, DLL, OCX, CPL...) to see every icon it holds. You can edit them and save them back into the file."},
-    {55113, "Icon libraries (ICL files) hold many icons in one file. Export the icons of a program file to a library to keep them together."},
+    {55112, "Open a program file (EXE, DLL, OCX, CPL...) to see every icon it holds. You can edit them and save them "
+            "back into the file."},
+    {55113, "Icon libraries (ICL files) hold many icons in one file. Export the icons of a program file to a library "
+            "to keep them together."},
     {55114, "Automatic zoom fits the image into its window. Zoom in and out with the buttons of the local toolbar."},
     {55115, "The grid helps to place each pixel. Show or hide it with the Display Grid button of the Draw toolbar."},
-    {55116, "Selections can be moved, copied and pasted between icons, with or without their transparent pixels (Ctrl+T)."},
+    {55116,
+     "Selections can be moved, copied and pasted between icons, with or without their transparent pixels (Ctrl+T)."},
     {55117, "Gradient fills run horizontally, vertically or from the centre, between the left and the right colour."},
-    {55118, "Import a BMP or JPEG picture into the current image format: Kavrel reduces its colours to those of the format."},
+    {55118,
+     "Import a BMP or JPEG picture into the current image format: Kavrel reduces its colours to those of the format."},
     {55119, "Mirror and rotate the image with the buttons at the bottom of the Draw toolbar."},
     {55120, "Undo (Ctrl+Z) takes back a change and Redo (Ctrl+Y) makes it again."},
     {55121, "Compile a library into a stand-alone program that shows its icons, with your own title and copyright."},
@@ -105,7 +113,8 @@ constexpr StringEntry kStrings[] = {
     {55124, "Customize Windows (F7) changes the icons the desktop shows for its standard items."},
     {55125, "32768 colors"},
     {55126, "16,8M colors (24 bits)"},
-    {55127, "Do you really want to create a gradient in the current icon palette (from foreground color to background color?"},
+    {55127,
+     "Do you really want to create a gradient in the current icon palette (from foreground color to background color?"},
     {55128, "Image files(*.bmp;*.dib;*.jpg;*.rle)|*.bmp;*.dib;*.jpg;*.rle|"},
     {55129, "All files(*.*)|*.*|"},
     {55136, "Preferences (F2) set how editor windows start: grid, automatic zoom, background colour and more."},
@@ -113,15 +122,18 @@ constexpr StringEntry kStrings[] = {
     {55138, "A 16x16 format in 16 colours is what most lists and menus show: give every icon one."},
     {55139, "Ctrl+F2 shows or hides the local toolbar of the active window, to leave more room to the image."},
     {55140, "The image on the clipboard is too large to paste (%dx%d pixels)."},
-    {55300, "These image formats were made from images with an alpha channel or PNG compression and have been edited: %s.\n"
-             "Saving stores them as 24-bit images with a transparency mask. Save anyway?"},
+    {55300,
+     "These image formats were made from images with an alpha channel or PNG compression and have been edited: %s.\n"
+     "Saving stores them as 24-bit images with a transparency mask. Save anyway?"},
     {55301, "%dx%d (32 bits with alpha)"},
     {55302, "%dx%d (PNG)"},
     {55303, "%s\nThis file cannot be found. Check the path and the file name."},
     {55304, "%s\nThis file cannot be opened for reading."},
     {55305, "Kavrel cannot read the screen in this session: the window system does not let programs capture "
-             "what it shows (a Wayland session, for example, keeps the screen to itself). Capture icon is not "
-             "available here."},
+            "what it shows (a Wayland session, for example, keeps the screen to itself). Capture icon is not "
+            "available here."},
+    {55320, "%s\nThis file is damaged: %d of its %d images can be read.\nDo you want to open the images that can be "
+            "read?"},
     {56200, "Welcome - Tip of the day"},
     {56201, "Welcome to Kavrel 4.0"},
     {56202, "D&isplay this Welcome window at startup"},
@@ -176,13 +188,13 @@ constexpr StringEntry kStrings[] = {
     {61701, "Save As"},
     {61702, "Insufficient video configuration"},
     {61703, "Your Windows system is configured for only 16 color display. We recommend you to configure it for 256 "
-             "or greater colors"},
+            "or greater colors"},
     {61704, ". 640x480 256 colors"},
     {61705, ". 800x600, 65535 colors (recommended)"},
     {61706, " OK"},
     {61707, "&Always Display this Warning Message"},
     {61708, "%s\nThe file could not be written. Check that its folder exists, that the disk is not full and that "
-             "the file is not read-only."},
+            "the file is not read-only."},
 };
 
 constexpr bool TableIsSorted()
@@ -241,10 +253,16 @@ std::string Format(std::string_view pattern, std::initializer_list<FormatArg> ar
     return out;
 }
 
-FormatArg Num(long long v) { return {false, v, {}}; }
-FormatArg Text(const std::string& s) { return {true, 0, s}; }
+FormatArg Num(long long v)
+{
+    return {false, v, {}};
+}
+FormatArg Text(const std::string& s)
+{
+    return {true, 0, s};
+}
 
-}  // namespace
+} // namespace
 
 const std::string& LoadString(int id)
 {
@@ -264,9 +282,15 @@ const std::string& LoadString(int id)
     return texts[static_cast<std::size_t>(it - std::begin(kStrings))];
 }
 
-std::string FormatString(int id, int value) { return Format(LoadString(id), {Num(value)}); }
+std::string FormatString(int id, int value)
+{
+    return Format(LoadString(id), {Num(value)});
+}
 
-std::string FormatString(int id, const std::string& value) { return Format(LoadString(id), {Text(value)}); }
+std::string FormatString(int id, const std::string& value)
+{
+    return Format(LoadString(id), {Text(value)});
+}
 
 std::string FormatString(int id, int value1, int value2)
 {
@@ -293,4 +317,9 @@ std::string FormatString(int id, int value1, const std::string& value2)
     return Format(LoadString(id), {Num(value1), Text(value2)});
 }
 
-}  // namespace kavrel
+std::string FormatString(int id, const std::string& value1, int value2, int value3)
+{
+    return Format(LoadString(id), {Text(value1), Num(value2), Num(value3)});
+}
+
+} // namespace kavrel

@@ -3,6 +3,7 @@
 // question before flattening edited 32-bit or PNG formats.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,10 +13,12 @@
 
 #include "document/icon_document.h"
 #include "model/ico_file.h"
+#include "model/png_image.h"
+#include "platform/atomic_file.h"
 #include "platform/byte_reader.h"
 #include "resources/strings.h"
-#include "support/scripted_prompter.h"
 #include "support/external_tools.h"
+#include "support/scripted_prompter.h"
 
 namespace kavrel {
 namespace {
@@ -26,10 +29,13 @@ using test::ScriptedPrompter;
 using test::CommandOutput;
 using test::HaveTool;
 
-std::vector<std::uint8_t> Bytes(const std::string& path) { return ReadWholeFile(path).value_or(std::vector<std::uint8_t>{}); }
+std::vector<std::uint8_t> Bytes(const std::string& path)
+{
+    return ReadWholeFile(path).value_or(std::vector<std::uint8_t>{});
+}
 
 class IconDocumentTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/kavrel-doc-XXXXXX";
@@ -44,8 +50,13 @@ protected:
     {
         const std::string a = file("a.png"), b = file("b.png"), out = file(name);
         int s1 = 0, s2 = 0, s3 = 0;
-        CommandOutput("convert -size 16x16 xc:none -fill red -draw 'rectangle 0,0 7,7' -fill blue -draw 'point 15,15' PNG32:" + a, &s1);
-        CommandOutput("convert -size 32x32 xc:white -fill '#00ff00' -draw 'rectangle 4,4 20,12' -fill none -draw 'color 31,31 reset' PNG32:" + b, &s2);
+        CommandOutput(
+            "convert -size 16x16 xc:none -fill red -draw 'rectangle 0,0 7,7' -fill blue -draw 'point 15,15' PNG32:" + a,
+            &s1);
+        CommandOutput("convert -size 32x32 xc:white -fill '#00ff00' -draw 'rectangle 4,4 20,12' -fill none -draw "
+                      "'color 31,31 reset' PNG32:" +
+                          b,
+                      &s2);
         CommandOutput("icotool -c -o " + out + " " + perFile + " " + a + " " + perFile + " " + b + " 2>&1", &s3);
         EXPECT_EQ(s1 | s2 | s3, 0);
         return out;
@@ -145,7 +156,7 @@ TEST_F(IconDocumentTest, SaveWritesFormatsSortedAndCommitsViews)
 
     const auto b = Bytes(path);
     ASSERT_GE(b.size(), 6u + 2 * 16);
-    EXPECT_EQ(LoadU16(&b[2]), 1);  // icon
+    EXPECT_EQ(LoadU16(&b[2]), 1); // icon
     EXPECT_EQ(LoadU16(&b[4]), 2);
     // First entry: 16x16, 16 colours, 4 bits; second 32x32, 256 colours (0), 8 bits.
     EXPECT_EQ(b[6], 16);
@@ -158,7 +169,7 @@ TEST_F(IconDocumentTest, SaveWritesFormatsSortedAndCommitsViews)
     const std::uint32_t first = LoadU32(&b[6 + 12]);
     const std::uint32_t second = LoadU32(&b[22 + 12]);
     EXPECT_EQ(first, 6u + 32);
-    EXPECT_EQ(LoadU32(&b[first + 4]), 16u);  // bitmap header width, height doubled
+    EXPECT_EQ(LoadU32(&b[first + 4]), 16u); // bitmap header width, height doubled
     EXPECT_EQ(LoadU32(&b[first + 8]), 32u);
     EXPECT_EQ(LoadU32(&b[second + 4]), 32u);
     doc.RemoveView(&view);
@@ -204,6 +215,74 @@ TEST_F(IconDocumentTest, BadFilesAreRefusedAndChangeNothing)
     EXPECT_FALSE(doc.OnSaveDocument(file("no/such/dir.ico")));
     EXPECT_EQ(doc.GetPathName(), "kept.ico");
     EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(IconDocumentTest, ADamagedFileOpensItsIntactImagesWhenTheUserAgrees)
+{
+    // 16x16 in 16 colours, 32x32 in 256 colours, then a 64x64 PNG cut short.
+    CIconObject a(4, 16, 16, 0), b(8, 32, 32, 0);
+    a.color.fill(RGB(255, 0, 0));
+    b.color.fill(RGB(0, 0, 255));
+    a.PackToIcon();
+    b.PackToIcon();
+    PngPixels pixels{64, 64, std::vector<std::uint32_t>(64 * 64, 0xFF00FF00u)};
+    const std::vector<std::uint8_t> pngBytes = EncodePng(pixels);
+    MemorySource pngSource(pngBytes);
+    CIcon png;
+    ASSERT_TRUE(png.ReadImage(pngSource, 0));
+    std::vector<std::uint8_t> bytes = BuildIcoFile({&a.packed, &b.packed, &png});
+    bytes.resize(bytes.size() - 10);
+    const std::string cut = file("cut.ico");
+    ASSERT_TRUE(WriteFileAtomically(cut, bytes));
+
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    doc.AddFormat(48, 48, 24, 0);
+    doc.SetName("Kept");
+    const int held = doc.GetFormatCount();
+    const std::string question = FormatString(55320, cut, 2, 3);
+    EXPECT_NE(question.find("2 of its 3 images"), std::string::npos) << question;
+
+    // No: the file is refused as before and the document keeps what it held.
+    prompts.Answer(IDNO);
+    EXPECT_FALSE(doc.OnOpenDocument(cut));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, question);
+    EXPECT_EQ(prompts.shown[0].style, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(doc.GetName(), "Kept");
+    EXPECT_EQ(doc.GetFormatCount(), held);
+
+    // Yes: the two intact images, the file's name, and a document that
+    // differs from its file.
+    prompts.Answer(IDYES);
+    ASSERT_TRUE(doc.OnOpenDocument(cut));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    ASSERT_EQ(doc.GetFormatCount(), 2);
+    EXPECT_EQ(doc.GetFormat(0)->width, 16);
+    EXPECT_EQ(doc.GetFormat(0)->bitDepth, 4);
+    EXPECT_EQ(doc.GetFormat(0)->color.pixel(5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(doc.GetFormat(1)->width, 32);
+    EXPECT_EQ(doc.GetFormat(1)->color.pixel(5, 5), RGB(0, 0, 255));
+    EXPECT_EQ(doc.GetName(), "Cut");
+    EXPECT_TRUE(doc.IsModified());
+
+    // An intact file asks nothing.
+    ASSERT_TRUE(WriteFileAtomically(file("whole.ico"), BuildIcoFile({&a.packed, &b.packed, &png})));
+    ASSERT_TRUE(doc.OnOpenDocument(file("whole.ico")));
+    EXPECT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(doc.GetFormatCount(), 3);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(IconDocumentTest, AFifoNamedLikeAnIconIsRefusedAtOnce)
+{
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    const std::string fifo = file("x.ico");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(doc.OnOpenDocument(fifo));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, FormatString(55304, fifo));
 }
 
 TEST_F(IconDocumentTest, RoundTripThroughIcotool)
@@ -309,5 +388,5 @@ TEST_F(IconDocumentTest, EditedAlphaAndPngFormatsAskBeforeFlattening)
     }
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
