@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "model/ico_file.h"
+#include "platform/byte_reader.h"
 #include "resources/strings.h"
 
 namespace kavrel::cli {
@@ -87,10 +88,24 @@ std::optional<COLORREF> ParseRgbHex(const std::string& text)
     return RGB(static_cast<int>(v >> 16), static_cast<int>(v >> 8), static_cast<int>(v));
 }
 
-bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io)
+bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage)
 {
-    if (LoadIconsFromFile(groups, path) > 0)
-        return true;
+    if (FileKind(path) != FileKindType::Icon) {
+        if (LoadIconsFromFile(groups, path) > 0)
+            return true;
+    } else if (auto file = FileReader::Open(path)) {
+        std::vector<std::uint64_t> offsets;
+        IcoImageCount count;
+        if (ReadIcoGroupWithOffsets(*file, groups, offsets, salvage ? IcoReadMode::IntactImages : IcoReadMode::Whole,
+                                    &count)) {
+            for (int i = 0; i < groups.back().FormatCount(); ++i)
+                groups.back().GetFormat(i)->sourceOffset = static_cast<int>(offsets[static_cast<std::size_t>(i)]);
+            if (count.read < count.listed)
+                io.err << path << ": " << count.read << " of " << count.listed
+                       << " images read; the others are damaged\n";
+            return true;
+        }
+    }
     io.err << path << ": " << FormatString(55048, path) << "\n";
     return false;
 }
@@ -167,12 +182,12 @@ std::string FreePath(const std::string& dir, const std::string& stem, const std:
 const std::vector<Command>& Commands()
 {
     static const std::vector<Command> table = {
-        {"list", "[--offsets] FILE...", "list the icons of files and their formats", RunList},
-        {"extract", "FILE -o DIR", "save every icon of a file as an ICO file in DIR", RunExtract},
-        {"render", "FILE --icon N --format WxHxD|best [--background RRGGBB] -o OUT.png",
+        {"list", "[--offsets] [--salvage] FILE...", "list the icons of files and their formats", RunList},
+        {"extract", "[--salvage] FILE -o DIR", "save every icon of a file as an ICO file in DIR", RunExtract},
+        {"render", "[--salvage] FILE --icon N --format WxHxD|best [--background RRGGBB] -o OUT.png",
          "draw one format of an icon as a thumbnail is drawn, as PNG", RunRender},
-        {"convert", "IN OUT.ico [--icon N]", "read an icon and write it back as an ICO file", RunConvert},
-        {"to-icl", "OUT.icl INPUT...", "put every icon of the inputs into one new icon library", RunToIcl},
+        {"convert", "[--salvage] IN OUT.ico [--icon N]", "read an icon and write it back as an ICO file", RunConvert},
+        {"to-icl", "[--salvage] OUT.icl INPUT...", "put every icon of the inputs into one new icon library", RunToIcl},
         {"import-picture", "IN --size WxH --depth D -o OUT.ico",
          "fit a BMP, DIB, RLE or JPG picture into a new image format, saved as an ICO file", RunImportPicture},
     };

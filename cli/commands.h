@@ -16,9 +16,11 @@ int RunConvert(const std::vector<std::string>& argv, Io& io);
 int RunToIcl(const std::vector<std::string>& argv, Io& io);
 int RunImportPicture(const std::vector<std::string>& argv, Io& io);
 
-// The icons of any file by its kind. A file that gives none prints the
-// program's message for it and returns false.
-bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io);
+// The icons of any file by its kind, each image with the file offset it was
+// read from. A file that gives none prints the program's message for it and
+// returns false. With `salvage`, a damaged ICO file gives the images that
+// can be read, and a note of how many on the error stream.
+bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage = false);
 
 // A name from a file as one line of text: control characters (C0, DEL and
 // C1, which terminals take as escapes) and the backslash become \t, \n,

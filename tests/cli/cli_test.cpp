@@ -389,7 +389,9 @@ TEST_F(CliTest, ListEscapesControlCharactersInNames)
     // must not reach the terminal or break the line format. UTF-8 text stays,
     // C1 controls do not, in UTF-8 or as single bytes.
     const std::vector<std::pair<std::string, std::string>> names = {
-        {"\x1B]0;owned\x07" "Evil\tname\n", "\\x1B]0;owned\\x07Evil\\tname\\n"},
+        {"\x1B]0;owned\x07"
+         "Evil\tname\n",
+         "\\x1B]0;owned\\x07Evil\\tname\\n"},
         {"back\\slash\r\x7F", "back\\\\slash\\r\\x7F"},
         {"Caf\xC3\xA9 \xE2\x82\xAC", "Caf\xC3\xA9 \xE2\x82\xAC"},
         {"Caf\xE9", "Caf\xE9"},
@@ -423,6 +425,35 @@ TEST_F(CliTest, AFifoNamedLikeAnIconIsRefusedAtOnce)
         EXPECT_EQ(r.status, 1) << name;
         EXPECT_NE(r.err.find("does not contains icons"), std::string::npos) << r.err;
     }
+}
+
+TEST_F(CliTest, SalvageTakesTheIntactImagesOfADamagedFile)
+{
+    // sample.ico cut inside the image that lies last in it, the monochrome one.
+    std::vector<std::uint8_t> bytes = ReadBytes(dir / "sample.ico");
+    const std::uint32_t last = *std::max_element(offsets.begin(), offsets.end());
+    bytes.resize(last + 100);
+    const std::string cut = (dir / "cut.ico").string();
+    WriteBytes(cut, bytes);
+
+    RunResult r = RunCli({"list", cut});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+
+    r = RunCli({"list", "--salvage", "--offsets", cut});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string intact = "16x16x4@" + std::to_string(offsets[1]) + " 32x32x8@" + std::to_string(offsets[2]) +
+                               " 32x32x24@" + std::to_string(offsets[0]);
+    EXPECT_EQ(r.out, "1\t\t" + intact + "\n");
+    EXPECT_EQ(r.err, cut + ": 3 of 4 images read; the others are damaged\n");
+
+    // Converted, the intact images make a whole file again.
+    const std::string out = (dir / "mended.ico").string();
+    EXPECT_EQ(RunCli({"convert", cut, out}).status, 1);
+    ASSERT_EQ(RunCli({"convert", "--salvage", cut, out}).status, 0);
+    r = RunCli({"list", out});
+    EXPECT_EQ(r.out, "1\t\t16x16x4 32x32x8 32x32x24\n");
+    EXPECT_EQ(r.err, "");
 }
 
 TEST(CliArgs, ParsingAndHelpers)
