@@ -356,7 +356,8 @@ TEST(IcoFile, ACutFileGivesItsIntactImagesOnlyWhenAsked)
 
     // A whole file reads the same in both modes; one with no intact image
     // gives nothing either way.
-    MemorySource whole(Build({a, b, c}));
+    const auto wholeFile = Build({a, b, c});
+    MemorySource whole(wholeFile);
     EXPECT_TRUE(ReadIcoObjects(whole, objects, IcoReadMode::IntactImages, &count));
     EXPECT_EQ(count.read, 3);
     file.resize(6 + 48 + 20);

@@ -1,6 +1,7 @@
-// Program files whose icon groups all name one large group directory: the
-// directory is read once, so time and memory follow the file's size, not
-// its groups times the directory's entries.
+// Small files that claim a lot: program files whose icon groups all name one
+// large group directory (read once, so time and memory follow the file's
+// size, not its groups times the directory's entries), and JPEG streams of
+// endless progressive scans.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -13,6 +14,8 @@
 #include <iterator>
 
 #include "fuzz/targets/fuzz_targets.h"
+#include "fuzz/targets/picture_targets.h"
+#include "model/picture_import.h"
 #include "model/program_file.h"
 #include "platform/byte_reader.h"
 
@@ -63,6 +66,15 @@ TEST(SharedGroupDirectory, OverlappingDirectoriesBeyondTheFileAreRefused)
         StoreU16(&file[kRecords + 12 * i], static_cast<std::uint16_t>(directory >> 6));
     MemorySource whole(file);
     EXPECT_EQ(ReadProgramFileIcons(groups, whole), 2000);
+}
+
+TEST(ManyScanJpeg, MoreThan256ScansAreRefused)
+{
+    // 253 scans decode; 316 are refused before the first is decoded.
+    const Seed enough = ManyScanJpeg(64, 3), tooMany = ManyScanJpeg(64, 4);
+    EXPECT_FALSE(DecodeJpeg(enough, JpegMode::TrueColor).empty());
+    EXPECT_TRUE(DecodeJpeg(tooMany, JpegMode::TrueColor).empty());
+    EXPECT_TRUE(DecodeJpeg(tooMany, JpegMode::Quantized).empty());
 }
 
 // kavrel-cli list in a child limited to 100 MB of address space; the lines
