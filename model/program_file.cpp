@@ -27,6 +27,9 @@ struct ImageRef {
     std::uint32_t id;
     std::uint32_t language;
     std::uint64_t offset;
+    // The resource's length as the file records it; an image never reads
+    // past it into the resource that follows (0: not recorded).
+    std::uint64_t length;
 };
 
 // The image identifiers a group directory lists. Groups that name the same
@@ -148,7 +151,7 @@ bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
             const std::uint8_t* rec = records.data() + 12 * i;
             std::uint64_t offset = std::uint64_t{LoadU16(rec)} << shift;
             if (type == 0x8003) {
-                index.images.push_back({0, 0, offset});
+                index.images.push_back({0, 0, offset, std::uint64_t{LoadU16(rec + 2)} << shift});
                 iconIds.push_back(LoadU16(rec + 6));
             } else {
                 groupOffsets.push_back(offset);
@@ -264,7 +267,7 @@ class PeResourceWalker {
             return;
         std::uint64_t offset = base_ + (rva - sectionAddress_);
         if (kind == Kind::Icon) {
-            index_.images.push_back({*id, language, offset});
+            index_.images.push_back({*id, language, offset, LoadU32(data.data() + 4)});
         } else if (auto ids = directories_.Read(offset, true)) {
             index_.groups.push_back({language, std::move(ids)});
         }
@@ -357,7 +360,7 @@ class Assembler {
             const ImageRef* ref = Find(id, group.language);
             if (!ref || !taken.insert(ref->offset).second)
                 continue;
-            if (const CIcon* image = Image(ref->offset))
+            if (const CIcon* image = Image(*ref))
                 it->second.emplace_back(image, ref->offset);
         }
         std::stable_sort(it->second.begin(), it->second.end(), [](const auto& a, const auto& b) {
@@ -377,12 +380,15 @@ class Assembler {
         return any == byId_.end() ? nullptr : &index_.images[any->second];
     }
 
-    const CIcon* Image(std::uint64_t offset)
+    const CIcon* Image(const ImageRef& ref)
     {
-        auto [it, fresh] = cache_.try_emplace(offset);
-        if (fresh && offset <= static_cast<std::uint64_t>(INT_MAX)) {
+        auto [it, fresh] = cache_.try_emplace(ref.offset);
+        if (fresh && ref.offset <= static_cast<std::uint64_t>(INT_MAX)) {
             auto icon = std::make_unique<CIcon>();
-            if (icon->ReadImage(r_.source(), offset)) {
+            // An image claiming more than its resource would take the next
+            // resource's bytes, and writing it back would overwrite them.
+            PrefixSource resource(r_.source(), ref.length ? ref.offset + ref.length : r_.size());
+            if (icon->ReadImage(resource, ref.offset)) {
                 Spend(icon->image.size());
                 it->second = std::move(icon);
             }

@@ -76,9 +76,9 @@ TEST(ProgramFileNe, ReadsEitherTableOrderNamesAndVersion)
     for (const Bytes* file : {&iconsFirst, &groupsFirst}) {
         auto groups = Read(*file);
         ASSERT_EQ(groups.size(), 2u);
-        EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.small, f.large}));  // sorted by size
+        EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.small, f.large})); // sorted by size
         EXPECT_EQ(Images(groups[1]), (std::vector<Bytes>{f.mono}));
-        EXPECT_EQ(groups[0].name, "");  // a program file has no icon names
+        EXPECT_EQ(groups[0].name, ""); // a program file has no icon names
         ExpectImagesFromFile(groups, *file);
     }
 
@@ -108,7 +108,7 @@ TEST(ProgramFileNe, GroupsFindImagesByIdentifierAndDropWhatIsMissing)
                                          {0x800E, 0x8002, f.groupB}};
     Bytes file = test::BuildNe(res);
     auto groups = Read(file);
-    ASSERT_EQ(groups.size(), 1u);  // the second group lost its only image
+    ASSERT_EQ(groups.size(), 1u); // the second group lost its only image
     EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.small, f.large}));
 }
 
@@ -131,7 +131,7 @@ std::vector<WrestoolEntry> WrestoolList(const std::string& path)
 }
 
 class MingwProgramFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         if (!test::HaveTool("i686-w64-mingw32-windres") || !test::HaveTool("i686-w64-mingw32-gcc") ||
@@ -155,8 +155,8 @@ protected:
         test::WriteFileBytes(dir_ + "/" + name + ".rc", Bytes(script.begin(), script.end()));
         std::string out = dir_ + "/" + name + (dll ? ".dll" : ".exe");
         std::string cmd = "cd '" + dir_ + "' && i686-w64-mingw32-windres -O coff -o " + name + ".o " + name +
-                          ".rc && i686-w64-mingw32-gcc " + (dll ? "-shared " : "") + "-o '" + out + "' main.c " +
-                          name + ".o";
+                          ".rc && i686-w64-mingw32-gcc " + (dll ? "-shared " : "") + "-o '" + out + "' main.c " + name +
+                          ".o";
         EXPECT_TRUE(test::RunCommand(cmd + " 2>&1")) << cmd;
         return out;
     }
@@ -196,8 +196,8 @@ protected:
                 }
                 EXPECT_EQ(it->size, f->image.size());
                 std::string raw;
-                EXPECT_TRUE(test::RunCommand("wrestool -x --raw --type=3 --name=" + it->name + " --language=" +
-                                                 it->language + " '" + path + "'",
+                EXPECT_TRUE(test::RunCommand("wrestool -x --raw --type=3 --name=" + it->name +
+                                                 " --language=" + it->language + " '" + path + "'",
                                              &raw));
                 EXPECT_EQ(Bytes(raw.begin(), raw.end()), f->image);
             }
@@ -265,7 +265,8 @@ TEST_F(MingwProgramFile, NamedIconImagesGiveNothing)
 std::vector<test::PeResource> SampleResources(const Bytes& a, const Bytes& b, Bytes& group)
 {
     group = test::MakeGroupDirectory({{&a, 5}, {&b, 6}});
-    return {{3, 5, "", 1033, a}, {3, 6, "", 1033, b}, {14, 0, "MAINICON", 1033, group}, {16, 1, "", 1033, Bytes(60, 1)}};
+    return {
+        {3, 5, "", 1033, a}, {3, 6, "", 1033, b}, {14, 0, "MAINICON", 1033, group}, {16, 1, "", 1033, Bytes(60, 1)}};
 }
 
 TEST(ProgramFilePe, ReadsPe32AndPe32Plus)
@@ -288,8 +289,8 @@ TEST(ProgramFileHostile, TruncationAtAnyLengthNeverReadsPastTheFile)
     std::vector<CIconGroup> lib;
     lib.push_back(CIconGroup{});
     lib[0].formats.push_back(std::make_unique<CIcon>(test::MakeIcon(16, 16, 16, 4)));
-    for (const Bytes& file : {test::BuildPe(SampleResources(a, b, group)), test::BuildNe(f.Resources(true)),
-                              *BuildIconLibrary(lib)}) {
+    for (const Bytes& file :
+         {test::BuildPe(SampleResources(a, b, group)), test::BuildNe(f.Resources(true)), *BuildIconLibrary(lib)}) {
         std::size_t full = Read(file).size();
         EXPECT_GT(full, 0u);
         for (std::size_t n = 0; n < file.size(); ++n) {
@@ -306,17 +307,17 @@ TEST(ProgramFileHostile, LoopsHugeCountsAndSectionsPointingNowhere)
     Bytes a = MakePackedImage(16, 16, 2, 1), b = MakePackedImage(24, 24, 16, 2), group;
     Bytes good = test::BuildPe(SampleResources(a, b, group));
     const std::uint64_t root = test::kPeResourceBase;
-    ASSERT_EQ(LoadU32(&good[root + 16]), 3u);  // the icon type comes first
+    ASSERT_EQ(LoadU32(&good[root + 16]), 3u); // the icon type comes first
     std::uint64_t typeDir = root + (LoadU32(&good[root + 20]) & 0x7FFFFFFF);
 
     Bytes rootLoop = good;
-    StoreU32(&rootLoop[root + 20], 0x80000000u);  // the icon type is the root again
+    StoreU32(&rootLoop[root + 20], 0x80000000u); // the icon type is the root again
     Bytes typeLoop = good;
     StoreU32(&typeLoop[typeDir + 20], 0x80000000u | static_cast<std::uint32_t>(typeDir - root));
     Bytes hugeRoot = good;
     StoreU16(&hugeRoot[root + 14], 0xFFFF);
     Bytes nowhere = good;
-    StoreU32(&nowhere[64 + 24 + 224 + 20], 0x7FFFFFF0u);  // raw data pointer
+    StoreU32(&nowhere[64 + 24 + 224 + 20], 0x7FFFFFF0u); // raw data pointer
     Bytes hugeSections = good;
     StoreU16(&hugeSections[64 + 6], 0xFFFF);
     for (const Bytes* file : {&rootLoop, &typeLoop, &hugeRoot, &nowhere, &hugeSections}) {
@@ -365,6 +366,27 @@ TEST(ProgramFileHostile, LoopsHugeCountsAndSectionsPointingNowhere)
     EXPECT_EQ(Read(test::BuildNe(many, units)).size(), 10u);
 }
 
+TEST(ProgramFileHostile, AnImageNeverReadsPastItsResource)
+{
+    // The first image's header claims 32x32, more than its resource holds:
+    // read as it says, it would take the next resource's bytes, and an edit
+    // written back would overwrite them. It is dropped; its neighbour stays.
+    Bytes a = MakePackedImage(16, 16, 2, 1), b = MakePackedImage(24, 24, 0, 2), group;
+    StoreU32(&a[4], 32);
+    StoreU32(&a[8], 64);
+    Bytes pe = test::BuildPe(SampleResources(a, b, group));
+    auto groups = Read(pe);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{b}));
+
+    NeFixture f;
+    StoreU32(&f.small[4], 32);
+    StoreU32(&f.small[8], 64);
+    groups = Read(test::BuildNe(f.Resources(false)));
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.large}));
+}
+
 // --- write-back ------------------------------------------------------------
 
 TEST(ProgramFileWriteBack, ReplacesExactlyTheImagesOrNothing)
@@ -408,5 +430,5 @@ TEST(ProgramFileWriteBack, ReplacesExactlyTheImagesOrNothing)
     EXPECT_EQ(groups[0].GetFormat(1)->image, edited);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
