@@ -167,6 +167,8 @@ constexpr StringEntry kStrings[] = {
     {55305, "Kavrel cannot read the screen in this session: the window system does not let programs capture "
             "what it shows (a Wayland session, for example, keeps the screen to itself). Capture icon is not "
             "available here."},
+    {55320, "%s\nThis file is damaged: %d of its %d images can be read.\nDo you want to open the images that can be "
+            "read?"},
     {55340, "16,8M colors + alpha"},
     {55341, "PNG"},
     {56200, "Welcome - Tip of the day"},
@@ -354,6 +356,11 @@ std::string FormatString(int id, int value1, int value2, const std::string& valu
 std::string FormatString(int id, int value1, const std::string& value2)
 {
     return Format(LoadString(id), {Num(value1), Text(value2)});
+}
+
+std::string FormatString(int id, const std::string& value1, int value2, int value3)
+{
+    return Format(LoadString(id), {Text(value1), Num(value2), Num(value3)});
 }
 
 } // namespace kavrel
