@@ -101,7 +101,7 @@ bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io,
         if (ReadIcoGroupWithOffsets(*file, groups, offsets, salvage ? IcoReadMode::IntactImages : IcoReadMode::Whole,
                                     &count)) {
             for (int i = 0; i < groups.back().FormatCount(); ++i)
-                groups.back().GetFormat(i)->sourceOffset = static_cast<int>(offsets[static_cast<std::size_t>(i)]);
+                groups.back().GetFormat(i)->sourceOffset = offsets[static_cast<std::size_t>(i)];
             if (count.read < count.listed)
                 io.err << path << ": " << count.read << " of " << count.listed
                        << " images read; the others are damaged\n";
