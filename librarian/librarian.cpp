@@ -93,6 +93,7 @@ bool CLibrarian::ShownOpenElsewhere()
 void CLibrarian::Load(const std::string& path, const std::string& label)
 {
     SaveIfNeeded(true);
+    ++loadCount_;
     modified_ = false;
     list_.Clear();
     list_.enabled = true;

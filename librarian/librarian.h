@@ -70,6 +70,9 @@ class CLibrarian {
     bool Modified() const { return modified_; }
     void SetModified() { modified_ = true; }
     const std::string& PendingNewLibrary() const { return pendingPath_; }
+    // How many times a library (or nothing) was loaded into the list: the
+    // bar repaints its list when this moves.
+    int LoadCount() const { return loadCount_; }
     // The shown library is open in a window of its own: the list is
     // disabled and takes no edits.
     bool ShownOpenElsewhere();
@@ -157,6 +160,7 @@ class CLibrarian {
     std::string shownPath_, shownLabel_, pendingPath_;
     bool loaded_ = false;
     bool modified_ = false;
+    int loadCount_ = 0;
 
     std::string noted_ = "@";
     std::int64_t notedAt_ = 0;

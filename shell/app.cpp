@@ -35,7 +35,13 @@
 #include "editor/ui/paste_options_dialog.h"
 #include "editor/ui/qt_clipboard.h"
 #include "editor/ui/tool_cursor.h"
+#include "librarian/conversion.h"
+#include "librarian/import.h"
 #include "librarian/librarian_folder.h"
+#include "librarian/settings_librarian.h"
+#include "librarian/ui/icon_list_box.h"
+#include "librarian/ui/library_bar.h"
+#include "librarian/ui/qt_bar_dialogs.h"
 #include "model/ico_file.h"
 #include "model/picture_import.h"
 #include "platform/dib.h"
@@ -199,8 +205,14 @@ QString InstanceServerName(const std::string& configFolder)
     return QStringLiteral("kavrel-%1-%2").arg(static_cast<qulonglong>(getuid())).arg(QString::fromLatin1(key));
 }
 
-const std::string& ProgramFolder() { return g_programFolder; }
-const std::string& LibrarianFolder() { return g_librarianFolder; }
+const std::string& ProgramFolder()
+{
+    return g_programFolder;
+}
+const std::string& LibrarianFolder()
+{
+    return g_librarianFolder;
+}
 
 QPrinter& ApplicationPrinter()
 {
@@ -271,6 +283,10 @@ bool CKavrelApp::InitInstance()
     SetPrompter(prompter_.get());
     SetFileChooser(chooser_.get());
     SetFormatDialogs(&QtFormatDialogs());
+    static QtBeeper beeper;
+    static QtLibrarianDialogs librarianDialogs;
+    SetBeeper(&beeper);
+    SetBarDialogs(&librarianDialogs);
 
     // The clipboard: our own format goes under its registered name.
     static QtClipboard clipboard;
@@ -296,6 +312,9 @@ bool CKavrelApp::InitInstance()
     pasteOptions.SetParent(mainFrame_);
     SetPasteProgress(&FrameProgress());
     chooser_->SetParent(mainFrame_);
+    librarianDialogs.SetParent(mainFrame_);
+    if (CLibraryBar* librarian = CLibraryBar::Instance())
+        librarian->Librarian().SetProgress(&FrameProgress());
     ListenForOtherInstances();
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
@@ -303,7 +322,16 @@ bool CKavrelApp::InitInstance()
 
     mainFrame_->ApplyPlacement(LoadMainWindowPlacement(Registry::Instance(), Screen().width, Screen().height));
 
-    // TODO (librarian store, no issue yet): an earlier librarian ("library" in the program folder) is converted once.
+    // An earlier librarian beside the program is converted once.
+    if (EarlierLibrarianToConvert(g_programFolder)) {
+        CloseSplash();
+        QtConversionView view(mainFrame_);
+        ConvertEarlierLibrarian(g_programFolder, g_librarianFolder, view, FrameProgress());
+        Converted = 1;
+        SaveSetting(Registry::Instance(), "Converted");
+        if (CLibraryBar* librarian = CLibraryBar::Instance())
+            librarian->ReloadTree();
+    }
 
     CloseSplash();
     mainFrame_->setWindowTitle(QString::fromStdString(LoadString(2)));
@@ -350,6 +378,8 @@ void CKavrelApp::ExitInstance()
     SetPasteOptionsPrompt(nullptr);
     SetPasteProgress(nullptr);
     SetFormatDialogs(nullptr);
+    SetBeeper(nullptr);
+    SetBarDialogs(nullptr);
 }
 
 void CKavrelApp::RegisterTemplates()
@@ -422,6 +452,25 @@ CDocument* CKavrelApp::OpenIconAsNewIcon(IconSource& source)
     return NewIcon(&source);
 }
 
+void CKavrelApp::ImportIntoLibrarian()
+{
+    CLibraryBar* librarian = CLibraryBar::Instance();
+    if (!librarian)
+        return;
+    const std::vector<std::string> paths = Chooser().ChooseOpen(
+        LoadString(kStrImportTitle), OpenFilter(LoadString(55028), [](FileKindType) { return true; }), true);
+    if (paths.empty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    librarian->ListBox()->setUpdatesEnabled(false);
+    const ImportResult result = kavrel::ImportIntoLibrarian(librarian->Librarian(), paths, FrameProgress());
+    librarian->ListBox()->setUpdatesEnabled(true);
+    librarian->RefreshList();
+    QApplication::restoreOverrideCursor();
+    if (result.withoutIcons > 0)
+        Prompts().Message(LoadString(paths.size() > 1 ? kStrNoIconInFiles : kStrNoIconInFile), MB_OK | MB_ICONSTOP);
+}
+
 void CKavrelApp::FileOpen()
 {
     CDocManager& docs = DocManager();
@@ -447,6 +496,12 @@ bool CKavrelApp::OnUpdateCommand(CCmdUI& ui)
     case ID_APP_EXIT:
         ui.Enable();
         return true;
+    case ID_LIB_IMPORT: {
+        CLibraryBar* librarian = CLibraryBar::Instance();
+        ui.Enable(librarian && librarian->isVisible() && librarian->Librarian().Loaded() &&
+                  !librarian->Librarian().ShownOpenElsewhere());
+        return true;
+    }
     default:
         return false;
     }
@@ -460,6 +515,9 @@ void CKavrelApp::OnCommand(std::uint16_t id)
         break;
     case ID_FILE_OPEN:
         FileOpen();
+        break;
+    case ID_LIB_IMPORT:
+        ImportIntoLibrarian();
         break;
     case ID_FILE_PRINT_SETUP: {
         QPageSetupDialog dialog(&ApplicationPrinter(), mainFrame_);
