@@ -183,6 +183,8 @@ void CLibTreeCtrl::Rebuild()
 
 void CLibTreeCtrl::OpenAlong(const RememberedWalk& walk)
 {
+    if (walk.selected.kind != LibItemKind::Root)
+        expandItem(RootItem());
     for (const std::string& folder : walk.expanded)
         if (QTreeWidgetItem* item = FindItem(folder))
             expandItem(item);

@@ -33,7 +33,7 @@ CLibraryBar* g_bar = nullptr;
 constexpr int kSplitMargin = 25; // the split stays this far from either edge
 constexpr int kToolStrip = 29;   // the tree toolbar's breadth
 constexpr int kIconBarWidth = 155, kIconBarHeight = 25;
-constexpr int kCountsWidth = 76;
+constexpr int kCountsWidth = 54;
 
 constexpr std::uint16_t kTreeButtons[] = {ID_LIB_NEW_FOLDER,   ID_LIB_NEW_LIBRARY, 0, ID_LIB_COMPILE, 0,
                                           ID_LIB_OPEN_LIBRARY, ID_LIB_RENAME,      0, ID_LIB_DELETE,  0,
@@ -92,7 +92,7 @@ class CLibraryBar::Body : public QWidget {
         if (list.empty())
             return;
         QFont font = painter.font();
-        font.setPixelSize(10);
+        font.setPixelSize(9);
         painter.setFont(font);
         painter.setPen(palette().buttonText().color());
         const QRect line1(counts.left(), counts.top(), counts.width() - 2, 12);
@@ -170,7 +170,7 @@ CLibraryBar* CLibraryBar::Instance()
 
 void CLibraryBar::BuildToolBars()
 {
-    auto fill = [this](QToolBar* bar, std::span<const std::uint16_t> ids) {
+    auto fill = [this](QToolBar* bar, std::span<const std::uint16_t> ids, QSize button) {
         for (std::uint16_t id : ids) {
             if (id == 0) {
                 bar->addSeparator();
@@ -189,14 +189,20 @@ void CLibraryBar::BuildToolBars()
                     OnCommand(id);
             });
             actions_.push_back(action);
+            if (QWidget* widget = bar->widgetForAction(action))
+                widget->setFixedSize(button);
         }
     };
+    // Buttons tight round their images, so that both bars fit a narrow bar.
+    const QString tight = QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }");
     treeBar_ = new QToolBar(body_);
+    treeBar_->setStyleSheet(tight);
     treeBar_->setIconSize(QSize(16, 15));
-    fill(treeBar_, kTreeButtons);
+    fill(treeBar_, kTreeButtons, QSize(20, 20));
     iconBar_ = new QToolBar(body_);
+    iconBar_->setStyleSheet(tight);
     iconBar_->setIconSize(QSize(12, 12));
-    fill(iconBar_, kIconButtons);
+    fill(iconBar_, kIconButtons, QSize(17, 17));
     UpdateToolBars();
 }
 
@@ -240,6 +246,7 @@ void CLibraryBar::Layout()
     horizontal_ = w >= h;
     auto box = [](int l, int t, int r, int b) { return QRect(l, t, std::max(0, r - l), std::max(0, b - t)); };
     QRect treeRect, listRect, iconRect;
+    const int iconWidth = std::max(kIconBarWidth, iconBar_->sizeHint().width());
     if (horizontal_) {
         int& split = ORVBankSeparatorV;
         split = std::clamp(split, kSplitMargin, std::max(kSplitMargin, w - kSplitMargin));
@@ -247,7 +254,7 @@ void CLibraryBar::Layout()
         treeBar_->setOrientation(Qt::Vertical);
         treeBar_->setGeometry(2, 2, kToolStrip, h - 4);
         treeRect = box(kToolStrip + 4, 4, split - 2, h - 4);
-        iconRect = QRect(split + 4, 2, kIconBarWidth, kIconBarHeight);
+        iconRect = QRect(split + 4, 2, iconWidth, kIconBarHeight);
         listRect = box(split + 4, 31, w - 4, h - 4);
     } else {
         int& split = ORVBankSeparatorH;
@@ -256,16 +263,16 @@ void CLibraryBar::Layout()
         treeBar_->setOrientation(Qt::Horizontal);
         treeBar_->setGeometry(2, 2, w - 4, kToolStrip);
         treeRect = box(4, kToolStrip + 4, w - 4, split - 2);
-        iconRect = QRect(4, split + 3, kIconBarWidth, kIconBarHeight);
+        iconRect = QRect(4, split + 3, iconWidth, kIconBarHeight);
         listRect = box(4, split + 31, w - 4, h - 4);
     }
     tree_->setGeometry(treeRect);
-    iconBar_->setGeometry(iconRect);
     list_->setGeometry(listRect);
+    // The toolbar gives way to the counts when the list is narrow (its
+    // last buttons go to its extension menu).
     body_->counts = QRect(listRect.right() - kCountsWidth, iconRect.top(), kCountsWidth, 26);
-    // The counts give way to the toolbar when the list is narrow.
-    if (body_->counts.left() < iconRect.right())
-        body_->counts = QRect();
+    iconRect.setRight(std::min(iconRect.right(), body_->counts.left() - 2));
+    iconBar_->setGeometry(iconRect);
     body_->update();
 }
 
@@ -318,10 +325,7 @@ void CLibraryBar::SaveState()
 {
     librarian_.SaveIfNeeded(false);
     const LibEntry selected = tree_->SelectedEntry();
-    const std::string& root = librarian_.Store().Root();
-    BankPathName = selected.kind == LibItemKind::Root || selected.path.size() <= root.size()
-                       ? std::string()
-                       : selected.path.substr(root.size() + (root.back() == '/' ? 0 : 1));
+    BankPathName = selected.kind == LibItemKind::Root ? std::string() : selected.path;
 }
 
 void CLibraryBar::TakeFocus()

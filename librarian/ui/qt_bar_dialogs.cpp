@@ -160,7 +160,9 @@ void QtBeeper::Beep()
     QApplication::beep();
 }
 
-QtConversionView::QtConversionView(QWidget* parent) : parent_(parent) {}
+QtConversionView::QtConversionView(QWidget* parent) : parent_(parent)
+{
+}
 
 QtConversionView::~QtConversionView() = default;
 
