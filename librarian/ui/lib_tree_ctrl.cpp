@@ -556,6 +556,8 @@ void CLibTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event)
 
 void CLibTreeCtrl::contextMenuEvent(QContextMenuEvent* event)
 {
+    // The pop-up's commands act on the tree.
+    setFocus(Qt::PopupFocusReason);
     if (QTreeWidgetItem* item = itemAt(event->pos()); item && !IsPlaceholder(item))
         setCurrentItem(item);
     emit contextMenuAt(event->globalPos());

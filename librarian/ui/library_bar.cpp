@@ -127,6 +127,7 @@ CLibraryBar::CLibraryBar(const std::string& root, QWidget* parent) : QDockWidget
     setFocusPolicy(Qt::StrongFocus);
 
     body_ = new Body(this);
+    body_->setMinimumSize(60, 60);
     setWidget(body_);
     tree_ = new CLibTreeCtrl(librarian_, body_);
     list_ = new CIconListBox(librarian_.List(), body_);
@@ -150,10 +151,17 @@ CLibraryBar::CLibraryBar(const std::string& root, QWidget* parent) : QDockWidget
         librarian_.RemoveMovedIcons(indices);
         RefreshList();
     });
-    connect(this, &QDockWidget::topLevelChanged, this, [this](bool floating) {
-        if (floating)
-            resize(LibBarFloatSizeH, LibBarFloatSizeV);
-    });
+    // A bar that moves takes its stored size for the new place once the
+    // dock layout settles; the sizes it passes through meanwhile are not kept.
+    auto place = [this] {
+        placing_ = true;
+        QTimer::singleShot(0, this, [this] {
+            ApplyStoredSize();
+            placing_ = false;
+        });
+    };
+    connect(this, &QDockWidget::topLevelChanged, this, place);
+    connect(this, &QDockWidget::dockLocationChanged, this, place);
     ReloadTree();
 }
 
@@ -198,7 +206,7 @@ void CLibraryBar::BuildToolBars()
     treeBar_ = new QToolBar(body_);
     treeBar_->setStyleSheet(tight);
     treeBar_->setIconSize(QSize(16, 15));
-    fill(treeBar_, kTreeButtons, QSize(20, 20));
+    fill(treeBar_, kTreeButtons, QSize(19, 18));
     iconBar_ = new QToolBar(body_);
     iconBar_->setStyleSheet(tight);
     iconBar_->setIconSize(QSize(12, 12));
@@ -222,10 +230,26 @@ QSize CLibraryBar::sizeHint() const
     return {LibBarSizeH, QDockWidget::sizeHint().height()};
 }
 
+void CLibraryBar::ApplyStoredSize()
+{
+    if (isFloating()) {
+        resize(LibBarFloatSizeH, LibBarFloatSizeV);
+        return;
+    }
+    auto* frame = qobject_cast<QMainWindow*>(parentWidget());
+    if (!frame)
+        return;
+    const Qt::DockWidgetArea area = Area();
+    if (area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea)
+        frame->resizeDocks({this}, {LibBarSizeV}, Qt::Vertical);
+    else if (area != Qt::NoDockWidgetArea)
+        frame->resizeDocks({this}, {LibBarSizeH}, Qt::Horizontal);
+}
+
 void CLibraryBar::resizeEvent(QResizeEvent* event)
 {
     QDockWidget::resizeEvent(event);
-    if (!isVisible() || !window()->isVisible())
+    if (placing_ || !isVisible() || !window()->isVisible())
         return;
     if (isFloating()) {
         LibBarFloatSizeH = width();

@@ -109,6 +109,8 @@ class CLibraryBar : public QDockWidget, public CCmdTarget {
     void UpdateToolBars();
     void SetDisplay(int sizeClass, int colorClass, bool info);
     Qt::DockWidgetArea Area() const;
+    // The docked or floating size of the settings, for where the bar is now.
+    void ApplyStoredSize();
 
     void RenameCommand();
     void DeleteCommand();
@@ -127,6 +129,7 @@ class CLibraryBar : public QDockWidget, public CCmdTarget {
     std::vector<QAction*> actions_;
     bool listHasFocus_ = true;
     bool horizontal_ = false;
+    bool placing_ = false;
 };
 
 } // namespace kavrel
