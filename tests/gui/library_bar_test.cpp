@@ -291,6 +291,30 @@ TEST_F(LibraryBarTest, ExpandingListsTheDiskAndNewItemsAreNamedInPlace)
     EXPECT_EQ(Labels(only), (std::vector<std::string>{"Arrows", "Empty", "Later"}));
 }
 
+TEST_F(LibraryBarTest, TreeItemsDraggedOntoFoldersMove)
+{
+    Show("lib/Colours.icl");
+    auto dragOf = [this](const std::string& rel) {
+        auto* mime = new QMimeData;
+        mime->setData(QString::fromLatin1(kTreeItemMimeType), QString::fromStdString(tree_ / rel).toUtf8());
+        return std::unique_ptr<QMimeData>(mime);
+    };
+    // The shown library into Sub: the file moves, the tree follows, the list keeps showing it.
+    EXPECT_EQ(Tree().DropMime(dragOf("lib/Colours.icl").get(), Item("lib/Sub"), false), Qt::MoveAction);
+    EXPECT_TRUE(fs::exists(tree_ / "lib/Sub/Colours.icl"));
+    EXPECT_EQ(Labels(Tree().RootItem()), std::vector<std::string>{"Sub"});
+    EXPECT_EQ(Labels(Item("lib/Sub")), (std::vector<std::string>{"Colours", "Few"}));
+    EXPECT_EQ(Tree().currentItem(), Item("lib/Sub/Colours.icl"));
+    EXPECT_EQ(bar_->Librarian().ShownPath(), tree_ / "lib/Sub/Colours.icl");
+
+    // A folder into itself, or a library onto a library: refused with a beep, nothing moves.
+    EXPECT_EQ(Tree().DropMime(dragOf("lib/Sub").get(), Item("lib/Sub"), false), Qt::IgnoreAction);
+    EXPECT_EQ(Tree().DropMime(dragOf("lib/Sub/Few.icl").get(), Item("lib/Sub/Colours.icl"), false),
+              Qt::IgnoreAction);
+    EXPECT_EQ(beeper_.beeps, 2);
+    EXPECT_TRUE(fs::exists(tree_ / "lib/Sub/Few.icl"));
+}
+
 TEST_F(LibraryBarTest, KeysOfTheTreeAndTheList)
 {
     ScriptedDialogs dialogs;
