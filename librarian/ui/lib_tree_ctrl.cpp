@@ -282,7 +282,6 @@ void CLibTreeCtrl::NewItem(bool library)
     librarian_.SetNaming(true);
     setCurrentItem(item);
     scrollToItem(item);
-    editing_ = item;
     editItem(item, 0);
 }
 
@@ -291,8 +290,19 @@ void CLibTreeCtrl::BeginRename()
     QTreeWidgetItem* item = currentItem();
     if (!item || item == RootItem() || IsPlaceholder(item) || editing_)
         return;
-    editing_ = item;
     editItem(item, 0);
+}
+
+bool CLibTreeCtrl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    QTreeWidgetItem* item = itemFromIndex(index);
+    // The root keeps its name; a new item is named before anything else.
+    if (!item || item == RootItem() || IsPlaceholder(item) || (newItem_ && item != newItem_))
+        return false;
+    if (!QTreeWidget::edit(index, trigger, event))
+        return false;
+    editing_ = item;
+    return true;
 }
 
 void CLibTreeCtrl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)

@@ -291,6 +291,32 @@ TEST_F(LibraryBarTest, ExpandingListsTheDiskAndNewItemsAreNamedInPlace)
     EXPECT_EQ(Labels(only), (std::vector<std::string>{"Arrows", "Empty", "Later"}));
 }
 
+TEST_F(LibraryBarTest, InPlaceRenames)
+{
+    Tree().expandItem(Tree().RootItem());
+    Tree().setCurrentItem(Item("lib/Sub"));
+    Tree().setFocus();
+    auto rename = [this](const char* text) {
+        Key(&Tree(), Qt::Key_F2);
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_NE(editor, &Tree());
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, text);
+        Key(editor, Qt::Key_Return);
+    };
+    rename("Shelf");
+    EXPECT_TRUE(fs::is_directory(tree_ / "lib/Shelf"));
+    EXPECT_EQ(Tree().currentItem()->text(0).toStdString(), "Shelf");
+    EXPECT_EQ(Tree().SelectedEntry().path, tree_ / "lib/Shelf");
+    // A blank name or one in use: refused with a beep, the label stays.
+    rename(" ");
+    fs::create_directories(tree_ / "lib/Taken");
+    rename("Taken");
+    EXPECT_EQ(beeper_.beeps, 2);
+    EXPECT_EQ(Tree().currentItem()->text(0).toStdString(), "Shelf");
+    EXPECT_TRUE(fs::exists(tree_ / "lib/Shelf/Few.icl"));
+}
+
 TEST_F(LibraryBarTest, TreeItemsDraggedOntoFoldersMove)
 {
     Show("lib/Colours.icl");
@@ -309,8 +335,7 @@ TEST_F(LibraryBarTest, TreeItemsDraggedOntoFoldersMove)
 
     // A folder into itself, or a library onto a library: refused with a beep, nothing moves.
     EXPECT_EQ(Tree().DropMime(dragOf("lib/Sub").get(), Item("lib/Sub"), false), Qt::IgnoreAction);
-    EXPECT_EQ(Tree().DropMime(dragOf("lib/Sub/Few.icl").get(), Item("lib/Sub/Colours.icl"), false),
-              Qt::IgnoreAction);
+    EXPECT_EQ(Tree().DropMime(dragOf("lib/Sub/Few.icl").get(), Item("lib/Sub/Colours.icl"), false), Qt::IgnoreAction);
     EXPECT_EQ(beeper_.beeps, 2);
     EXPECT_TRUE(fs::exists(tree_ / "lib/Sub/Few.icl"));
 }
