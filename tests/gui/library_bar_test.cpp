@@ -216,6 +216,35 @@ TEST_F(LibraryBarTest, IconsDroppedOnALibraryOfTheTreeLandAtItsBeginning)
     EXPECT_EQ(LibraryNames(tree_ / "lib/Colours.icl").size(), 3u); // not saved yet
 }
 
+TEST_F(LibraryBarTest, ClicksAndArrowsSelectInTheGrid)
+{
+    Show("lib/Colours.icl");
+    CIconListBox* box = bar_->ListBox();
+    CIconList& list = bar_->Librarian().List();
+    const int h = box->viewport()->height();
+    auto at = [&](int i) {
+        const Rect r = list.ItemRect(i, h, box->ScrollX());
+        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, at(2));
+    EXPECT_EQ(list.Selection(), std::vector<int>{2});
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::ControlModifier, at(0));
+    EXPECT_EQ(list.Selection(), (std::vector<int>{0, 2}));
+    // A plain click on a selected icon keeps the selection for a drag until
+    // the button comes up, then selects that icon alone.
+    QTest::mousePress(box->viewport(), Qt::LeftButton, {}, at(2));
+    EXPECT_EQ(list.Selection(), (std::vector<int>{0, 2}));
+    QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, at(2));
+    EXPECT_EQ(list.Selection(), std::vector<int>{2});
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(0));
+    EXPECT_EQ(list.Selection(), (std::vector<int>{0, 1, 2}));
+    Key(box, Qt::Key_Down); // from the icon clicked last
+    EXPECT_EQ(list.Selection(), std::vector<int>{1});
+    Key(box, Qt::Key_End);
+    EXPECT_EQ(list.Selection(), std::vector<int>{2});
+    EXPECT_EQ(list.SelectedText(), "1 selected");
+}
+
 TEST_F(LibraryBarTest, IconsDroppedOnTheListGoToTheDropIndex)
 {
     Show("lib/Colours.icl");
