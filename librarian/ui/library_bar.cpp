@@ -1,6 +1,7 @@
 #include "librarian/ui/library_bar.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenu>
@@ -358,6 +359,18 @@ void CLibraryBar::TakeFocus()
         list_->setFocus(Qt::OtherFocusReason);
     else
         tree_->setFocus(Qt::OtherFocusReason);
+}
+
+void CLibraryBar::closeEvent(QCloseEvent* event)
+{
+    QDockWidget::closeEvent(event);
+    // Hidden by its own close button: the desktop is laid out again as for
+    // the Librarian command.
+    if (event->isAccepted() && hooks_.toggled)
+        QTimer::singleShot(0, this, [this] {
+            if (hooks_.toggled)
+                hooks_.toggled();
+        });
 }
 
 void CLibraryBar::focusInEvent(QFocusEvent* event)

@@ -95,6 +95,7 @@ class CLibraryBar : public QDockWidget, public CCmdTarget {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     class Body;
