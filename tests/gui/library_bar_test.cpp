@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QMimeData>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeWidgetItem>
 #include <filesystem>
 #include <memory>
@@ -19,6 +21,9 @@
 #include "librarian/settings_librarian.h"
 #include "librarian/ui/icon_list_box.h"
 #include "librarian/ui/lib_tree_ctrl.h"
+#include "model/icl_file.h"
+#include "model/ico_file.h"
+#include "platform/prompter.h"
 #include "platform/registry.h"
 #include "resources/command_ids.h"
 #include "shell/app.h"
@@ -49,6 +54,11 @@ class ScriptedDialogs final : public LibrarianDialogs {
         asked.push_back("icons:" + std::to_string(names.size()));
         return confirm;
     }
+    bool ConfirmDeleteLibrary(const std::string& label, const std::vector<std::string>& names) override
+    {
+        asked.push_back("delete " + label + ":" + std::to_string(names.size()));
+        return confirm;
+    }
     bool ConfirmDeleteFolder(const std::string& name) override
     {
         asked.push_back("folder:" + name);
@@ -68,6 +78,45 @@ class ScriptedDialogs final : public LibrarianDialogs {
     std::optional<std::string> newName;
     std::vector<std::string> asked;
 };
+
+// Answers file dialogs from a script and notes their titles.
+class ScriptedChooser final : public FileChooser {
+  public:
+    ScriptedChooser() : saved_(&Chooser()) { SetFileChooser(this); }
+    ~ScriptedChooser() override { SetFileChooser(saved_); }
+    std::vector<std::string> ChooseOpen(const std::string& title, const std::string&, bool) override
+    {
+        titles.push_back(title);
+        return open;
+    }
+    std::string ChooseSave(const std::string& title, const std::string&, const std::string& suggested) override
+    {
+        titles.push_back(title);
+        suggestions.push_back(suggested);
+        return save;
+    }
+    std::vector<std::string> open;
+    std::string save;
+    std::vector<std::string> titles, suggestions;
+
+  private:
+    FileChooser* saved_;
+};
+
+bool Enabled(CLibraryBar& bar, std::uint16_t id)
+{
+    CCmdUI ui;
+    ui.id = id;
+    return bar.OnUpdateCommand(ui) && ui.enabled;
+}
+
+bool Checked(CLibraryBar& bar, std::uint16_t id)
+{
+    CCmdUI ui;
+    ui.id = id;
+    bar.OnUpdateCommand(ui);
+    return ui.checked;
+}
 
 // Writes ICO files of made-up icons and turns them into a library with the
 // command-line tool, as a user would.
@@ -416,6 +465,140 @@ TEST_F(LibraryBarTest, KeysOfTheTreeAndTheList)
     EXPECT_FALSE(bar_->isVisible());
 }
 
+TEST_F(LibraryBarTest, CommandsAreEnabledByTheFocusedPaneAndTheSelection)
+{
+    Show("lib/Colours.icl");
+    CIconList& list = bar_->Librarian().List();
+    bar_->ListBox()->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(bar_->ListHasFocus());
+    EXPECT_TRUE(Enabled(*bar_, ID_LIB_DELETE));
+    EXPECT_TRUE(Enabled(*bar_, ID_LIB_SAVE_AS_ICO));
+    list.SelectAll();
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_SAVE_AS_ICO)); // exactly one
+    EXPECT_TRUE(Enabled(*bar_, ID_LIB_EXPORT_ICL));
+    list.DeselectAll();
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_DELETE));
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_OPEN_ICON));
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_SAVE)); // nothing changed yet
+    // Their windows and dialogs are not there yet.
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_OPEN_LIBRARY));
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_COMPILE));
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_PRINT));
+    // In the tree: a library or a folder, never the root.
+    Tree().setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(Enabled(*bar_, ID_LIB_DELETE));
+    Tree().setCurrentItem(Tree().RootItem());
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_RENAME));
+    EXPECT_TRUE(Enabled(*bar_, ID_LIB_NEW_FOLDER));
+    // A hidden bar takes none of the forwarded commands, but can be shown again.
+    bar_->hide();
+    EXPECT_FALSE(Enabled(*bar_, ID_LIB_NEW_FOLDER));
+    EXPECT_TRUE(Enabled(*bar_, ID_VIEW_LIBRARIAN));
+    EXPECT_FALSE(Checked(*bar_, ID_VIEW_LIBRARIAN));
+    bar_->OnCommand(ID_VIEW_LIBRARIAN);
+    EXPECT_TRUE(bar_->isVisible());
+}
+
+TEST_F(LibraryBarTest, DisplayOptionsChangeTheCellsAndAreStored)
+{
+    Show("lib/Colours.icl");
+    const CIconList& list = bar_->Librarian().List();
+    EXPECT_TRUE(Checked(*bar_, ID_LIB_SHOW_32));
+    bar_->OnCommand(ID_LIB_SHOW_16);
+    bar_->OnCommand(ID_LIB_SHOW_INFOS);
+    EXPECT_EQ(list.ItemSizeNow(), (ItemSize{26, 22}));
+    EXPECT_EQ(LibBarTailleAffiche, 0);
+    EXPECT_EQ(LibBarAfficheInfos, 0);
+    EXPECT_TRUE(Checked(*bar_, ID_LIB_SHOW_16));
+    EXPECT_FALSE(Checked(*bar_, ID_LIB_SHOW_INFOS));
+    bar_->OnCommand(ID_LIB_SHOW_MONO);
+    EXPECT_EQ(LibBarColorAffiche, 0);
+    EXPECT_TRUE(Checked(*bar_, ID_LIB_SHOW_MONO));
+    EXPECT_EQ(list.FirstSelected(), 0); // the selection stays
+    // The toolbar buttons follow.
+    for (QAction* action : bar_->IconToolBar()->actions()) {
+        if (action->data().toUInt() == ID_LIB_SHOW_16) {
+            EXPECT_TRUE(action->isChecked());
+        }
+    }
+}
+
+TEST_F(LibraryBarTest, SaveAsIcoAndExportWriteTheSelectedIcons)
+{
+    Show("lib/Colours.icl");
+    ScriptedChooser chooser;
+    CIconList& list = bar_->Librarian().List();
+    list.SelectOnly(1);
+    chooser.save = tree_ / "out/green";
+    fs::create_directories(tree_ / "out");
+    bar_->OnCommand(ID_LIB_SAVE_AS_ICO);
+    EXPECT_EQ(chooser.titles.back(), "Save the selected icon as an ICO file");
+    EXPECT_EQ(chooser.suggestions.back(), "Green.ico");
+    std::vector<CIconGroup> read;
+    EXPECT_EQ(LoadIconsFromFile(read, tree_ / "out/green.ico"), 1); // the extension added
+    EXPECT_EQ(read[0].FormatCount(), 2);
+
+    list.SelectOnly(2);
+    list.SetSelected(0, true);
+    chooser.save = tree_ / "out/two.icl";
+    bar_->OnCommand(ID_LIB_EXPORT_ICL);
+    EXPECT_EQ(chooser.titles.back(), "Export the 2 selected icons to ...");
+    EXPECT_EQ(LibraryNames(tree_ / "out/two.icl"), (std::vector<std::string>{"Red", "Blue"}));
+    // Cancelled: nothing written.
+    chooser.save.clear();
+    bar_->OnCommand(ID_LIB_EXPORT_ICL);
+    EXPECT_EQ(std::distance(fs::directory_iterator(tree_ / "out"), fs::directory_iterator()), 2);
+}
+
+TEST_F(LibraryBarTest, DeletingLibrariesAndFoldersAsksFirst)
+{
+    ScriptedDialogs dialogs;
+    WriteIconLibrary(tree_ / "lib/Empty.icl", {});
+    Show("lib/Colours.icl");
+    Tree().expandItem(Item("lib/Sub"));
+    Tree().setFocus();
+    QApplication::processEvents();
+
+    // A library with icons is confirmed; declined, it stays.
+    dialogs.confirm = false;
+    bar_->OnCommand(ID_LIB_DELETE);
+    EXPECT_EQ(dialogs.asked, std::vector<std::string>{"delete Colours:3"});
+    EXPECT_TRUE(fs::exists(tree_ / "lib/Colours.icl"));
+    // An empty library goes without a question; its next sibling is selected.
+    Tree().setCurrentItem(Item("lib/Empty.icl"));
+    bar_->OnCommand(ID_LIB_DELETE);
+    EXPECT_FALSE(fs::exists(tree_ / "lib/Empty.icl"));
+    EXPECT_EQ(Tree().currentItem(), Item("lib/Sub"));
+    // A folder: asked, then removed with what it holds.
+    bar_->OnCommand(ID_LIB_DELETE);
+    EXPECT_EQ(dialogs.asked.back(), "folder:Sub");
+    EXPECT_TRUE(fs::exists(tree_ / "lib/Sub"));
+    dialogs.confirm = true;
+    bar_->OnCommand(ID_LIB_DELETE);
+    EXPECT_FALSE(fs::exists(tree_ / "lib/Sub"));
+    EXPECT_EQ(Labels(Tree().RootItem()), std::vector<std::string>{"Colours"});
+}
+
+TEST_F(LibraryBarTest, TheSplitIsClampedAndTheFloatingSizeKept)
+{
+    ORVBankSeparatorV = 3;
+    bar_->resize(500, 200);
+    QApplication::processEvents();
+    EXPECT_TRUE(bar_->Horizontal());
+    EXPECT_EQ(ORVBankSeparatorV, 25);
+    ORVBankSeparatorV = 300;
+    bar_->resize(520, 210);
+    QApplication::processEvents();
+    EXPECT_EQ(ORVBankSeparatorV, 300);
+    EXPECT_GT(bar_->ListBox()->geometry().left(), 300);
+    // A floating bar's size is what it was last given.
+    EXPECT_TRUE(bar_->isFloating());
+    EXPECT_EQ(LibBarFloatSizeH, 520);
+    EXPECT_EQ(LibBarFloatSizeV, 210);
+}
+
 // ---- in the running program ----
 
 class LibrarianAppTest : public ::testing::Test {
@@ -487,6 +670,40 @@ TEST_F(LibrarianAppTest, F3AddsTheEditorsIconAndExitSavesAfterTheQuestion)
     EXPECT_EQ(prompter.shown[0].text, "Save changes in the library \"Colours\" ?");
     EXPECT_EQ(LibraryNames(tree_ / "lib/Colours.icl"), (std::vector<std::string>{"Red", "Green", "Drawn"}));
     EXPECT_EQ(BankPathName, tree_ / "lib/Colours.icl");
+}
+
+TEST_F(LibrarianAppTest, ImportAddsTheIconsOfTheChosenFiles)
+{
+    Start();
+    CLibraryBar* bar = CLibraryBar::Instance();
+    QTRY_VERIFY_WITH_TIMEOUT(bar->Librarian().Loaded(), 2000);
+    ASSERT_TRUE(MakeLibGroup("", 7).SaveAsIco(tree_ / "src/Arrow.ICO"));
+    test::Touch(tree_ / "src/junk.ico", "no icon here");
+    ScriptedChooser chooser;
+    test::ScriptedPrompter prompter;
+    auto& router = app_->MainFrame()->Router();
+
+    chooser.open = {tree_ / "src/Arrow.ICO", tree_ / "src/junk.ico"};
+    EXPECT_TRUE(router.Send(ID_LIB_IMPORT));
+    EXPECT_EQ(chooser.titles.back(), "Importing ...");
+    EXPECT_EQ(ListNames(bar->Librarian().List()), (std::vector<std::string>{"Red", "Green", "Arrow"}));
+    EXPECT_TRUE(bar->Librarian().Modified());
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "One or more selected files had no icon.");
+    EXPECT_EQ(prompter.shown[0].style & kMessageIconMask, MB_ICONSTOP);
+
+    chooser.open = {tree_ / "src/junk.ico"};
+    router.Send(ID_LIB_IMPORT);
+    EXPECT_EQ(prompter.shown.back().text, "The specified file does not contains icons or is invalid");
+    EXPECT_EQ(bar->Librarian().List().Count(), 3);
+
+    // With the root selected there is no library to import into (the
+    // changes are saved on the way, after the question).
+    bar->Tree()->setCurrentItem(bar->Tree()->RootItem());
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->Librarian().Loaded(), 2000);
+    EXPECT_EQ(prompter.shown.back().text, "Save changes in the library \"Colours\" ?");
+    EXPECT_EQ(LibraryNames(tree_ / "lib/Colours.icl").size(), 3u);
+    EXPECT_FALSE(router.Update(ID_LIB_IMPORT).enabled);
 }
 
 } // namespace
