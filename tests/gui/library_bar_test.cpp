@@ -704,6 +704,19 @@ TEST_F(LibrarianAppTest, ImportAddsTheIconsOfTheChosenFiles)
     EXPECT_EQ(prompter.shown.back().text, "Save changes in the library \"Colours\" ?");
     EXPECT_EQ(LibraryNames(tree_ / "lib/Colours.icl").size(), 3u);
     EXPECT_FALSE(router.Update(ID_LIB_IMPORT).enabled);
+
+    // Enter in the grid opens a copy of the selected icon as a new icon.
+    bar->Tree()->setCurrentItem(bar->Tree()->FindItem(tree_ / "lib/Colours.icl"));
+    QTRY_VERIFY_WITH_TIMEOUT(bar->Librarian().Loaded(), 2000);
+    bar->Librarian().List().SelectOnly(2);
+    bar->ListBox()->setFocus();
+    QTest::keyClick(bar->ListBox(), Qt::Key_Return);
+    QApplication::processEvents();
+    auto* frame = app_->MainFrame()->ActiveFrame();
+    ASSERT_TRUE(frame);
+    auto* doc = static_cast<CIconDocument*>(frame->Document());
+    EXPECT_EQ(doc->GetName(), "Arrow");
+    EXPECT_EQ(doc->GetFormatCount(), 1);
 }
 
 } // namespace
