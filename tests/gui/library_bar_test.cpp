@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QTest>
 #include <QToolBar>
@@ -597,6 +598,32 @@ TEST_F(LibraryBarTest, TheSplitIsClampedAndTheFloatingSizeKept)
     EXPECT_TRUE(bar_->isFloating());
     EXPECT_EQ(LibBarFloatSizeH, 520);
     EXPECT_EQ(LibBarFloatSizeV, 210);
+}
+
+TEST_F(LibraryBarTest, DockedSizesFollowTheSettingsAndAreKept)
+{
+    bar_.reset();
+    LibBarSizeH = 240;
+    LibBarSizeV = 170;
+    QMainWindow frame;
+    frame.setCentralWidget(new QWidget);
+    frame.resize(1000, 700);
+    auto* bar = new CLibraryBar(tree_ / "lib", &frame);
+    frame.addDockWidget(Qt::LeftDockWidgetArea, bar);
+    frame.resizeDocks({bar}, {LibBarSizeH}, Qt::Horizontal);
+    frame.show();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->width(), 240);
+    EXPECT_FALSE(bar->Horizontal()); // a bar docked at the side is tall
+    // The user drags its edge: the new width is kept.
+    frame.resizeDocks({bar}, {300}, Qt::Horizontal);
+    QApplication::processEvents();
+    EXPECT_EQ(LibBarSizeH, 300);
+    // Moved to the bottom it takes the stored height; the width stays stored.
+    frame.addDockWidget(Qt::BottomDockWidgetArea, bar);
+    QTRY_COMPARE_WITH_TIMEOUT(bar->height(), 170, 1000);
+    EXPECT_TRUE(bar->Horizontal());
+    EXPECT_EQ(LibBarSizeH, 300);
 }
 
 // ---- in the running program ----
