@@ -73,7 +73,7 @@ class CKavrelApp : public QObject, public CCmdTarget {
     OpenResult OpenDocumentFile(const std::string& path);
     CDocument* FileNew();
     void FileOpen();
-    // Import (32834): the chosen files' icons added to the librarian's
+    // Import: the chosen files' icons added to the librarian's
     // shown library.
     void ImportIntoLibrarian();
     // An icon held elsewhere (librarian, library, program file) opened as a

@@ -378,7 +378,7 @@ TEST_F(AppTest, WindowMenuListsTheWindowsAndKeysGoToTheNext)
     Start({});
     app_->FileNew();
     app_->FileNew();
-    EXPECT_TRUE(Frame().Router().Send(57648)); // a second window on the second icon
+    EXPECT_TRUE(Frame().Router().Send(ID_WINDOW_NEW)); // a second window on the second icon
     ASSERT_EQ(WindowCount(), 3);
     QMenu* window = nullptr;
     for (QAction* top : Frame().menuBar()->actions())
@@ -400,7 +400,7 @@ TEST_F(AppTest, WindowMenuListsTheWindowsAndKeysGoToTheNext)
     // The commands stay above the list, their last item the vertical reorganisation.
     const QList<QAction*> items = window->actions();
     EXPECT_TRUE(items[items.size() - 4]->isSeparator());
-    EXPECT_EQ(CCommandRouter::CommandOf(items[items.size() - 5]), 32884);
+    EXPECT_EQ(CCommandRouter::CommandOf(items[items.size() - 5]), ID_REORGANIZE_VERTICAL);
     // Updating again does not list them twice.
     EXPECT_EQ(listed().size(), 3);
 
