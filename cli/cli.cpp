@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "model/ico_file.h"
 #include "platform/atomic_file.h"
+#include "platform/byte_reader.h"
 #include "resources/strings.h"
 
 namespace kavrel::cli {
@@ -89,12 +90,80 @@ std::optional<COLORREF> ParseRgbHex(const std::string& text)
     return RGB(static_cast<int>(v >> 16), static_cast<int>(v >> 8), static_cast<int>(v));
 }
 
-bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io)
+bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage)
 {
-    if (LoadIconsFromFile(groups, path) > 0)
-        return true;
+    if (FileKind(path) != FileKindType::Icon) {
+        if (LoadIconsFromFile(groups, path) > 0)
+            return true;
+    } else if (auto file = FileReader::Open(path)) {
+        std::vector<std::uint64_t> offsets;
+        IcoImageCount count;
+        if (ReadIcoGroupWithOffsets(*file, groups, offsets, salvage ? IcoReadMode::IntactImages : IcoReadMode::Whole,
+                                    &count)) {
+            for (int i = 0; i < groups.back().FormatCount(); ++i)
+                groups.back().GetFormat(i)->sourceOffset = offsets[static_cast<std::size_t>(i)];
+            if (count.read < count.listed)
+                io.err << path << ": " << count.read << " of " << count.listed
+                       << " images read; the others are damaged\n";
+            return true;
+        }
+    }
     io.err << path << ": " << FormatString(55048, path) << "\n";
     return false;
+}
+
+std::string EscapedName(const std::string& name)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    auto escape = [&](unsigned char c) {
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    };
+    // The length of a well-formed UTF-8 sequence at i, else 0.
+    auto sequence = [&](std::size_t i) -> std::size_t {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+        if (n == 0 || i + n > name.size())
+            return 0;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(name[i + k]) & 0xC0) != 0x80)
+                return 0;
+        return n;
+    };
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const std::size_t n = c >= 0x80 ? sequence(i) : 0;
+        if (n == 2 && c == 0xC2 && static_cast<unsigned char>(name[i + 1]) <= 0x9F) {
+            // U+0080 to U+009F
+            escape(c);
+            escape(static_cast<unsigned char>(name[++i]));
+        } else if (n > 0) {
+            out.append(name, i, n);
+            i += n - 1;
+        } else if (c < 0x20 || c == 0x7F || c == '\\' || (c >= 0x80 && c <= 0x9F)) {
+            escape(c);
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
 }
 
 std::string FreePath(const std::string& dir, const std::string& stem, const std::string& ext)
@@ -115,12 +184,12 @@ std::string FreePath(const std::string& dir, const std::string& stem, const std:
 const std::vector<Command>& Commands()
 {
     static const std::vector<Command> table = {
-        {"list", "[--offsets] FILE...", "list the icons of files and their formats", RunList},
-        {"extract", "FILE -o DIR", "save every icon of a file as an ICO file in DIR", RunExtract},
-        {"render", "FILE --icon N --format WxHxD|best [--background RRGGBB] -o OUT.png",
+        {"list", "[--offsets] [--salvage] FILE...", "list the icons of files and their formats", RunList},
+        {"extract", "[--salvage] FILE -o DIR", "save every icon of a file as an ICO file in DIR", RunExtract},
+        {"render", "[--salvage] FILE --icon N --format WxHxD|best [--background RRGGBB] -o OUT.png",
          "draw one format of an icon as a thumbnail is drawn, as PNG", RunRender},
-        {"convert", "IN OUT.ico [--icon N]", "read an icon and write it back as an ICO file", RunConvert},
-        {"to-icl", "OUT.icl INPUT...", "put every icon of the inputs into one new icon library", RunToIcl},
+        {"convert", "[--salvage] IN OUT.ico [--icon N]", "read an icon and write it back as an ICO file", RunConvert},
+        {"to-icl", "[--salvage] OUT.icl INPUT...", "put every icon of the inputs into one new icon library", RunToIcl},
         {"import-picture", "IN --size WxH --depth D -o OUT.ico",
          "fit a BMP, DIB, RLE or JPG picture into a new image format, saved as an ICO file", RunImportPicture},
     };
@@ -197,4 +266,4 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err)
     return status;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -6,7 +6,7 @@ namespace kavrel::cli {
 int RunConvert(const std::vector<std::string>& argv, Io& io)
 {
     std::string error;
-    auto args = ParseArgs(argv, {"--icon"}, {}, error);
+    auto args = ParseArgs(argv, {"--icon"}, {"--salvage"}, error);
     if (!args)
         return UsageError(io, "convert", error);
     if (args->positional.size() != 2)
@@ -21,7 +21,7 @@ int RunConvert(const std::vector<std::string>& argv, Io& io)
     if (int refused = RefuseUnwritableTarget(io, out))
         return refused;
     std::vector<CIconGroup> groups;
-    if (!LoadIcons(in, groups, io))
+    if (!LoadIcons(in, groups, io, args->has("--salvage")))
         return kExitFailed;
     if (static_cast<std::size_t>(*number) > groups.size())
         return Failure(io, in + ": no icon " + std::to_string(*number) + " (the file holds " +
@@ -36,4 +36,4 @@ int RunConvert(const std::vector<std::string>& argv, Io& io)
     return kExitOk;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -25,7 +25,7 @@ std::string IconFileStem(const std::string& name, int number)
 int RunExtract(const std::vector<std::string>& argv, Io& io)
 {
     std::string error;
-    auto args = ParseArgs(argv, {"-o", "--output"}, {}, error);
+    auto args = ParseArgs(argv, {"-o", "--output"}, {"--salvage"}, error);
     if (!args)
         return UsageError(io, "extract", error);
     auto dir = args->value("-o");
@@ -35,7 +35,7 @@ int RunExtract(const std::vector<std::string>& argv, Io& io)
         return UsageError(io, "extract", args->positional.size() != 1 ? "give one file" : "no output folder (-o DIR)");
 
     std::vector<CIconGroup> groups;
-    if (!LoadIcons(args->positional[0], groups, io))
+    if (!LoadIcons(args->positional[0], groups, io, args->has("--salvage")))
         return kExitFailed;
     std::error_code ec;
     std::filesystem::create_directories(*dir, ec);
@@ -54,4 +54,4 @@ int RunExtract(const std::vector<std::string>& argv, Io& io)
     return status;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

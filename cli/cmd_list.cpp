@@ -1,47 +1,8 @@
-// list [--offsets] FILE...: one line per icon, "N<TAB>NAME<TAB>FORMATS".
-#include <memory>
-
+// list [--offsets] [--salvage] FILE...: one line per icon, "N<TAB>NAME<TAB>FORMATS".
 #include "cli/commands.h"
-#include "model/ico_file.h"
-#include "platform/byte_reader.h"
 
 namespace kavrel::cli {
 namespace {
-
-// The ICO reader keeps no offsets, so with --offsets an ICO file that the
-// reader accepted is read again entry by entry to learn where each image
-// lies. AddFormat sorts the same way, so the formats line up.
-bool RecordIcoOffsets(const std::string& path, CIconGroup& group)
-{
-    auto file = FileReader::Open(path);
-    if (!file)
-        return false;
-    auto header = file->readAt(0, 6);
-    if (!header)
-        return false;
-    const std::uint64_t count = LoadU16(header->data() + 4);
-    auto directory = file->readAt(6, 16 * count);
-    if (!directory)
-        return false;
-    CIconGroup withOffsets;
-    for (std::uint64_t i = 0; i < count; ++i) {
-        const std::uint32_t offset = LoadU32(directory->data() + 16 * i + 12);
-        CIcon icon;
-        if (!icon.ReadImage(*file, offset))
-            return false;
-        icon.sourceOffset = offset;
-        if (!withOffsets.AddFormat(icon))
-            return false;
-    }
-    if (withOffsets.FormatCount() != group.FormatCount())
-        return false;
-    for (int i = 0; i < group.FormatCount(); ++i) {
-        if (withOffsets.GetFormat(i)->image != group.GetFormat(i)->image)
-            return false;
-        group.GetFormat(i)->sourceOffset = withOffsets.GetFormat(i)->sourceOffset;
-    }
-    return true;
-}
 
 bool AllOffsetsKnown(const std::vector<CIconGroup>& groups)
 {
@@ -52,22 +13,12 @@ bool AllOffsetsKnown(const std::vector<CIconGroup>& groups)
     return true;
 }
 
-// Names come from the file; a tab or newline in one would break the line format.
-std::string PrintableName(const std::string& name)
-{
-    std::string s = name;
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return s;
-}
-
 } // namespace
 
 int RunList(const std::vector<std::string>& argv, Io& io)
 {
     std::string error;
-    auto args = ParseArgs(argv, {}, {"--offsets"}, error);
+    auto args = ParseArgs(argv, {}, {"--offsets", "--salvage"}, error);
     if (!args)
         return UsageError(io, "list", error);
     if (args->positional.empty())
@@ -78,20 +29,18 @@ int RunList(const std::vector<std::string>& argv, Io& io)
     int status = kExitOk;
     for (const std::string& path : args->positional) {
         std::vector<CIconGroup> groups;
-        if (!LoadIcons(path, groups, io)) {
+        if (!LoadIcons(path, groups, io, args->has("--salvage"))) {
             status = kExitFailed;
             continue;
         }
-        if (offsets && !AllOffsetsKnown(groups) &&
-            !(FileKind(path) == FileKindType::Icon && groups.size() == 1 && RecordIcoOffsets(path, groups[0]) &&
-              AllOffsetsKnown(groups))) {
+        if (offsets && !AllOffsetsKnown(groups)) {
             status = Failure(io, path + ": cannot read the image offsets");
             continue;
         }
         if (headers)
             io.out << "# " << path << "\n";
         for (std::size_t n = 0; n < groups.size(); ++n) {
-            io.out << n + 1 << "\t" << PrintableName(groups[n].name) << "\t";
+            io.out << n + 1 << "\t" << EscapedName(groups[n].name) << "\t";
             for (int i = 0; i < groups[n].FormatCount(); ++i) {
                 const CIcon& icon = *groups[n].GetFormat(i);
                 io.out << (i ? " " : "") << icon.FormatLabel();

@@ -9,7 +9,7 @@ namespace kavrel::cli {
 int RunRender(const std::vector<std::string>& argv, Io& io)
 {
     std::string error;
-    auto args = ParseArgs(argv, {"--icon", "--format", "--background", "-o", "--output"}, {}, error);
+    auto args = ParseArgs(argv, {"--icon", "--format", "--background", "-o", "--output"}, {"--salvage"}, error);
     if (!args)
         return UsageError(io, "render", error);
     auto out = args->value("-o");
@@ -36,7 +36,7 @@ int RunRender(const std::vector<std::string>& argv, Io& io)
 
     const std::string& path = args->positional[0];
     std::vector<CIconGroup> groups;
-    if (!LoadIcons(path, groups, io))
+    if (!LoadIcons(path, groups, io, args->has("--salvage")))
         return kExitFailed;
     if (static_cast<std::size_t>(*number) > groups.size())
         return Failure(io, path + ": no icon " + std::to_string(*number) + " (the file holds " +
@@ -69,4 +69,4 @@ int RunRender(const std::vector<std::string>& argv, Io& io)
     return kExitOk;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -22,7 +22,7 @@ std::string NameFromFile(const std::string& path)
 int RunToIcl(const std::vector<std::string>& argv, Io& io)
 {
     std::string error;
-    auto args = ParseArgs(argv, {}, {}, error);
+    auto args = ParseArgs(argv, {}, {"--salvage"}, error);
     if (!args)
         return UsageError(io, "to-icl", error);
     if (args->positional.size() < 2)
@@ -36,7 +36,7 @@ int RunToIcl(const std::vector<std::string>& argv, Io& io)
     for (std::size_t i = 1; i < args->positional.size(); ++i) {
         const std::string& in = args->positional[i];
         std::vector<CIconGroup> groups;
-        if (!LoadIcons(in, groups, io)) {
+        if (!LoadIcons(in, groups, io, args->has("--salvage"))) {
             status = kExitFailed;
             continue;
         }
@@ -55,4 +55,4 @@ int RunToIcl(const std::vector<std::string>& argv, Io& io)
     return kExitOk;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

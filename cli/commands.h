@@ -16,9 +16,16 @@ int RunConvert(const std::vector<std::string>& argv, Io& io);
 int RunToIcl(const std::vector<std::string>& argv, Io& io);
 int RunImportPicture(const std::vector<std::string>& argv, Io& io);
 
-// The icons of any file by its kind. A file that gives none prints the
-// program's message for it and returns false.
-bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io);
+// The icons of any file by its kind, each image with the file offset it was
+// read from. A file that gives none prints the program's message for it and
+// returns false. With `salvage`, a damaged ICO file gives the images that
+// can be read, and a note of how many on the error stream.
+bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage = false);
+
+// A name from a file as one line of text: control characters (C0, DEL and
+// C1, which terminals take as escapes) and the backslash become \t, \n,
+// \r, \\ or \xHH; other text, UTF-8 or not, is kept.
+std::string EscapedName(const std::string& name);
 
 // A file name stem for an icon: its name made safe, or "icon-N".
 std::string IconFileStem(const std::string& name, int number);
@@ -29,4 +36,4 @@ std::string NameFromFile(const std::string& path);
 // The first free path of "DIR/STEM.EXT", "DIR/STEM (2).EXT", ...
 std::string FreePath(const std::string& dir, const std::string& stem, const std::string& ext);
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -115,9 +115,17 @@ bool CIconDocument::OnOpenDocument(const std::string& path)
     }
     // Read aside first: a bad file must not cost the user what the document held.
     std::vector<std::unique_ptr<CIconObject>> read;
-    if (!ReadIcoObjects(*file, read) || read.empty()) {
+    IcoImageCount count;
+    if (!ReadIcoObjects(*file, read, IcoReadMode::IntactImages, &count) || read.empty()) {
         loadFailed_ = 1;
         Prompts().Message(AboutFile(path, 55037), MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    // A damaged file opens only as far as the user agrees to.
+    const bool partial = count.read < count.listed;
+    if (partial &&
+        Prompts().Message(FormatString(55320, path, count.read, count.listed), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        loadFailed_ = 1;
         return false;
     }
     DeleteContents();
@@ -125,7 +133,9 @@ bool CIconDocument::OnOpenDocument(const std::string& path)
     SortFormats();
     name_ = IconNameFromPath(path);
     SetPathName(path);
-    SetModifiedFlag(false);
+    // What is held is not what the file holds: closing asks before the
+    // damaged file is left as it is.
+    SetModifiedFlag(partial);
     return true;
 }
 

@@ -134,8 +134,8 @@ void CIconViewState::SetScrollPosition(int x, int y)
 
 void CIconViewState::InitialUpdate(int width, int height)
 {
-    clientWidth = std::max(0, width);
-    clientHeight = std::max(0, height);
+    clientWidth = Clamp(width, 0, kMaxClientSide);
+    clientHeight = Clamp(height, 0, kMaxClientSide);
     const int count = doc_ ? doc_->GetFormatCount() : 0;
     int f = FormatToOpen();
     FormatToOpen() = 0;
@@ -157,8 +157,8 @@ void CIconViewState::InitialUpdate(int width, int height)
 
 void CIconViewState::SetClientSize(int width, int height)
 {
-    clientWidth = std::max(0, width);
-    clientHeight = std::max(0, height);
+    clientWidth = Clamp(width, 0, kMaxClientSide);
+    clientHeight = Clamp(height, 0, kMaxClientSide);
     if (autoZoom)
         ApplyAutomaticZoom();
     Recentre();

@@ -29,6 +29,10 @@ constexpr int kMinZoom = 1;
 constexpr int kMaxZoom = 30;
 constexpr int kMinOrigin = 5; // the image never comes nearer the window edge
 constexpr int kScrollMargin = 13;
+// The view's frame bitmap covers the client area up to this size on each
+// side; a larger window (no screen shows one) leaves the rest unpainted
+// instead of asking for gigabytes.
+constexpr int kMaxClientSide = 8192;
 
 // The remembered state of one image format of the document.
 struct FormatState {
@@ -120,7 +124,8 @@ class CIconViewState : public CCmdTarget {
     // The largest zoom that shows the whole image, 20 pixels to spare.
     static int AutomaticZoom(int clientWidth, int clientHeight, int imageWidth, int imageHeight);
     void InitialUpdate(int clientWidth, int clientHeight);
-    // A resize: automatic zoom when on, then centring.
+    // A resize: automatic zoom when on, then centring. Each side is taken
+    // as at most kMaxClientSide.
     void SetClientSize(int width, int height);
     void ApplyAutomaticZoom();
     // Centring, then the scroll size (and the scroll position kept in range).

@@ -1,9 +1,10 @@
 #include "editor/palette_file.h"
 
+#include <algorithm>
 #include <cstring>
-#include <fstream>
 
 #include "platform/atomic_file.h"
+#include "platform/byte_reader.h"
 
 namespace kavrel {
 
@@ -44,16 +45,14 @@ PaletteReadResult DecodePaletteFile(std::span<const std::uint8_t> bytes, Palette
 PaletteReadResult ReadPaletteFile(const std::string& path, PaletteFileKind kind, std::vector<COLORREF>& values)
 {
     values.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    auto file = FileReader::Open(path);
+    if (!file)
         return PaletteReadResult::CannotOpen;
     // Never more than a full file, whatever the file's size.
     const std::size_t full = kind == PaletteFileKind::Cells ? kPalFileSize : kPa8FileSize;
-    std::vector<std::uint8_t> bytes(full);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(full));
-    if (in.bad())
+    std::vector<std::uint8_t> bytes;
+    if (!file->readAt(0, std::min<std::uint64_t>(full, file->size()), bytes))
         return PaletteReadResult::CannotOpen;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
     return DecodePaletteFile(bytes, kind, values);
 }
 

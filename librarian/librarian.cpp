@@ -94,6 +94,7 @@ bool CLibrarian::ShownLocked()
 void CLibrarian::Load(std::string path, const std::string& label)
 {
     SaveIfNeeded(true);
+    ++loadCount_;
     modified_ = false;
     list_.Clear();
     list_.enabled = true;

@@ -75,6 +75,9 @@ class CLibrarian {
     // ever written over what the file holds.
     bool ShownLocked();
     bool ShownUnreadable() const { return loaded_ && unreadable_; }
+    // How many times a library (or nothing) was loaded into the list: the
+    // bar repaints its list when this moves.
+    int LoadCount() const { return loadCount_; }
     bool IsOpenInWindow(const std::string& path);
 
     // Loads a library into the list (an empty path empties it), after
@@ -164,6 +167,7 @@ class CLibrarian {
     bool loaded_ = false;
     bool modified_ = false;
     bool unreadable_ = false;
+    int loadCount_ = 0;
 
     std::string noted_ = "@";
     std::int64_t notedAt_ = 0;

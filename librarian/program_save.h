@@ -9,9 +9,9 @@
 namespace kavrel {
 
 constexpr int kStrCannotSaveProgram = 55047; // "Unable to save the changes in the file"%s"..."
-constexpr int kStrFormatResized = 55320;     // second line: the image changed size
-constexpr int kStrFormatOutside = 55321;     // second line: the image is not in the resources
-constexpr int kStrSignedProgram = 55322;     // the question before a signed file is changed
+constexpr int kStrFormatResized = 55323;     // second line: the image changed size
+constexpr int kStrFormatOutside = 55324;     // second line: the image is not in the resources
+constexpr int kStrSignedProgram = 55325;     // the question before a signed file is changed
 
 enum class ProgramSaveResult {
     Saved,

@@ -51,27 +51,65 @@ std::optional<std::vector<std::uint64_t>> ReadDirectory(ByteSource& source)
 
 // Entries that share image bytes could otherwise make a small file claim
 // gigabytes; what a file can justify is bounded by its own size.
-std::uint64_t ReadBudget(const ByteSource& source) { return std::max<std::uint64_t>(source.size(), kMaxImageBytes); }
+std::uint64_t ReadBudget(const ByteSource& source)
+{
+    return std::max<std::uint64_t>(source.size(), kMaxImageBytes);
+}
 
-// Reads every image of the directory; nullopt when any one is bad.
-std::optional<std::vector<std::pair<CIcon, std::uint64_t>>> ReadIcoImages(ByteSource& source)
+enum class ImageRead { Ok, Damaged, OverBudget };
+
+// Reads every image of the directory with `read(slot, offset)`, where `slot`
+// ends where the next image begins (or the file ends): an image whose header
+// claims more than that is damaged, never read across its neighbour. In
+// Whole mode one damaged image fails the file; with IntactImages it is left
+// out. False when nothing was read.
+template <typename Read> bool ReadEachImage(ByteSource& source, IcoReadMode mode, IcoImageCount* count, Read&& read)
 {
     auto offsets = ReadDirectory(source);
     if (!offsets)
-        return std::nullopt;
+        return false;
+    std::vector<std::uint64_t> starts = *offsets;
+    std::sort(starts.begin(), starts.end());
+    IcoImageCount seen{static_cast<int>(offsets->size()), 0};
+    for (std::uint64_t offset : *offsets) {
+        auto next = std::upper_bound(starts.begin(), starts.end(), offset);
+        PrefixSource slot(source, next == starts.end() ? source.size() : *next);
+        switch (read(slot, offset)) {
+        case ImageRead::Ok:
+            ++seen.read;
+            break;
+        case ImageRead::Damaged:
+            if (mode == IcoReadMode::Whole)
+                return false;
+            break;
+        case ImageRead::OverBudget:
+            return false;
+        }
+    }
+    if (count)
+        *count = seen;
+    return seen.read > 0;
+}
+
+// The images that read, sorted, with their offsets.
+std::optional<std::vector<std::pair<CIcon, std::uint64_t>>> ReadIcoImages(ByteSource& source, IcoReadMode mode,
+                                                                          IcoImageCount* count)
+{
     std::vector<std::pair<CIcon, std::uint64_t>> images;
-    images.reserve(offsets->size());
     std::uint64_t total = 0;
     const std::uint64_t budget = ReadBudget(source);
-    for (std::uint64_t offset : *offsets) {
+    const bool ok = ReadEachImage(source, mode, count, [&](ByteSource& slot, std::uint64_t offset) {
         CIcon icon;
-        if (!icon.ReadImage(source, offset))
-            return std::nullopt;
+        if (!icon.ReadImage(slot, offset))
+            return ImageRead::Damaged;
         total += icon.image.size();
         if (total > budget)
-            return std::nullopt;
+            return ImageRead::OverBudget;
         images.emplace_back(std::move(icon), offset);
-    }
+        return ImageRead::Ok;
+    });
+    if (!ok)
+        return std::nullopt;
     std::stable_sort(images.begin(), images.end(), [](const auto& a, const auto& b) {
         return FormatLess({a.first.width, a.first.height, a.first.bitCount(), a.first.colorCount},
                           {b.first.width, b.first.height, b.first.bitCount(), b.first.colorCount});
@@ -90,7 +128,7 @@ std::string UpperExtension(const std::string& path)
     return ext;
 }
 
-}  // namespace
+} // namespace
 
 FileKindType FileKind(const std::string& path)
 {
@@ -112,9 +150,10 @@ bool ReadIcoGroup(ByteSource& source, std::vector<CIconGroup>& groups)
     return ReadIcoGroupWithOffsets(source, groups, offsets);
 }
 
-bool ReadIcoGroupWithOffsets(ByteSource& source, std::vector<CIconGroup>& groups, std::vector<std::uint64_t>& offsets)
+bool ReadIcoGroupWithOffsets(ByteSource& source, std::vector<CIconGroup>& groups, std::vector<std::uint64_t>& offsets,
+                             IcoReadMode mode, IcoImageCount* count)
 {
-    auto images = ReadIcoImages(source);
+    auto images = ReadIcoImages(source, mode, count);
     if (!images)
         return false;
     CIconGroup group;
@@ -197,26 +236,26 @@ bool CIconGroup::SaveAsIco(const std::string& path, int* error) const
     return WriteIcoFile(path, images, error);
 }
 
-bool ReadIcoObjects(ByteSource& source, std::vector<std::unique_ptr<CIconObject>>& objects)
+bool ReadIcoObjects(ByteSource& source, std::vector<std::unique_ptr<CIconObject>>& objects, IcoReadMode mode,
+                    IcoImageCount* count)
 {
-    auto offsets = ReadDirectory(source);
-    if (!offsets)
-        return false;
     std::vector<std::unique_ptr<CIconObject>> read;
-    read.reserve(offsets->size());
     std::uint64_t total = 0;
     const std::uint64_t budget = ReadBudget(source);
-    for (std::uint64_t offset : *offsets) {
+    const bool ok = ReadEachImage(source, mode, count, [&](ByteSource& slot, std::uint64_t offset) {
         auto object = std::make_unique<CIconObject>();
-        if (!object->ReadFromFile(source, offset))
-            return false;
+        if (!object->ReadFromFile(slot, offset))
+            return ImageRead::Damaged;
         // Decoded bitmaps cost four bytes a pixel whatever the file holds.
         total += object->packed.image.size() +
                  4ull * static_cast<std::uint64_t>(object->width) * static_cast<std::uint64_t>(object->height);
         if (total > 4 * budget)
-            return false;
+            return ImageRead::OverBudget;
         read.push_back(std::move(object));
-    }
+        return ImageRead::Ok;
+    });
+    if (!ok)
+        return false;
     std::stable_sort(read.begin(), read.end(),
                      [](const auto& a, const auto& b) { return FormatLess(a->key(), b->key()); });
     objects = std::move(read);
@@ -263,4 +302,4 @@ int LoadIconsFromFile(std::vector<CIconGroup>& groups, const std::string& path)
     return static_cast<int>(groups.size());
 }
 
-}  // namespace kavrel
+} // namespace kavrel

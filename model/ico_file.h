@@ -15,13 +15,25 @@ namespace kavrel {
 enum class FileKindType { Unknown, Icon, ProgramFile, IconLibrary };
 FileKindType FileKind(const std::string& path);
 
+// Whole: a file with one damaged image gives nothing. IntactImages: the
+// images that read are taken and the others left out (a damaged file the
+// user asked to open as far as it goes). An image is damaged when it does not
+// read within the bytes up to the next image or the end of the file.
+enum class IcoReadMode { Whole, IntactImages };
+// How many images the directory lists, and how many of them were read.
+struct IcoImageCount {
+    int listed = 0;
+    int read = 0;
+};
+
 // Reads an ICO file into one group appended to `groups`; nothing is appended
 // when the file is not a valid icon file. Returns true when a group was added.
 bool ReadIcoGroup(ByteSource& source, std::vector<CIconGroup>& groups);
 bool ReadIcoGroupFile(const std::string& path, std::vector<CIconGroup>& groups);
 // The same, also giving the file offset of each format's image, in the
-// group's sorted order.
-bool ReadIcoGroupWithOffsets(ByteSource& source, std::vector<CIconGroup>& groups, std::vector<std::uint64_t>& offsets);
+// group's sorted order; `count` (when given) is filled in on success.
+bool ReadIcoGroupWithOffsets(ByteSource& source, std::vector<CIconGroup>& groups, std::vector<std::uint64_t>& offsets,
+                             IcoReadMode mode = IcoReadMode::Whole, IcoImageCount* count = nullptr);
 
 // The ICO bytes of a list of packed images, in the order given; the caller
 // keeps them sorted.
@@ -32,7 +44,8 @@ bool WriteIcoFile(const std::string& path, const std::vector<const CIcon*>& imag
 
 // The icon document's side: formats read as editable objects (sorted), and
 // written after packing each. A failed read leaves `objects` unchanged.
-bool ReadIcoObjects(ByteSource& source, std::vector<std::unique_ptr<CIconObject>>& objects);
+bool ReadIcoObjects(ByteSource& source, std::vector<std::unique_ptr<CIconObject>>& objects,
+                    IcoReadMode mode = IcoReadMode::Whole, IcoImageCount* count = nullptr);
 bool WriteIcoObjects(const std::string& path, std::vector<std::unique_ptr<CIconObject>>& objects);
 
 // Readers for program files and icon libraries plug in here, so that the
@@ -45,4 +58,4 @@ void SetProgramFileReader(ProgramFileReader reader);
 // the array afterwards.
 int LoadIconsFromFile(std::vector<CIconGroup>& groups, const std::string& path);
 
-}  // namespace kavrel
+} // namespace kavrel

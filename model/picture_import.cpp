@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <cstdlib>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <jerror.h>
@@ -59,7 +59,7 @@ std::uint8_t* DibBits(PackedDib& dib)
 // A checked view of a packed DIB of the kinds the readers return (also one
 // with a 12-byte core header); invalid when anything does not add up.
 class DibView {
-public:
+  public:
     explicit DibView(const PackedDib& dib)
     {
         auto header = dib.header();
@@ -104,9 +104,12 @@ public:
     int index(const std::uint8_t* row, int x) const
     {
         switch (bitCount_) {
-        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-        case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-        default: return row[x];
+        case 1:
+            return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        case 4:
+            return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+        default:
+            return row[x];
         }
     }
     Rgb color(const std::uint8_t* row, int x) const
@@ -122,7 +125,7 @@ public:
         return {table_[i].red, table_[i].green, table_[i].blue};
     }
 
-private:
+  private:
     const std::uint8_t* bits_ = nullptr;
     std::vector<RGBQuad> table_;
     int width_ = 0, height_ = 0, bitCount_ = 0;
@@ -146,8 +149,8 @@ void ColumnSpan(int x, int srcWidth, int dstWidth, int& first, int& last)
 
 int SourceRow(int y, int srcHeight, int dstHeight)
 {
-    return static_cast<int>(std::min<std::int64_t>(static_cast<std::int64_t>(y) * srcHeight / dstHeight,
-                                                   srcHeight - 1));
+    return static_cast<int>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(y) * srcHeight / dstHeight, srcHeight - 1));
 }
 
 // The rescaled picture as RGB, rows top-down.
@@ -205,8 +208,7 @@ int Share(int e, int k)
 // Decodes RLE8 data into bottom-up 8-bit rows. Encoders commonly run into the
 // row's padding bytes, so a row reaches its padded end; runs and deltas that
 // leave that or the bitmap make the whole picture unreadable.
-bool DecodeRle8(std::span<const std::uint8_t> data, int height, std::size_t stride,
-                std::uint8_t* out)
+bool DecodeRle8(std::span<const std::uint8_t> data, int height, std::size_t stride, std::uint8_t* out)
 {
     std::size_t i = 0, n = data.size();
     std::int64_t x = 0, y = 0;
@@ -223,13 +225,13 @@ bool DecodeRle8(std::span<const std::uint8_t> data, int height, std::size_t stri
             continue;
         }
         switch (value) {
-        case 0:  // end of line
+        case 0: // end of line
             x = 0;
             ++y;
             break;
-        case 1:  // end of bitmap
+        case 1: // end of bitmap
             return true;
-        case 2:  // delta
+        case 2: // delta
             if (i + 1 >= n)
                 return false;
             x += data[i];
@@ -238,12 +240,11 @@ bool DecodeRle8(std::span<const std::uint8_t> data, int height, std::size_t stri
             if (x > rowEnd || y > height)
                 return false;
             break;
-        default: {  // absolute run, padded to a 16-bit boundary
+        default: { // absolute run, padded to a 16-bit boundary
             std::size_t len = static_cast<std::size_t>(value);
             if (n - i < len || y >= height || x + value > rowEnd)
                 return false;
-            std::memcpy(out + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x), data.data() + i,
-                        len);
+            std::memcpy(out + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x), data.data() + i, len);
             x += value;
             i += len + (len & 1);
             break;
@@ -257,7 +258,8 @@ bool DecodeRle8(std::span<const std::uint8_t> data, int height, std::size_t stri
 // ---------------------------------------------------------------------------
 // JPEG
 
-constexpr int kMaxJpegScans = 1000;
+// Progressive files need about a dozen scans; 256 is a common decoder limit.
+constexpr int kMaxJpegScans = 256;
 constexpr long kMaxJpegMemory = 512L << 20;
 
 struct JpegErrorManager {
@@ -289,13 +291,56 @@ void JpegEmitMessage(j_common_ptr cinfo, int level)
     }
 }
 
-void JpegOutputMessage(j_common_ptr) {}
+void JpegOutputMessage(j_common_ptr)
+{
+}
 
 void JpegProgress(j_common_ptr cinfo)
 {
     // Endless progressive scans cost time without adding a picture.
     if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans)
         JpegErrorExit(cinfo);
+}
+
+// The start-of-scan markers of a JPEG stream, counted by walking its
+// segments and skipping entropy-coded data, up to the end-of-image marker.
+// Each progressive scan makes the library pass over the whole picture again,
+// so a file with too many is refused before any of them is decoded.
+int CountJpegScans(std::span<const std::uint8_t> bytes)
+{
+    const std::size_t n = bytes.size();
+    std::size_t i = 2; // after the start-of-image marker
+    int scans = 0;
+    while (i < n) {
+        // Bytes between segments are skipped as the library skips them.
+        while (i < n && bytes[i] != 0xFF)
+            ++i;
+        while (i < n && bytes[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            break;
+        const std::uint8_t marker = bytes[i++];
+        if (marker == 0xD9)
+            break;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x00)
+            continue;
+        if (i + 2 > n)
+            break;
+        const std::size_t length = static_cast<std::size_t>(bytes[i] << 8 | bytes[i + 1]);
+        if (length < 2)
+            break;
+        i += length;
+        if (marker != 0xDA)
+            continue;
+        if (++scans > kMaxJpegScans)
+            break;
+        // Entropy-coded data ends at the first marker other than a stuffed
+        // zero or a restart marker.
+        for (; i + 1 < n; ++i)
+            if (bytes[i] == 0xFF && bytes[i + 1] != 0x00 && !(bytes[i + 1] >= 0xD0 && bytes[i + 1] <= 0xD7))
+                break;
+    }
+    return scans;
 }
 
 struct JpegJob {
@@ -351,7 +396,8 @@ bool RunJpegDecode(JpegJob& job, const std::uint8_t* data, unsigned long size, J
     std::size_t stride = static_cast<std::size_t>(DibRowBytes(width, quantized ? 8 : 24));
     job.row.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(components), 0);
     while (cinfo.output_scanline < cinfo.output_height) {
-        std::uint8_t* target = bits + static_cast<std::size_t>(height - 1 - static_cast<int>(cinfo.output_scanline)) * stride;
+        std::uint8_t* target =
+            bits + static_cast<std::size_t>(height - 1 - static_cast<int>(cinfo.output_scanline)) * stride;
         JSAMPROW rowPtr = quantized ? target : job.row.data();
         if (jpeg_read_scanlines(&cinfo, &rowPtr, 1) != 1)
             return false;
@@ -385,7 +431,7 @@ bool RunJpegDecode(JpegJob& job, const std::uint8_t* data, unsigned long size, J
     return true;
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------
 
@@ -460,7 +506,7 @@ PackedDib ReadBmp(ByteSource& source)
         if (bitCount != 8 || topDown)
             return {};
     } else if (compression != BI_RGB) {
-        return {};  // RLE4, bit fields, embedded PNG or JPEG
+        return {}; // RLE4, bit fields, embedded PNG or JPEG
     }
     const std::uint64_t stride = DibRowBytes(width, bitCount);
     const std::uint64_t imageBytes = stride * static_cast<std::uint64_t>(height);
@@ -538,15 +584,18 @@ PackedDib ReadBmpFile(const std::string& path)
 JpegMode JpegModeFor(int couleursJpeg, int screenBitsPerPixel)
 {
     switch (couleursJpeg) {
-    case 0: return JpegMode::TrueColor;
-    case 1: return JpegMode::Quantized;
-    default: return screenBitsPerPixel == 8 ? JpegMode::Quantized : JpegMode::TrueColor;
+    case 0:
+        return JpegMode::TrueColor;
+    case 1:
+        return JpegMode::Quantized;
+    default:
+        return screenBitsPerPixel == 8 ? JpegMode::Quantized : JpegMode::TrueColor;
     }
 }
 
 PackedDib DecodeJpeg(std::span<const std::uint8_t> bytes, JpegMode mode)
 {
-    if (bytes.empty() || bytes.size() > kMaxImageBytes)
+    if (bytes.empty() || bytes.size() > kMaxImageBytes || CountJpegScans(bytes) > kMaxJpegScans)
         return {};
     auto job = std::make_unique<JpegJob>();
     std::memset(&job->cinfo, 0, sizeof job->cinfo);
@@ -682,9 +731,9 @@ PackedDib ReduceToCube(const PackedDib& dib, int width, int height, ColorCube cu
     std::vector<RGBQuad> table(256);
     for (int i = 0; i < 256; ++i) {
         COLORREF c = CubeColor(cube, i);
-        table[static_cast<std::size_t>(i)] = RGBQuad{static_cast<std::uint8_t>(GetBValue(c)),
-                                                     static_cast<std::uint8_t>(GetGValue(c)),
-                                                     static_cast<std::uint8_t>(GetRValue(c)), 0};
+        table[static_cast<std::size_t>(i)] =
+            RGBQuad{static_cast<std::uint8_t>(GetBValue(c)), static_cast<std::uint8_t>(GetGValue(c)),
+                    static_cast<std::uint8_t>(GetRValue(c)), 0};
     }
     std::vector<Rgb> pixels = RescaleToRgb(view, width, height);
     PackedDib out = MakeDib(width, height, 8, table);
@@ -750,7 +799,8 @@ PackedDib ReduceToStandardPalette(const PackedDib& dib, int width, int height)
         const Rgb* src = &pixels[static_cast<std::size_t>(height - 1 - row) * static_cast<std::size_t>(width)];
         std::uint8_t* target = bits + static_cast<std::size_t>(row) * stride;
         for (int x = 0; x < width; ++x)
-            target[x] = static_cast<std::uint8_t>(StandardDitherIndex(RGB(src[x].r, src[x].g, src[x].b), x, row, false));
+            target[x] =
+                static_cast<std::uint8_t>(StandardDitherIndex(RGB(src[x].r, src[x].g, src[x].b), x, row, false));
     }
     return out;
 }
@@ -776,9 +826,14 @@ PackedDib ImportPicture(const std::string& path, int maxWidth, int maxHeight, in
 {
     PackedDib picture;
     switch (PictureKindOf(path)) {
-    case PictureKind::Bitmap: picture = ReadBmpFile(path); break;
-    case PictureKind::Jpeg: picture = ReadJpegFile(path); break;
-    case PictureKind::None: return {};
+    case PictureKind::Bitmap:
+        picture = ReadBmpFile(path);
+        break;
+    case PictureKind::Jpeg:
+        picture = ReadJpegFile(path);
+        break;
+    case PictureKind::None:
+        return {};
     }
     if (picture.empty())
         return {};
@@ -837,4 +892,4 @@ std::unique_ptr<CIconObject> ImportPictureAsFormat(const std::string& path, int 
     return format;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

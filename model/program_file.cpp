@@ -27,11 +27,18 @@ struct ImageRef {
     std::uint32_t id;
     std::uint32_t language;
     std::uint64_t offset;
+    // The resource's length as the file records it; an image never reads
+    // past it into the resource that follows (0: not recorded).
+    std::uint64_t length;
 };
+
+// The image identifiers a group directory lists. Groups that name the same
+// directory share one list.
+using GroupIds = std::shared_ptr<const std::vector<std::uint16_t>>;
 
 struct GroupRef {
     std::uint32_t language;
-    std::vector<std::uint16_t> ids;
+    GroupIds ids; // null when the directory could not be read
 };
 
 struct ResourceIndex {
@@ -65,24 +72,52 @@ class Reader {
 };
 
 // Group directories: a 6-byte header (reserved, type, count), then 14-byte
-// entries whose last two bytes are the image identifier. nullopt when the
-// directory does not lie in the file.
-std::optional<std::vector<std::uint16_t>> ReadGroupDirectory(Reader& r, std::uint64_t offset, bool requireType1)
-{
-    try {
-        auto header = r.bytes(offset, 6);
-        if (requireType1 && LoadU16(header.data() + 2) != 1)
-            return std::nullopt;
-        std::uint16_t count = LoadU16(header.data() + 4);
-        auto entries = r.bytes(offset + 6, 14ull * count);
-        std::vector<std::uint16_t> ids(count);
-        for (std::size_t i = 0; i < count; ++i)
-            ids[i] = LoadU16(entries.data() + 14 * i + 12);
-        return ids;
-    } catch (const Abandon&) {
-        return std::nullopt;
+// entries whose last two bytes are the image identifier. Each is read once
+// however many groups name it, and the entries stored over all directories
+// can be no more than the file could hold without overlapping them; a file
+// claiming more is not read. Otherwise a small file whose groups all name one
+// large directory would cost its size times the number of groups.
+class GroupDirectories {
+  public:
+    explicit GroupDirectories(Reader& r) : r_(r), entryBudget_(r.size() / kEntrySize + 1) {}
+
+    // Null when the directory does not lie in the file (or, with
+    // requireType1, is not an icon directory).
+    GroupIds Read(std::uint64_t offset, bool requireType1)
+    {
+        auto [it, fresh] = cache_.try_emplace(offset);
+        if (fresh)
+            it->second = Load(offset, requireType1);
+        return it->second;
     }
-}
+
+  private:
+    static constexpr std::uint64_t kEntrySize = 14;
+
+    GroupIds Load(std::uint64_t offset, bool requireType1)
+    {
+        if (!r_.fits(offset, 6))
+            return nullptr;
+        auto header = r_.bytes(offset, 6);
+        if (requireType1 && LoadU16(header.data() + 2) != 1)
+            return nullptr;
+        const std::uint16_t count = LoadU16(header.data() + 4);
+        if (!r_.fits(offset + 6, kEntrySize * count))
+            return nullptr;
+        if (count > entryBudget_)
+            throw Abandon{};
+        entryBudget_ -= count;
+        auto entries = r_.bytes(offset + 6, kEntrySize * count);
+        auto ids = std::make_shared<std::vector<std::uint16_t>>(count);
+        for (std::size_t i = 0; i < count; ++i)
+            (*ids)[i] = LoadU16(entries.data() + kEntrySize * i + 12);
+        return ids;
+    }
+
+    Reader& r_;
+    std::unordered_map<std::uint64_t, GroupIds> cache_;
+    std::uint64_t entryBudget_;
+};
 
 // --- 16-bit modules -------------------------------------------------------
 
@@ -116,7 +151,7 @@ bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
             const std::uint8_t* rec = records.data() + 12 * i;
             std::uint64_t offset = std::uint64_t{LoadU16(rec)} << shift;
             if (type == 0x8003) {
-                index.images.push_back({0, 0, offset});
+                index.images.push_back({0, 0, offset, std::uint64_t{LoadU16(rec + 2)} << shift});
                 iconIds.push_back(LoadU16(rec + 6));
             } else {
                 groupOffsets.push_back(offset);
@@ -135,11 +170,10 @@ bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
     for (std::size_t i = 0; i < index.images.size(); ++i)
         index.images[i].id = byIdentifier ? (iconIds[i] & 0x7FFF) : static_cast<std::uint32_t>(i + 1);
 
+    // An unreadable directory still takes its place, keeping the names in step.
+    GroupDirectories directories(r);
     for (std::uint64_t offset : groupOffsets)
-        if (auto ids = ReadGroupDirectory(r, offset, false))
-            index.groups.push_back({0, std::move(*ids)});
-        else
-            index.groups.push_back({0, {}}); // keeps the names in step
+        index.groups.push_back({0, directories.Read(offset, false)});
 
     // Icon names follow the module name "ICL"; other modules have none.
     std::uint64_t names = ne + residentNames;
@@ -165,7 +199,8 @@ bool IndexNe(Reader& r, std::uint64_t ne, ResourceIndex& index)
 class PeResourceWalker {
   public:
     PeResourceWalker(Reader& r, std::uint64_t base, std::uint32_t sectionAddress, ResourceIndex& index)
-        : r_(r), base_(base), sectionAddress_(sectionAddress), index_(index), entryBudget_(r.size() / 8 + 64)
+        : r_(r), base_(base), sectionAddress_(sectionAddress), index_(index), directories_(r),
+          entryBudget_(r.size() / 8 + 64)
     {
     }
 
@@ -232,9 +267,9 @@ class PeResourceWalker {
             return;
         std::uint64_t offset = base_ + (rva - sectionAddress_);
         if (kind == Kind::Icon) {
-            index_.images.push_back({*id, language, offset});
-        } else if (auto ids = ReadGroupDirectory(r_, offset, true)) {
-            index_.groups.push_back({language, std::move(*ids)});
+            index_.images.push_back({*id, language, offset, LoadU32(data.data() + 4)});
+        } else if (auto ids = directories_.Read(offset, true)) {
+            index_.groups.push_back({language, std::move(ids)});
         }
     }
 
@@ -242,6 +277,7 @@ class PeResourceWalker {
     std::uint64_t base_;
     std::uint32_t sectionAddress_;
     ResourceIndex& index_;
+    GroupDirectories directories_;
     std::set<std::uint64_t> visited_;
     std::uint64_t entryBudget_; // no file holds more entries than fit in it
 };
@@ -273,8 +309,11 @@ class Assembler {
   public:
     Assembler(Reader& r, const ResourceIndex& index) : r_(r), index_(index), budget_(4 * r.size() + (16ull << 20))
     {
-        for (std::size_t i = 0; i < index.images.size(); ++i)
-            byId_[index.images[i].id].push_back(i);
+        for (std::size_t i = 0; i < index.images.size(); ++i) {
+            const ImageRef& image = index.images[i];
+            byId_.try_emplace(image.id, i);
+            byIdAndLanguage_.try_emplace(std::uint64_t{image.id} << 32 | image.language, i);
+        }
     }
 
     std::vector<CIconGroup> Build(ProgressSink& progress)
@@ -283,26 +322,15 @@ class Assembler {
         ProgressScope scope(progress, LoadString(kStrLoading), static_cast<int>(index_.groups.size()));
         for (std::size_t g = 0; g < index_.groups.size(); ++g) {
             CIconGroup group;
-            std::set<std::uint64_t> taken;
-            for (std::uint16_t id : index_.groups[g].ids) {
-                const ImageRef* ref = Find(id, index_.groups[g].language);
-                if (!ref || !taken.insert(ref->offset).second)
-                    continue;
-                const CIcon* image = Image(ref->offset);
-                if (!image)
-                    continue;
-                Spend(image->image.size());
+            for (const auto& [image, offset] : Formats(index_.groups[g])) {
+                Spend(image->image.size() + kCopyCost);
                 auto copy = std::make_unique<CIcon>(*image);
-                copy->sourceOffset = ref->offset;
+                copy->sourceOffset = offset;
                 group.formats.push_back(std::move(copy));
             }
             scope.Step(static_cast<int>(g + 1));
             if (group.formats.empty())
                 continue;
-            std::stable_sort(group.formats.begin(), group.formats.end(), [](const auto& a, const auto& b) {
-                return FormatLess({a->width, a->height, a->bitCount(), a->colorCount},
-                                  {b->width, b->height, b->bitCount(), b->colorCount});
-            });
             if (g < index_.names.size() && index_.names[g] != "@")
                 group.name = index_.names[g];
             out.push_back(std::move(group));
@@ -311,24 +339,56 @@ class Assembler {
     }
 
   private:
+    // What a copy costs besides its image bytes.
+    static constexpr std::uint64_t kCopyCost = sizeof(CIcon) + 64;
+
+    using FormatList = std::vector<std::pair<const CIcon*, std::uint64_t>>;
+
+    // A group's images in sorted order with their offsets. Groups naming the
+    // same directory in the same language get the same images, so each such
+    // list is worked out once.
+    const FormatList& Formats(const GroupRef& group)
+    {
+        static const FormatList none;
+        if (!group.ids)
+            return none;
+        auto [it, fresh] = formats_.try_emplace({group.ids.get(), group.language});
+        if (!fresh)
+            return it->second;
+        std::set<std::uint64_t> taken;
+        for (std::uint16_t id : *group.ids) {
+            const ImageRef* ref = Find(id, group.language);
+            if (!ref || !taken.insert(ref->offset).second)
+                continue;
+            if (const CIcon* image = Image(*ref))
+                it->second.emplace_back(image, ref->offset);
+        }
+        std::stable_sort(it->second.begin(), it->second.end(), [](const auto& a, const auto& b) {
+            return FormatLess({a.first->width, a.first->height, a.first->bitCount(), a.first->colorCount},
+                              {b.first->width, b.first->height, b.first->bitCount(), b.first->colorCount});
+        });
+        return it->second;
+    }
+
     // The image of that identifier in the group's language, else the first.
     const ImageRef* Find(std::uint16_t id, std::uint32_t language) const
     {
-        auto it = byId_.find(id);
-        if (it == byId_.end())
-            return nullptr;
-        for (std::size_t i : it->second)
-            if (index_.images[i].language == language)
-                return &index_.images[i];
-        return &index_.images[it->second.front()];
+        auto exact = byIdAndLanguage_.find(std::uint64_t{id} << 32 | language);
+        if (exact != byIdAndLanguage_.end())
+            return &index_.images[exact->second];
+        auto any = byId_.find(id);
+        return any == byId_.end() ? nullptr : &index_.images[any->second];
     }
 
-    const CIcon* Image(std::uint64_t offset)
+    const CIcon* Image(const ImageRef& ref)
     {
-        auto [it, fresh] = cache_.try_emplace(offset);
-        if (fresh && offset <= static_cast<std::uint64_t>(INT_MAX)) {
+        auto [it, fresh] = cache_.try_emplace(ref.offset);
+        if (fresh && ref.offset <= static_cast<std::uint64_t>(INT_MAX)) {
             auto icon = std::make_unique<CIcon>();
-            if (icon->ReadImage(r_.source(), offset)) {
+            // An image claiming more than its resource would take the next
+            // resource's bytes, and writing it back would overwrite them.
+            PrefixSource resource(r_.source(), ref.length ? ref.offset + ref.length : r_.size());
+            if (icon->ReadImage(resource, ref.offset)) {
                 Spend(icon->image.size());
                 it->second = std::move(icon);
             }
@@ -347,8 +407,10 @@ class Assembler {
 
     Reader& r_;
     const ResourceIndex& index_;
-    std::unordered_map<std::uint32_t, std::vector<std::size_t>> byId_;
+    std::unordered_map<std::uint32_t, std::size_t> byId_;
+    std::unordered_map<std::uint64_t, std::size_t> byIdAndLanguage_;
     std::map<std::uint64_t, std::unique_ptr<CIcon>> cache_;
+    std::map<std::pair<const void*, std::uint32_t>, FormatList> formats_;
     std::uint64_t budget_;
 };
 

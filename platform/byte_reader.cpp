@@ -1,6 +1,8 @@
 #include "platform/byte_reader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kavrel {
 
@@ -80,10 +82,19 @@ void ByteWriter::u32(std::uint32_t v)
         buf_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-void ByteWriter::patchU16(std::size_t at, std::uint16_t v) { StoreU16(buf_.data() + at, v); }
-void ByteWriter::patchU32(std::size_t at, std::uint32_t v) { StoreU32(buf_.data() + at, v); }
+void ByteWriter::patchU16(std::size_t at, std::uint16_t v)
+{
+    StoreU16(buf_.data() + at, v);
+}
+void ByteWriter::patchU32(std::size_t at, std::uint32_t v)
+{
+    StoreU32(buf_.data() + at, v);
+}
 
-std::uint16_t LoadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t LoadU16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 std::uint32_t LoadU32(const std::uint8_t* p)
 {
@@ -105,12 +116,19 @@ void StoreU32(std::uint8_t* p, std::uint32_t v)
 
 std::unique_ptr<FileReader> FileReader::Open(const std::string& path)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes;
+    // only regular files are read, whatever their name says.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return nullptr;
     struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) {
+        ::close(fd);
         return nullptr;
     }
     return std::unique_ptr<FileReader>(new FileReader(f, static_cast<std::uint64_t>(st.st_size)));
@@ -160,4 +178,4 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
     return f->readAt(0, f->size());
 }
 
-}  // namespace kavrel
+} // namespace kavrel

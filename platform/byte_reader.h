@@ -2,6 +2,7 @@
 // a read past the end fails instead of touching memory it does not own.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,7 +17,7 @@ namespace kavrel {
 // Little-endian values out of a byte span. Out-of-range reads return nullopt
 // (or false) and leave the position unchanged.
 class ByteReader {
-public:
+  public:
     ByteReader() = default;
     explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
@@ -36,14 +37,14 @@ public:
     std::optional<std::span<const std::uint8_t>> peek(std::uint64_t n) const;
     std::span<const std::uint8_t> all() const { return bytes_; }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     std::uint64_t pos_ = 0;
 };
 
 // Little-endian stores into a growing buffer.
 class ByteWriter {
-public:
+  public:
     void u8(std::uint8_t v) { buf_.push_back(v); }
     void u16(std::uint16_t v);
     void u32(std::uint32_t v);
@@ -56,7 +57,7 @@ public:
     std::vector<std::uint8_t>& data() { return buf_; }
     std::vector<std::uint8_t> take() { return std::move(buf_); }
 
-private:
+  private:
     std::vector<std::uint8_t> buf_;
 };
 
@@ -67,7 +68,7 @@ void StoreU32(std::uint8_t* p, std::uint32_t v);
 
 // Random access to a file or a memory block, bounded by its real size.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual std::uint64_t size() const = 0;
     // Reads n bytes at offset; false (and out untouched) when beyond the end
@@ -77,21 +78,40 @@ public:
 };
 
 class MemorySource : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::uint64_t size() const override { return bytes_.size(); }
     bool readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out) override;
     using ByteSource::readAt;
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
+};
+
+// The first `limit` bytes of another source, so that a reader given an
+// offset cannot read past a boundary the caller knows of.
+class PrefixSource : public ByteSource {
+  public:
+    PrefixSource(ByteSource& inner, std::uint64_t limit) : inner_(inner), limit_(std::min(limit, inner.size())) {}
+    std::uint64_t size() const override { return limit_; }
+    bool readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out) override
+    {
+        return offset <= limit_ && n <= limit_ - offset && inner_.readAt(offset, n, out);
+    }
+    using ByteSource::readAt;
+
+  private:
+    ByteSource& inner_;
+    std::uint64_t limit_;
 };
 
 // A file opened for bounded random access. Reads are limited by the real
 // file size and never load more than asked, so a large program file is read
 // only where its headers point.
 class FileReader : public ByteSource {
-public:
+  public:
+    // Null for anything but a regular file (a FIFO, a device or a folder
+    // named like an icon is refused at once, without blocking).
     static std::unique_ptr<FileReader> Open(const std::string& path);
     ~FileReader() override;
     FileReader(const FileReader&) = delete;
@@ -101,14 +121,13 @@ public:
     bool readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out) override;
     using ByteSource::readAt;
 
-private:
+  private:
     FileReader(std::FILE* f, std::uint64_t size) : file_(f), size_(size) {}
     std::FILE* file_ = nullptr;
     std::uint64_t size_ = 0;
 };
 
 // The whole file, refused when larger than maxBytes.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path,
-                                                      std::uint64_t maxBytes = 512ull << 20);
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxBytes = 512ull << 20);
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -181,11 +181,13 @@ constexpr StringEntry kStrings[] = {
     {55305, "Kavrel cannot read the screen in this session: the window system does not let programs capture "
             "what it shows (a Wayland session, for example, keeps the screen to itself). Capture icon is not "
             "available here."},
-    {55320, "%s, image format %s: the edited image no longer has the size of the image it replaces, and "
+    {55320, "%s\nThis file is damaged: %d of its %d images can be read.\nDo you want to open the images that can be "
+            "read?"},
+    {55323, "%s, image format %s: the edited image no longer has the size of the image it replaces, and "
             "nothing else in a program file may move."},
-    {55321, "%s, image format %s: this image does not lie in the resources of the file (compressed programs "
+    {55324, "%s, image format %s: this image does not lie in the resources of the file (compressed programs "
             "keep their icons elsewhere)."},
-    {55322, "The file \"%s\" carries a digital signature. Saving the icons into it makes that signature "
+    {55325, "The file \"%s\" carries a digital signature. Saving the icons into it makes that signature "
             "invalid, and some systems then warn before running it or refuse to.\nSave the changes anyway?"},
     {55340, "16,8M colors + alpha"},
     {55341, "PNG"},
@@ -374,6 +376,11 @@ std::string FormatString(int id, int value1, int value2, const std::string& valu
 std::string FormatString(int id, int value1, const std::string& value2)
 {
     return Format(LoadString(id), {Num(value1), Text(value2)});
+}
+
+std::string FormatString(int id, const std::string& value1, int value2, int value3)
+{
+    return Format(LoadString(id), {Text(value1), Num(value2), Num(value3)});
 }
 
 } // namespace kavrel

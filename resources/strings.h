@@ -16,5 +16,6 @@ std::string FormatString(int id, const std::string& value1, const std::string& v
 std::string FormatString(int id, int value1, int value2, const std::string& value3);
 std::string FormatString(int id, int value1, int value2, const std::string& value3, const std::string& value4);
 std::string FormatString(int id, int value1, const std::string& value2);
+std::string FormatString(int id, const std::string& value1, int value2, int value3);
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -39,8 +39,13 @@
 #include "librarian/conversion.h"
 #include "librarian/grid_docs.h"
 #include "librarian/icon_editors.h"
+#include "librarian/import.h"
 #include "librarian/librarian_folder.h"
+#include "librarian/settings_librarian.h"
 #include "librarian/store.h"
+#include "librarian/ui/icon_list_box.h"
+#include "librarian/ui/library_bar.h"
+#include "librarian/ui/qt_bar_dialogs.h"
 #include "model/ico_file.h"
 #include "model/picture_import.h"
 #include "platform/dib.h"
@@ -116,41 +121,6 @@ bool TestHooksEnabled()
 {
     return qEnvironmentVariable("KAVREL_TEST_HOOKS") == QLatin1String("1");
 }
-
-// The "Converting existing libraries" window, shown while an earlier
-// librarian is converted.
-class QtConversionView final : public ConversionView {
-  public:
-    explicit QtConversionView(QWidget* parent) : dialog_(parent)
-    {
-        dialog_.setWindowTitle(QStringLiteral("Converting existing libraries"));
-        dialog_.setMinimumWidth(460);
-        auto* layout = new QVBoxLayout(&dialog_);
-        auto* text = new QLabel(QStringLiteral("Orvane Kavrel has detected an existing icon librarian from version 2.0 "
-                                               "ou 3.0. Kavrel will convert and import these libraries in this "
-                                               "version 4.0."));
-        text->setWordWrap(true);
-        layout->addWidget(text);
-        layout->addWidget(new QLabel(QStringLiteral("Converting... Please wait.")));
-        layout->addWidget(&bar_);
-    }
-    void Show(int steps) override
-    {
-        bar_.setRange(0, std::max(steps, 1));
-        dialog_.show();
-        QCoreApplication::processEvents();
-    }
-    void Step(int done) override
-    {
-        bar_.setValue(std::min(done, bar_.maximum()));
-        QCoreApplication::processEvents();
-    }
-    void Close() override { dialog_.close(); }
-
-  private:
-    QDialog dialog_;
-    QProgressBar bar_;
-};
 
 void ConvertLibrarianWithProgress(QWidget* parent)
 {
@@ -326,13 +296,13 @@ bool CKavrelApp::InitInstance()
     prompter_ = std::make_unique<QtPrompter>();
     chooser_ = std::make_unique<QtFileChooser>();
     SetPrompter(prompter_.get());
-    // Refused tree and drag operations beep.
-    static struct : Beeper {
-        void Beep() override { QApplication::beep(); }
-    } beeper;
-    SetBeeper(&beeper);
     SetFileChooser(chooser_.get());
     SetFormatDialogs(&QtFormatDialogs());
+    // Refused tree and drag operations beep.
+    static QtBeeper beeper;
+    static QtLibrarianDialogs librarianDialogs;
+    SetBeeper(&beeper);
+    SetBarDialogs(&librarianDialogs);
 
     // The clipboard: our own format goes under its registered name.
     static QtClipboard clipboard;
@@ -359,6 +329,9 @@ bool CKavrelApp::InitInstance()
     SetPasteProgress(&FrameProgress());
     CIconDocument::SetProgressSink(&FrameProgress());
     chooser_->SetParent(mainFrame_);
+    librarianDialogs.SetParent(mainFrame_);
+    if (CLibraryBar* librarian = CLibraryBar::Instance())
+        librarian->Librarian().SetProgress(&FrameProgress());
     ListenForOtherInstances();
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
@@ -371,6 +344,8 @@ bool CKavrelApp::InitInstance()
         ConvertLibrarianWithProgress(mainFrame_);
         SaveSetting(Registry::Instance(), "Converted");
         BankPathName.clear();
+        if (CLibraryBar* librarian = CLibraryBar::Instance())
+            librarian->ReloadTree();
     }
 
     CloseSplash();
@@ -423,6 +398,8 @@ void CKavrelApp::ExitInstance()
     SetPasteProgress(nullptr);
     CIconDocument::SetProgressSink(nullptr);
     SetFormatDialogs(nullptr);
+    SetBeeper(nullptr);
+    SetBarDialogs(nullptr);
 }
 
 void CKavrelApp::RegisterTemplates()
@@ -530,6 +507,25 @@ CDocument* CKavrelApp::OpenIconAsNewIcon(IconSource& source)
     return NewIcon(&source);
 }
 
+void CKavrelApp::ImportIntoLibrarian()
+{
+    CLibraryBar* librarian = CLibraryBar::Instance();
+    if (!librarian)
+        return;
+    const std::vector<std::string> paths = Chooser().ChooseOpen(
+        LoadString(kStrImportTitle), OpenFilter(LoadString(55028), [](FileKindType) { return true; }), true);
+    if (paths.empty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    librarian->ListBox()->setUpdatesEnabled(false);
+    const ImportResult result = kavrel::ImportIntoLibrarian(librarian->Librarian(), paths, FrameProgress());
+    librarian->ListBox()->setUpdatesEnabled(true);
+    librarian->RefreshList();
+    QApplication::restoreOverrideCursor();
+    if (result.withoutIcons > 0)
+        Prompts().Message(LoadString(paths.size() > 1 ? kStrNoIconInFiles : kStrNoIconInFile), MB_OK | MB_ICONSTOP);
+}
+
 void CKavrelApp::FileOpen()
 {
     CDocManager& docs = DocManager();
@@ -555,6 +551,12 @@ bool CKavrelApp::OnUpdateCommand(CCmdUI& ui)
     case ID_APP_EXIT:
         ui.Enable();
         return true;
+    case ID_LIB_IMPORT: {
+        CLibraryBar* librarian = CLibraryBar::Instance();
+        ui.Enable(librarian && librarian->isVisible() && librarian->Librarian().Loaded() &&
+                  !librarian->Librarian().ShownLocked());
+        return true;
+    }
     default:
         return false;
     }
@@ -568,6 +570,9 @@ void CKavrelApp::OnCommand(std::uint16_t id)
         break;
     case ID_FILE_OPEN:
         FileOpen();
+        break;
+    case ID_LIB_IMPORT:
+        ImportIntoLibrarian();
         break;
     case ID_FILE_PRINT_SETUP: {
         QPageSetupDialog dialog(&ApplicationPrinter(), mainFrame_);

@@ -74,6 +74,9 @@ class CKavrelApp : public QObject, public CCmdTarget {
     OpenResult OpenDocumentFile(const std::string& path);
     CDocument* FileNew();
     void FileOpen();
+    // Import: the chosen files' icons added to the librarian's
+    // shown library.
+    void ImportIntoLibrarian();
     // An icon held elsewhere (librarian, library, program file) opened as a
     // new untitled icon: the source fills the new document's formats.
     CDocument* OpenIconAsNewIcon(IconSource& source);

@@ -12,11 +12,16 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "document/icon_document.h"
+#include "editor/icon_view_state.h"
 #include "editor/ui/actual_size_preview.h"
 #include "editor/ui/icon_view.h"
 #include "editor/ui/palette_bar_widget.h"
+#include "librarian/settings_librarian.h"
+#include "librarian/ui/library_bar.h"
 #include "platform/registry.h"
 #include "resources/command_ids.h"
+#include "shell/app.h"
 #include "shell/core/reorganise.h"
 #include "shell/frame_parts.h"
 #include "shell/framework/child_frame.h"
@@ -86,8 +91,30 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
         if (parts_)
             parts_->SideBarToggled();
     });
-    // The bar layout of the last close; the librarian and colour bars must
-    // exist by then to take their places too (TODO, librarian bar: no issue yet).
+    // The librarian bar, docked on the left.
+    auto* librarian = new CLibraryBar(LibrarianFolder(), this);
+    addDockWidget(Qt::LeftDockWidgetArea, librarian);
+    resizeDocks({librarian}, {LibBarSizeH}, Qt::Horizontal);
+    LibraryBarHooks hooks;
+    hooks.sendCommand = [this](std::uint16_t id) { return router_->Send(id); };
+    hooks.openAsNewIcon = [](const CIconGroup& icon) {
+        if (CKavrelApp* app = CKavrelApp::Instance()) {
+            GroupIconSource source(icon, true);
+            app->OpenIconAsNewIcon(source);
+        }
+    };
+    hooks.focusDocument = [this] {
+        if (QWidget* view = ActiveView())
+            view->setFocus(Qt::OtherFocusReason);
+    };
+    hooks.toggled = [this] {
+        if (parts_)
+            parts_->SideBarToggled();
+    };
+    hooks.contextMenu = [this](int index, QWidget* parent) { return router_->BuildMenu(ContextMenu(index), parent); };
+    librarian->SetHooks(std::move(hooks));
+    // The bar layout of the last close; the librarian and colour bars exist
+    // by now to take their places too.
     parts_->RestoreBarState(Registry::Instance());
 }
 
@@ -164,7 +191,8 @@ void CMainFrame::ActiveWindowUpdate()
         return;
     inUpdate_ = true;
     if (!isMinimized()) {
-        // TODO (librarian bar, no issue yet): the librarian bar refreshes its state here.
+        if (CLibraryBar* librarian = CLibraryBar::Instance())
+            librarian->TimerStep();
         CChildFrame* frame = ActiveFrame();
         CFrameView* view = frame ? frame->FrameView() : nullptr;
         // Nothing more while a mouse operation is under way in the view.
@@ -194,7 +222,15 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         return true;
     if (CColorPaletteBar* colors = CColorPaletteBar::Instance(); colors && colors->OnUpdateCommand(ui))
         return true;
+    if (CLibraryBar* librarian = CLibraryBar::Instance(); librarian && librarian->OnUpdateCommand(ui))
+        return true;
     switch (ui.id) {
+    case ID_ADD_TO_LIBRARIAN: {
+        CLibraryBar* librarian = CLibraryBar::Instance();
+        ui.Enable(dynamic_cast<CIconView*>(ActiveView()) && librarian && librarian->Librarian().Loaded() &&
+                  !librarian->Librarian().ShownLocked());
+        return true;
+    }
     case ID_WINDOW_NEW:
         ui.Enable(ActiveFrame() != nullptr);
         return true;
@@ -223,7 +259,14 @@ void CMainFrame::OnCommand(std::uint16_t id)
         colors->OnCommand(id);
         return;
     }
+    if (CLibraryBar* librarian = CLibraryBar::Instance(); librarian && librarian->OnUpdateCommand(probe)) {
+        librarian->OnCommand(id);
+        return;
+    }
     switch (id) {
+    case ID_ADD_TO_LIBRARIAN:
+        AddToLibrarian();
+        break;
     case ID_WINDOW_NEW:
         if (CChildFrame* frame = ActiveFrame(); frame && frame->Document())
             DocManager().NewFrame(*frame->Document());
@@ -251,6 +294,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (parts_)
         parts_->SaveBarState(Registry::Instance());
+    if (CLibraryBar* librarian = CLibraryBar::Instance())
+        librarian->SaveState();
     if (!DocManager().SaveAllModified()) {
         event->ignore();
         return;
@@ -360,8 +405,26 @@ void CMainFrame::ShowLocalToolbar(CIconView* view, bool show)
 
 bool CMainFrame::FocusLibrarian()
 {
-    // TODO (librarian bar, no issue yet): the librarian bar takes the focus when it is visible.
-    return false;
+    CLibraryBar* librarian = CLibraryBar::Instance();
+    if (!librarian || !librarian->isVisible())
+        return false;
+    librarian->TakeFocus();
+    return true;
+}
+
+bool CMainFrame::AddToLibrarian()
+{
+    auto* view = dynamic_cast<CIconView*>(ActiveView());
+    CChildFrame* frame = ActiveFrame();
+    auto* doc = frame ? dynamic_cast<CIconDocument*>(frame->Document()) : nullptr;
+    CLibraryBar* librarian = CLibraryBar::Instance();
+    if (!view || !doc || !librarian)
+        return false;
+    view->State().CommitSelection();
+    view->update();
+    std::vector<CIconGroup> icons;
+    icons.push_back(doc->ToIconGroup());
+    return librarian->AddIcons(std::move(icons));
 }
 
 } // namespace kavrel

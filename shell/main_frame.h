@@ -75,6 +75,9 @@ class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
     bool IsLocalToolbarShown(CIconView* view) const override;
     void ShowLocalToolbar(CIconView* view, bool show) override;
     bool FocusLibrarian() override;
+    // "Add to the librarian": the active editor's icon, packed, appended to
+    // the library the librarian bar shows.
+    bool AddToLibrarian();
 
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;

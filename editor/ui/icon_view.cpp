@@ -388,7 +388,11 @@ void CIconView::paintEvent(QPaintEvent* event)
     // The frame's bits are laid out as RGB32; no copy is made.
     const QImage image(reinterpret_cast<const uchar*>(frame.colorBits()), frame.width(), frame.height(),
                        frame.width() * 4, QImage::Format_RGB32);
-    painter.drawImage(event->rect(), image, event->rect());
+    // Beyond kMaxClientSide the frame stops; what lies past it stays grey.
+    const QRect covered = event->rect() & image.rect();
+    if (covered != event->rect())
+        painter.fillRect(event->rect(), QColor(0x80, 0x80, 0x80));
+    painter.drawImage(covered, image, covered);
     if (state_->captureMode) {
         const Rect box = CapturePanelRect(state_->clientWidth, state_->clientHeight);
         QFont font = painter.font();

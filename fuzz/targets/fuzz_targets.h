@@ -16,7 +16,7 @@ namespace kavrel::fuzz {
 using Seed = std::vector<std::uint8_t>;
 
 struct FuzzTarget {
-    const char* name;  // the corpus folder fuzz/corpus/NAME and the program NAME_fuzz
+    const char* name; // the corpus folder fuzz/corpus/NAME and the program NAME_fuzz
     int (*run)(const std::uint8_t* data, std::size_t size);
     std::vector<Seed> (*seeds)();
 };
@@ -37,4 +37,10 @@ using PeResources = std::map<std::uint32_t, std::map<std::uint32_t, Seed>>;
 Seed BuildPe(const PeResources& resources);
 Seed GroupDirectory(const std::vector<std::pair<const CIcon*, std::uint16_t>>& entries);
 
-}  // namespace kavrel::fuzz
+// A 16-bit module or a PE32 DLL whose `groups` icons (at most 65,535) all
+// name one group directory of `entries` entries, each naming its one image,
+// 16x16 in two colours: a small file that claims a lot.
+Seed SharedDirectoryNe(int entries, int groups);
+Seed SharedDirectoryPe(int entries, int groups);
+
+} // namespace kavrel::fuzz

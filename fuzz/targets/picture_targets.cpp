@@ -26,7 +26,7 @@ void FitEveryWay(const PackedDib& picture)
     (void)ReduceToStandardPalette(picture, 16, 16);
 }
 
-}  // namespace
+} // namespace
 
 int FuzzBmpReader(const std::uint8_t* data, std::size_t size)
 {
@@ -101,8 +101,10 @@ std::vector<std::uint8_t> Pattern(std::size_t n)
     return v;
 }
 
-// A w x h JPEG of a colour or grey gradient.
-std::vector<std::uint8_t> Jpeg(int width, int height, bool colour, bool progressive)
+// A w x h JPEG of a colour or grey gradient, progressive with the library's
+// scans or with `scans` when given.
+std::vector<std::uint8_t> Jpeg(int width, int height, bool colour, bool progressive,
+                               const std::vector<jpeg_scan_info>* scans = nullptr)
 {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
@@ -119,6 +121,10 @@ std::vector<std::uint8_t> Jpeg(int width, int height, bool colour, bool progress
     jpeg_set_quality(&c, 75, TRUE);
     if (progressive)
         jpeg_simple_progression(&c);
+    if (scans) {
+        c.scan_info = scans->data();
+        c.num_scans = static_cast<int>(scans->size());
+    }
     jpeg_start_compress(&c, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * static_cast<std::size_t>(c.input_components));
     while (c.next_scanline < c.image_height) {
@@ -136,7 +142,7 @@ std::vector<std::uint8_t> Jpeg(int width, int height, bool colour, bool progress
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::vector<std::uint8_t>> BmpSeeds()
 {
@@ -148,9 +154,20 @@ std::vector<std::vector<std::uint8_t>> BmpSeeds()
     seeds.push_back(Bmp(5, 4, 24, 0, 0, Pattern(16 * 4)));
     seeds.push_back(Bmp(6, 3, 1, 0, 2, Pattern(4 * 3), true));
     // RLE8: a run, an absolute run, a delta, end of line and end of bitmap.
-    seeds.push_back(Bmp(8, 4, 8, 1, 16,
-                        {4, 1, 0, 3, 2, 3, 4, 0, 0, 0, 0, 2, 2, 1, 2, 5, 0, 0, 8, 9, 0, 1}));
+    seeds.push_back(Bmp(8, 4, 8, 1, 16, {4, 1, 0, 3, 2, 3, 4, 0, 0, 0, 0, 2, 2, 1, 2, 5, 0, 0, 8, 9, 0, 1}));
     return seeds;
+}
+
+std::vector<std::uint8_t> ManyScanJpeg(int size, int bits)
+{
+    std::vector<jpeg_scan_info> scans;
+    scans.push_back({1, {0}, 0, 0, 0, 0});
+    for (int k = 1; k < 64; ++k) {
+        scans.push_back({1, {0}, k, k, 0, bits});
+        for (int al = bits - 1; al >= 0; --al)
+            scans.push_back({1, {0}, k, k, al + 1, al});
+    }
+    return Jpeg(size, size, false, false, &scans);
 }
 
 std::vector<std::vector<std::uint8_t>> JpegSeeds()
@@ -158,4 +175,4 @@ std::vector<std::vector<std::uint8_t>> JpegSeeds()
     return {Jpeg(16, 16, true, false), Jpeg(40, 25, true, true), Jpeg(9, 13, false, false)};
 }
 
-}  // namespace kavrel::fuzz
+} // namespace kavrel::fuzz

@@ -17,4 +17,8 @@ int FuzzJpegReader(const std::uint8_t* data, std::size_t size);
 std::vector<std::vector<std::uint8_t>> BmpSeeds();
 std::vector<std::vector<std::uint8_t>> JpegSeeds();
 
-}  // namespace kavrel::fuzz
+// A grey size x size progressive JPEG whose AC coefficients are sent one at a
+// time and refined bit by bit from bit `bits`: 1 + 63 x (bits + 1) scans.
+std::vector<std::uint8_t> ManyScanJpeg(int size, int bits);
+
+} // namespace kavrel::fuzz

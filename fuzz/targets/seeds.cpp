@@ -1,5 +1,6 @@
 // Seed corpora: small valid files of every kind each reader meets, so that
 // fuzzing starts deep inside the formats.
+#include <algorithm>
 #include <map>
 
 #include "fuzz/targets/fuzz_targets.h"
@@ -65,19 +66,77 @@ CIcon IconFrom(const Seed& bytes)
 
 std::vector<CIcon> SampleIcons()
 {
-    return {ClassicIcon(1, 16), ClassicIcon(4, 16), ClassicIcon(8, 32), ClassicIcon(24, 32),
-            IconFrom(Dib32(16)), IconFrom(PngImage(32))};
+    return {ClassicIcon(1, 16),  ClassicIcon(4, 16),  ClassicIcon(8, 32),
+            ClassicIcon(24, 32), IconFrom(Dib32(16)), IconFrom(PngImage(32))};
 }
 
-Seed Ico(const std::vector<const CIcon*>& images) { return BuildIcoFile(images); }
+Seed Ico(const std::vector<const CIcon*>& images)
+{
+    return BuildIcoFile(images);
+}
 
-}  // namespace
+constexpr std::uint32_t kRsrcRva = 0x1000, kRsrcFile = 0x200;
+
+// A PE32 DLL whose one section, .rsrc at RVA 0x1000 and file offset 0x200,
+// holds `rsrc`.
+Seed PeWithResourceSection(const Seed& rsrc)
+{
+    const auto rsrcSize = static_cast<std::uint32_t>(rsrc.size());
+
+    ByteWriter pe;
+    pe.u16(0x5A4D);
+    pe.zeros(0x3A);
+    pe.u32(0x40); // e_lfanew
+    pe.u32(0x00004550);
+    pe.u16(0x14C); // i386
+    pe.u16(1);     // sections
+    pe.zeros(12);
+    pe.u16(0xE0);   // optional header size
+    pe.u16(0x2102); // DLL
+    const std::size_t optional = pe.size();
+    pe.u16(0x10B);
+    pe.zeros(0xE0 - 2);
+    pe.patchU32(optional + 32, 0x1000);                                    // section alignment
+    pe.patchU32(optional + 36, 0x200);                                     // file alignment
+    pe.patchU32(optional + 56, kRsrcRva + ((rsrcSize + 0xFFF) & ~0xFFFu)); // size of image
+    pe.patchU32(optional + 60, kRsrcFile);                                 // size of headers
+    pe.patchU32(optional + 92, 16);
+    pe.patchU32(optional + 96 + 8 * 2, kRsrcRva);
+    pe.patchU32(optional + 96 + 8 * 2 + 4, rsrcSize);
+    const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
+    pe.bytes(std::span(reinterpret_cast<const std::uint8_t*>(name), 8));
+    pe.u32(rsrcSize);
+    pe.u32(kRsrcRva);
+    pe.u32((rsrcSize + 0x1FF) & ~0x1FFu);
+    pe.u32(kRsrcFile);
+    pe.zeros(12);
+    pe.u32(0x40000040u);
+    pe.zeros(kRsrcFile - pe.size());
+    pe.bytes(rsrc);
+    pe.zeros(((rsrcSize + 0x1FF) & ~0x1FFu) - rsrcSize);
+    return pe.take();
+}
+
+void PadTo(ByteWriter& w, std::size_t unit)
+{
+    w.zeros((unit - w.size() % unit) % unit);
+}
+
+// The one image and the shared directory of the files below.
+std::pair<CIcon, Seed> SharedDirectoryParts(int entries)
+{
+    CIcon image = ClassicIcon(1, 16);
+    Seed directory = GroupDirectory(
+        std::vector<std::pair<const CIcon*, std::uint16_t>>(static_cast<std::size_t>(entries), {&image, 1}));
+    return {std::move(image), std::move(directory)};
+}
+
+} // namespace
 
 // A PE32 file with one .rsrc section holding the given resources by integer
 // type and identifier, language 0x409.
 Seed BuildPe(const PeResources& resources)
 {
-    constexpr std::uint32_t kRsrcRva = 0x1000, kRsrcFile = 0x200;
     // Directory tree, data entries, then data, all relative to the section.
     std::uint32_t treeSize = 16 + 8 * static_cast<std::uint32_t>(resources.size());
     std::uint32_t leafCount = 0;
@@ -134,40 +193,7 @@ Seed BuildPe(const PeResources& resources)
         rsrc.bytes(*blob);
         rsrc.zeros(((blob->size() + 3) & ~std::size_t(3)) - blob->size());
     }
-    const auto rsrcSize = static_cast<std::uint32_t>(rsrc.size());
-
-    ByteWriter pe;
-    pe.u16(0x5A4D);
-    pe.zeros(0x3A);
-    pe.u32(0x40);  // e_lfanew
-    pe.u32(0x00004550);
-    pe.u16(0x14C);  // i386
-    pe.u16(1);      // sections
-    pe.zeros(12);
-    pe.u16(0xE0);    // optional header size
-    pe.u16(0x2102);  // DLL
-    const std::size_t optional = pe.size();
-    pe.u16(0x10B);
-    pe.zeros(0xE0 - 2);
-    pe.patchU32(optional + 32, 0x1000);  // section alignment
-    pe.patchU32(optional + 36, 0x200);   // file alignment
-    pe.patchU32(optional + 56, kRsrcRva + ((rsrcSize + 0xFFF) & ~0xFFFu));  // size of image
-    pe.patchU32(optional + 60, kRsrcFile);                                // size of headers
-    pe.patchU32(optional + 92, 16);
-    pe.patchU32(optional + 96 + 8 * 2, kRsrcRva);
-    pe.patchU32(optional + 96 + 8 * 2 + 4, rsrcSize);
-    const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
-    pe.bytes(std::span(reinterpret_cast<const std::uint8_t*>(name), 8));
-    pe.u32(rsrcSize);
-    pe.u32(kRsrcRva);
-    pe.u32((rsrcSize + 0x1FF) & ~0x1FFu);
-    pe.u32(kRsrcFile);
-    pe.zeros(12);
-    pe.u32(0x40000040u);
-    pe.zeros(kRsrcFile - pe.size());
-    pe.bytes(rsrc.data());
-    pe.zeros(((rsrcSize + 0x1FF) & ~0x1FFu) - rsrcSize);
-    return pe.take();
+    return PeWithResourceSection(rsrc.data());
 }
 
 // An RT_GROUP_ICON directory naming images by identifier.
@@ -188,6 +214,98 @@ Seed GroupDirectory(const std::vector<std::pair<const CIcon*, std::uint16_t>>& e
         w.u16(id);
     }
     return w.take();
+}
+
+Seed SharedDirectoryNe(int entries, int groups)
+{
+    const auto [image, directory] = SharedDirectoryParts(entries);
+    constexpr unsigned kShift = 6;
+    const int chunks = (groups + 0xFFFE) / 0xFFFF;
+    const std::size_t table = 128, names = table + 2 + 16 + 8 * chunks + 12ull * groups + 2;
+    const std::size_t imageAt = (names + 6 + 63) / 64 * 64, directoryAt = (imageAt + image.image.size() + 63) / 64 * 64;
+    ByteWriter w;
+    w.u16(0x5A4D);
+    w.zeros(58);
+    w.u32(64);
+    w.u16(0x454E); // the NE header
+    w.zeros(34);
+    w.u16(static_cast<std::uint16_t>(table - 64));
+    w.u16(static_cast<std::uint16_t>(names - 64));
+    w.zeros(23);
+    w.u8(3); // Windows 3.0
+    w.u16(kShift);
+    w.u16(0x8003);
+    w.u16(1);
+    w.zeros(4);
+    w.u16(static_cast<std::uint16_t>(imageAt >> kShift));
+    w.u16(static_cast<std::uint16_t>((image.image.size() + 63) >> kShift));
+    w.u16(0x1C30);
+    w.u16(0x8001);
+    w.zeros(4);
+    for (int left = groups; left > 0; left -= 0xFFFF) {
+        const int count = std::min(left, 0xFFFF);
+        w.u16(0x800E);
+        w.u16(static_cast<std::uint16_t>(count));
+        w.zeros(4);
+        for (int i = 0; i < count; ++i) {
+            w.u16(static_cast<std::uint16_t>(directoryAt >> kShift));
+            w.u16(static_cast<std::uint16_t>((directory.size() + 63) >> kShift));
+            w.u16(0x1C30);
+            w.u16(static_cast<std::uint16_t>(0x8001 + i));
+            w.zeros(4);
+        }
+    }
+    w.u16(0);
+    const std::uint8_t module[] = {4, 'T', 'E', 'S', 'T', 0};
+    w.bytes(module);
+    PadTo(w, 64);
+    w.bytes(image.image);
+    PadTo(w, 64);
+    w.bytes(directory);
+    return w.take();
+}
+
+Seed SharedDirectoryPe(int entries, int groups)
+{
+    const auto [image, directory] = SharedDirectoryParts(entries);
+    // Root, the icon type with one image, the group type whose entries all
+    // lead to one data entry, then the data.
+    const std::uint32_t iconType = 32, iconLanguages = iconType + 24, iconData = iconLanguages + 24;
+    const std::uint32_t groupType = iconData + 16, groupData = groupType + 16 + 8 * static_cast<std::uint32_t>(groups);
+    const std::uint32_t imageAt = groupData + 16;
+    const std::uint32_t directoryAt = imageAt + static_cast<std::uint32_t>((image.image.size() + 3) & ~std::size_t(3));
+    ByteWriter r;
+    auto directoryHeader = [&](int numbered) {
+        r.zeros(12);
+        r.u16(0);
+        r.u16(static_cast<std::uint16_t>(numbered));
+    };
+    directoryHeader(2);
+    r.u32(3);
+    r.u32(0x80000000u | iconType);
+    r.u32(14);
+    r.u32(0x80000000u | groupType);
+    directoryHeader(1);
+    r.u32(1);
+    r.u32(0x80000000u | iconLanguages);
+    directoryHeader(1);
+    r.u32(0x409);
+    r.u32(iconData);
+    r.u32(kRsrcRva + imageAt);
+    r.u32(static_cast<std::uint32_t>(image.image.size()));
+    r.zeros(8);
+    directoryHeader(groups);
+    for (int i = 0; i < groups; ++i) {
+        r.u32(static_cast<std::uint32_t>(i + 1));
+        r.u32(groupData);
+    }
+    r.u32(kRsrcRva + directoryAt);
+    r.u32(static_cast<std::uint32_t>(directory.size()));
+    r.zeros(8);
+    r.bytes(image.image);
+    PadTo(r, 4);
+    r.bytes(directory);
+    return PeWithResourceSection(r.data());
 }
 
 std::vector<Seed> IcoSeeds()
@@ -305,4 +423,4 @@ std::vector<Seed> PayloadSeeds()
     return {EncodeIconPayload(one), EncodeIconPayload(several)};
 }
 
-}  // namespace kavrel::fuzz
+} // namespace kavrel::fuzz

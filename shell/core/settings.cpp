@@ -361,6 +361,15 @@ MainWindowPlacement LoadMainWindowPlacement(Registry& registry, int screenWidth,
             r.right = std::max(r.right, 5);
             r.top = std::min(r.top, screenHeight - 5);
             r.left = std::min(r.left, screenWidth - 5);
+            // No larger than the screen either (give or take the frame of a
+            // maximised window, which lies just outside it): every bitmap of
+            // a window grows with its size, and a damaged value must not
+            // stop the program from starting.
+            constexpr int kFrameSlack = 16;
+            r.right = std::min(r.right, screenWidth + kFrameSlack);
+            r.bottom = std::min(r.bottom, screenHeight + kFrameSlack);
+            r.left = std::max(r.left, r.right - screenWidth - 2 * kFrameSlack);
+            r.top = std::max(r.top, r.bottom - screenHeight - 2 * kFrameSlack);
             p.normal = r;
         }
     }

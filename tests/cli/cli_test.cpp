@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -425,6 +427,79 @@ TEST_F(CliTest, ToIclNumbersUnnamedIconsOfOneFile)
     ASSERT_EQ(lines.size(), 2u) << r.out;
     EXPECT_EQ(lines[0].substr(0, 9), "1\tBare 1\t");
     EXPECT_EQ(lines[1].substr(0, 9), "2\tBare 2\t");
+}
+
+TEST_F(CliTest, ListEscapesControlCharactersInNames)
+{
+    // Names come from the file: a title-setting escape, a tab and a newline
+    // must not reach the terminal or break the line format. UTF-8 text stays,
+    // C1 controls do not, in UTF-8 or as single bytes.
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"\x1B]0;owned\x07"
+         "Evil\tname\n",
+         "\\x1B]0;owned\\x07Evil\\tname\\n"},
+        {"back\\slash\r\x7F", "back\\\\slash\\r\\x7F"},
+        {"Caf\xC3\xA9 \xE2\x82\xAC", "Caf\xC3\xA9 \xE2\x82\xAC"},
+        {"Caf\xE9", "Caf\xE9"},
+        {"a\xC2\x9B"
+         "b\x9B"
+         "c",
+         "a\\xC2\\x9Bb\\x9Bc"},
+    };
+    std::vector<CIconGroup> groups;
+    for (const auto& [name, escaped] : names) {
+        ASSERT_TRUE(ReadIcoGroupFile((dir / "sample.ico").string(), groups));
+        groups.back().name = name;
+    }
+    ASSERT_TRUE(WriteIconLibrary((dir / "names.icl").string(), groups));
+    RunResult r = RunCli({"list", (dir / "names.icl").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), names.size()) << r.out;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(lines[i], std::to_string(i + 1) + "\t" + names[i].second + "\t16x16x1 16x16x4 32x32x8 32x32x24");
+}
+
+TEST_F(CliTest, AFifoNamedLikeAnIconIsRefusedAtOnce)
+{
+    const fs::path fifo = dir / "x.ico";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name : {std::string("x.ico"), std::string("x.icl")}) {
+        if (name != "x.ico")
+            fs::create_symlink(fifo, dir / name);
+        RunResult r = RunCli({"list", (dir / name).string()});
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_NE(r.err.find("does not contains icons"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(CliTest, SalvageTakesTheIntactImagesOfADamagedFile)
+{
+    // sample.ico cut inside the image that lies last in it, the monochrome one.
+    std::vector<std::uint8_t> bytes = ReadBytes(dir / "sample.ico");
+    const std::uint32_t last = *std::max_element(offsets.begin(), offsets.end());
+    bytes.resize(last + 100);
+    const std::string cut = (dir / "cut.ico").string();
+    WriteBytes(cut, bytes);
+
+    RunResult r = RunCli({"list", cut});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+
+    r = RunCli({"list", "--salvage", "--offsets", cut});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string intact = "16x16x4@" + std::to_string(offsets[1]) + " 32x32x8@" + std::to_string(offsets[2]) +
+                               " 32x32x24@" + std::to_string(offsets[0]);
+    EXPECT_EQ(r.out, "1\t\t" + intact + "\n");
+    EXPECT_EQ(r.err, cut + ": 3 of 4 images read; the others are damaged\n");
+
+    // Converted, the intact images make a whole file again.
+    const std::string out = (dir / "mended.ico").string();
+    EXPECT_EQ(RunCli({"convert", cut, out}).status, 1);
+    ASSERT_EQ(RunCli({"convert", "--salvage", cut, out}).status, 0);
+    r = RunCli({"list", out});
+    EXPECT_EQ(r.out, "1\t\t16x16x4 32x32x8 32x32x24\n");
+    EXPECT_EQ(r.err, "");
 }
 
 TEST(CliArgs, ParsingAndHelpers)

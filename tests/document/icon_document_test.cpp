@@ -13,6 +13,7 @@
 
 #include "document/icon_document.h"
 #include "model/ico_file.h"
+#include "model/png_image.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_reader.h"
 #include "resources/strings.h"
@@ -345,6 +346,74 @@ TEST_F(IconDocumentTest, SaveModifiedAnswersAndOutcomes)
     EXPECT_EQ(doc.GetTitle(), "out.ico");
     EXPECT_FALSE(doc.IsModified());
     EXPECT_TRUE(fs::exists(file("out.ico")));
+}
+
+TEST_F(IconDocumentTest, ADamagedFileOpensItsIntactImagesWhenTheUserAgrees)
+{
+    // 16x16 in 16 colours, 32x32 in 256 colours, then a 64x64 PNG cut short.
+    CIconObject a(4, 16, 16, 0), b(8, 32, 32, 0);
+    a.color.fill(RGB(255, 0, 0));
+    b.color.fill(RGB(0, 0, 255));
+    a.PackToIcon();
+    b.PackToIcon();
+    PngPixels pixels{64, 64, std::vector<std::uint32_t>(64 * 64, 0xFF00FF00u)};
+    const std::vector<std::uint8_t> pngBytes = EncodePng(pixels);
+    MemorySource pngSource(pngBytes);
+    CIcon png;
+    ASSERT_TRUE(png.ReadImage(pngSource, 0));
+    std::vector<std::uint8_t> bytes = BuildIcoFile({&a.packed, &b.packed, &png});
+    bytes.resize(bytes.size() - 10);
+    const std::string cut = file("cut.ico");
+    ASSERT_TRUE(WriteFileAtomically(cut, bytes));
+
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    doc.AddFormat(48, 48, 24, 0);
+    doc.SetName("Kept");
+    const int held = doc.GetFormatCount();
+    const std::string question = FormatString(55320, cut, 2, 3);
+    EXPECT_NE(question.find("2 of its 3 images"), std::string::npos) << question;
+
+    // No: the file is refused as before and the document keeps what it held.
+    prompts.Answer(IDNO);
+    EXPECT_FALSE(doc.OnOpenDocument(cut));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, question);
+    EXPECT_EQ(prompts.shown[0].style, static_cast<unsigned>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(doc.GetName(), "Kept");
+    EXPECT_EQ(doc.GetFormatCount(), held);
+
+    // Yes: the two intact images, the file's name, and a document that
+    // differs from its file.
+    prompts.Answer(IDYES);
+    ASSERT_TRUE(doc.OnOpenDocument(cut));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    ASSERT_EQ(doc.GetFormatCount(), 2);
+    EXPECT_EQ(doc.GetFormat(0)->width, 16);
+    EXPECT_EQ(doc.GetFormat(0)->bitDepth, 4);
+    EXPECT_EQ(doc.GetFormat(0)->color.pixel(5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(doc.GetFormat(1)->width, 32);
+    EXPECT_EQ(doc.GetFormat(1)->color.pixel(5, 5), RGB(0, 0, 255));
+    EXPECT_EQ(doc.GetName(), "Cut");
+    EXPECT_TRUE(doc.IsModified());
+
+    // An intact file asks nothing.
+    ASSERT_TRUE(WriteFileAtomically(file("whole.ico"), BuildIcoFile({&a.packed, &b.packed, &png})));
+    ASSERT_TRUE(doc.OnOpenDocument(file("whole.ico")));
+    EXPECT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(doc.GetFormatCount(), 3);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(IconDocumentTest, AFifoNamedLikeAnIconIsRefusedAtOnce)
+{
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    const std::string fifo = file("x.ico");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(doc.OnOpenDocument(fifo));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, FormatString(55304, fifo));
 }
 
 TEST_F(IconDocumentTest, RoundTripThroughIcotool)

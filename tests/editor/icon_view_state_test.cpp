@@ -394,5 +394,19 @@ TEST_F(ViewStateTest, OneBitFormatsDrawBlackOnTransparent)
     EXPECT_EQ(view.selectedPaletteIndex, 0);
 }
 
+TEST_F(ViewStateTest, AWindowLargerThanAnyScreenGetsABoundedFrame)
+{
+    auto doc = DocumentWith({{32, 32, 4}});
+    CIconViewState view(doc.get());
+    view.InitialUpdate(999999994, 20);
+    view.EnsureFrame();
+    EXPECT_EQ(view.Frame().width(), kMaxClientSide);
+    EXPECT_EQ(view.Frame().height(), 20);
+    view.SetClientSize(400, 16777215);
+    view.EnsureFrame();
+    EXPECT_EQ(view.Frame().width(), 400);
+    EXPECT_EQ(view.Frame().height(), kMaxClientSide);
+}
+
 } // namespace
 } // namespace kavrel

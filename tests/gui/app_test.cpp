@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -380,7 +381,7 @@ TEST_F(AppTest, WindowMenuListsTheWindowsAndKeysGoToTheNext)
     Start({});
     app_->FileNew();
     app_->FileNew();
-    EXPECT_TRUE(Frame().Router().Send(57648)); // a second window on the second icon
+    EXPECT_TRUE(Frame().Router().Send(ID_WINDOW_NEW)); // a second window on the second icon
     ASSERT_EQ(WindowCount(), 3);
     QMenu* window = nullptr;
     for (QAction* top : Frame().menuBar()->actions())
@@ -402,7 +403,7 @@ TEST_F(AppTest, WindowMenuListsTheWindowsAndKeysGoToTheNext)
     // The commands stay above the list, their last item the vertical reorganisation.
     const QList<QAction*> items = window->actions();
     EXPECT_TRUE(items[items.size() - 4]->isSeparator());
-    EXPECT_EQ(CCommandRouter::CommandOf(items[items.size() - 5]), 32884);
+    EXPECT_EQ(CCommandRouter::CommandOf(items[items.size() - 5]), ID_REORGANIZE_VERTICAL);
     // Updating again does not list them twice.
     EXPECT_EQ(listed().size(), 3);
 
@@ -926,6 +927,55 @@ std::vector<std::string> RunningDocuments(const QString& server)
     return out;
 }
 
+// The environment of a Kavrel started by a test: offscreen, with its own
+// configuration and librarian folders under `dir` and the test hooks on.
+QProcessEnvironment KavrelEnvironment(const std::string& dir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KAVREL_CONFIG_DIR", QString::fromStdString(dir + "/config"));
+    env.insert("KAVREL_LIBRARIAN", QString::fromStdString(dir + "/librarian"));
+    env.insert("KAVREL_TEST_HOOKS", "1");
+    return env;
+}
+
+// The documents a Kavrel just started shows, once it answers (at most 15 s).
+std::vector<std::string> DocumentsOnceStarted(const QString& server)
+{
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::string> documents;
+    while (documents.empty() && clock.elapsed() < 15000) {
+        documents = RunningDocuments(server);
+        if (documents.empty())
+            QTest::qWait(50);
+    }
+    return documents;
+}
+
+// Closes a running Kavrel as Exit closes it; true when it ended with status 0.
+bool QuitKavrel(const QString& server, QProcess& process)
+{
+    QLocalSocket socket;
+    socket.connectToServer(server);
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write("quit\n");
+    socket.waitForBytesWritten(1000);
+    socket.waitForReadyRead(2000);
+    const bool ended =
+        process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (process.state() != QProcess::NotRunning)
+        process.kill();
+    return ended;
+}
+
+std::string HiveText(const std::string& config)
+{
+    std::ifstream hive(config + "/HKEY_CURRENT_USER.reg", std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(hive)), std::istreambuf_iterator<char>());
+}
+
 TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
 {
     char pattern[] = "/tmp/kavrel-instance-XXXXXX";
@@ -934,11 +984,7 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     WriteHalfRedIcon(dir + "/one.ico");
     WriteHalfRedIcon(dir + "/two.ico");
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("KAVREL_CONFIG_DIR", QString::fromStdString(config));
-    env.insert("KAVREL_LIBRARIAN", QString::fromStdString(dir + "/librarian"));
-    env.insert("KAVREL_TEST_HOOKS", "1");
+    const QProcessEnvironment env = KavrelEnvironment(dir);
     const QString server = InstanceServerName(config);
     EXPECT_EQ(InstanceServerName(dir + "/./config/"), server);
     EXPECT_NE(InstanceServerName(dir + "/other"), server);
@@ -948,14 +994,7 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     first.start(KAVREL_APP_PATH, {QString::fromStdString(dir + "/one.ico")});
     ASSERT_TRUE(first.waitForStarted(5000));
     // Ready once it answers on its socket with its file open.
-    QElapsedTimer clock;
-    clock.start();
-    std::vector<std::string> documents;
-    while (documents.empty() && clock.elapsed() < 15000) {
-        documents = RunningDocuments(server);
-        if (documents.empty())
-            QTest::qWait(50);
-    }
+    std::vector<std::string> documents = DocumentsOnceStarted(server);
     ASSERT_EQ(documents, std::vector<std::string>{dir + "/one.ico"});
 
     // The second one, started in the folder with a relative name, hands it over and ends.
@@ -966,7 +1005,8 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
 
-    clock.restart();
+    QElapsedTimer clock;
+    clock.start();
     while (documents.size() < 2 && clock.elapsed() < 10000) {
         QTest::qWait(50);
         documents = RunningDocuments(server);
@@ -974,16 +1014,8 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     EXPECT_EQ(documents, (std::vector<std::string>{dir + "/one.ico", dir + "/two.ico"}));
 
     // Closed as Exit closes it, the first writes its settings once.
-    QLocalSocket socket;
-    socket.connectToServer(server);
-    ASSERT_TRUE(socket.waitForConnected(1000));
-    socket.write("quit\n");
-    socket.waitForBytesWritten(1000);
-    socket.waitForReadyRead(2000);
-    EXPECT_TRUE(first.waitForFinished(10000));
-    EXPECT_EQ(first.exitCode(), 0);
-    std::ifstream hive(config + "/HKEY_CURRENT_USER.reg", std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(hive)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(QuitKavrel(server, first));
+    const std::string text = HiveText(config);
     EXPECT_NE(text.find("IconeAuto"), std::string::npos);
     EXPECT_NE(text.find("two.ico"), std::string::npos); // the recent files
     if (first.state() != QProcess::NotRunning)
@@ -1102,6 +1134,39 @@ TEST_F(AppTest, OpeningAndSavingAnIconShowItInTheStatusBar)
     EXPECT_TRUE(saved.shown.contains(saving)) << saved.shown.join(" | ").toStdString();
     EXPECT_NE(bar->Message(), saving);
     EXPECT_FALSE(Frame().ActiveFrame()->Document()->IsModified());
+}
+
+TEST(AppProcess, AStoredWindowLargerThanAnyScreenStillStarts)
+{
+    // Once a damaged placement made every start end in std::bad_alloc: the
+    // editor view's frame was as large as the window.
+    char pattern[] = "/tmp/kavrel-placement-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    std::string config = dir + "/config";
+    fs::create_directories(config);
+    std::ofstream(config + "/HKEY_CURRENT_USER.reg", std::ios::binary)
+        << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Orvane\\Kavrel 4.0\\mainwin]\n"
+           "\"Pos\"=\"0005 0005 999999999 9999\"\n\"Maximized\"=dword:00000000\n";
+    WriteHalfRedIcon(dir + "/one.ico");
+
+    QProcess kavrel;
+    kavrel.setProcessEnvironment(KavrelEnvironment(dir));
+    kavrel.start(KAVREL_APP_PATH, {QString::fromStdString(dir + "/one.ico")});
+    ASSERT_TRUE(kavrel.waitForStarted(5000));
+    const QString server = InstanceServerName(config);
+    EXPECT_EQ(DocumentsOnceStarted(server), std::vector<std::string>{dir + "/one.ico"})
+        << kavrel.readAllStandardError().toStdString();
+    ASSERT_TRUE(QuitKavrel(server, kavrel));
+
+    // What it saved is a window no larger than a screen.
+    const std::string text = HiveText(config);
+    const auto at = text.find("\"Pos\"=\"");
+    ASSERT_NE(at, std::string::npos) << text;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_EQ(std::sscanf(text.c_str() + at + 7, "%d %d %d %d", &left, &top, &right, &bottom), 4) << text;
+    EXPECT_LE(right - left, 8192);
+    EXPECT_LE(bottom - top, 8192);
+    fs::remove_all(dir);
 }
 
 } // namespace

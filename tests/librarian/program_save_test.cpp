@@ -170,7 +170,7 @@ TEST_P(ProgramSave, RefusesResizedOrMisplacedFormatsBeforeWritingAnything)
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].style, MB_OK | MB_ICONSTOP);
     EXPECT_EQ(prompts.shown[0].text,
-              FormatString(55047, path_) + "\n" + FormatString(55320, "Icon 2", "48x48 - 256 colors"));
+              FormatString(55047, path_) + "\n" + FormatString(55323, "Icon 2", "48x48 - 256 colors"));
     EXPECT_EQ(test::ReadFileBytes(path_), original_);
 
     // A recorded offset outside the resource section (the headers here),
@@ -180,7 +180,7 @@ TEST_P(ProgramSave, RefusesResizedOrMisplacedFormatsBeforeWritingAnything)
     icons_[1].formats.back()->sourceOffset = 0x40;
     EXPECT_EQ(SaveIconsIntoProgramFile(path_, icons_), ProgramSaveResult::Failed);
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_NE(prompts.shown[1].text.find(FormatString(55321, "\"Disk\"", "48x48 - 256 colors")), std::string::npos);
+    EXPECT_NE(prompts.shown[1].text.find(FormatString(55324, "\"Disk\"", "48x48 - 256 colors")), std::string::npos);
     EXPECT_EQ(test::ReadFileBytes(path_), original_);
 }
 
@@ -214,7 +214,7 @@ TEST_P(ProgramSave, UnsetChecksumStaysAndSignedFilesAsk)
     prompts.Answer(IDNO);
     EXPECT_EQ(SaveIconsIntoProgramFile(path_, icons_), ProgramSaveResult::Declined);
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, FormatString(55322, path_));
+    EXPECT_EQ(prompts.shown[0].text, FormatString(55325, path_));
     EXPECT_EQ(prompts.shown[0].style & kMessageButtonsMask, unsigned{MB_YESNO});
     EXPECT_EQ(test::ReadFileBytes(path_), now);
 

@@ -24,7 +24,7 @@ CIcon Format(int bitDepth, int width, int height, COLORREF fill = RGB(255, 0, 0)
     CIconObject o(bitDepth, width, height, 0);
     o.color.fill(fill);
     o.mask.fill(RGB(0, 0, 0));
-    o.mask.setRawPixel(0, 0, 1);  // one transparent corner
+    o.mask.setRawPixel(0, 0, 1); // one transparent corner
     o.color.setRawPixel(0, 0, 0xFF000000u);
     o.PackToIcon();
     return o.packed;
@@ -63,7 +63,7 @@ CIcon Png(int width, int height)
 // Every read the readers ask for is recorded, so a test can see that a
 // hostile file never made them ask for more than the file holds.
 class WatchedSource : public ByteSource {
-public:
+  public:
     explicit WatchedSource(std::span<const std::uint8_t> bytes) : inner_(bytes) {}
     std::uint64_t size() const override { return inner_.size(); }
     bool readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out) override
@@ -74,7 +74,7 @@ public:
     using ByteSource::readAt;
     std::uint64_t largest = 0;
 
-private:
+  private:
     MemorySource inner_;
 };
 
@@ -97,7 +97,7 @@ std::vector<std::uint8_t> Build(const std::vector<CIcon>& icons)
 }
 
 class TempDir {
-public:
+  public:
     TempDir()
     {
         char pattern[] = "/tmp/kavrel-ico-XXXXXX";
@@ -140,7 +140,7 @@ TEST(IcoFile, FileKindByExtension)
         EXPECT_EQ(FileKind(p), FileKindType::ProgramFile) << p;
     EXPECT_EQ(FileKind("x.icox"), FileKindType::Unknown);
     EXPECT_EQ(FileKind("dir.ico/readme"), FileKindType::Unknown);
-    EXPECT_EQ(FileKind("ico"), FileKindType::Icon);  // no '.': the whole name
+    EXPECT_EQ(FileKind("ico"), FileKindType::Icon); // no '.': the whole name
     EXPECT_EQ(FileKind(""), FileKindType::Unknown);
 }
 
@@ -165,8 +165,8 @@ TEST(IcoFile, WrittenLayout)
         int width, height, colors, bits;
     };
     // Sorted: width, then height, then depth (PNG counts as 32 bits).
-    const Entry expected[] = {{16, 16, 0, 8}, {24, 24, 0, 32}, {32, 32, 16, 4},
-                              {48, 48, 0, 24}, {0, 0, 2, 1},  {0, 0, 0, 32}};
+    const Entry expected[] = {{16, 16, 0, 8},  {24, 24, 0, 32}, {32, 32, 16, 4},
+                              {48, 48, 0, 24}, {0, 0, 2, 1},    {0, 0, 0, 32}};
     std::uint32_t offset = 6 + 16 * 6;
     for (int i = 0; i < 6; ++i) {
         const std::uint8_t* e = bytes.data() + 6 + 16 * i;
@@ -206,7 +206,7 @@ TEST(IcoFile, ReadingUsesOnlyTheOffsets)
     CIcon a = Format(4, 32, 32), b = Format(8, 16, 16, RGB(0, 0, 255)), c = Format(24, 20, 10);
     // Images in reverse order, with gaps, and directory bytes that lie.
     std::vector<std::uint8_t> file(6 + 16 * 3, 0);
-    StoreU16(file.data(), 0xBEEF);  // the reserved word is not checked
+    StoreU16(file.data(), 0xBEEF); // the reserved word is not checked
     StoreU16(file.data() + 2, 1);
     StoreU16(file.data() + 4, 3);
     const CIcon* order[] = {&c, &b, &a};
@@ -266,7 +266,7 @@ TEST(IcoFile, NotIconFilesAreRefused)
 
     // One bad image abandons the whole file and leaves the list as it was.
     auto two = Build({Format(4, 16, 16), Format(4, 32, 32)});
-    StoreU32(two.data() + 6 + 16 + 12, 0xFFF0);  // second offset far out
+    StoreU32(two.data() + 6 + 16 + 12, 0xFFF0); // second offset far out
     MemorySource s(two);
     std::vector<CIconGroup> groups(2);
     groups[0].name = "kept";
@@ -307,8 +307,8 @@ TEST(IcoFile, ModernImagesSurviveReadAndWriteByteForByte)
 
 TEST(IcoFile, EveryTruncationIsReadOrRefusedSafely)
 {
-    auto file = Build({Format(1, 16, 16), Format(4, 16, 16), Format(8, 32, 32), Format(24, 16, 16),
-                       Argb32(16, 16), Png(20, 20)});
+    auto file = Build(
+        {Format(1, 16, 16), Format(4, 16, 16), Format(8, 32, 32), Format(24, 16, 16), Argb32(16, 16), Png(20, 20)});
     ASSERT_TRUE(ReadGroup(file));
     for (std::size_t n = 0; n < file.size(); ++n) {
         std::vector<std::uint8_t> prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
@@ -324,6 +324,80 @@ TEST(IcoFile, EveryTruncationIsReadOrRefusedSafely)
             EXPECT_TRUE(objects.empty());
         }
     }
+}
+
+TEST(IcoFile, ACutFileGivesItsIntactImagesOnlyWhenAsked)
+{
+    // Cut inside its last image, a PNG: the first two images are intact.
+    const CIcon a = Format(4, 16, 16), b = Format(8, 32, 32), c = Png(48, 48);
+    auto file = Build({a, b, c});
+    file.resize(file.size() - c.image.size() / 2);
+    MemorySource source(file);
+
+    std::vector<CIconGroup> groups;
+    std::vector<std::uint64_t> offsets;
+    IcoImageCount count;
+    EXPECT_FALSE(ReadIcoGroupWithOffsets(source, groups, offsets, IcoReadMode::Whole, &count));
+    ASSERT_TRUE(ReadIcoGroupWithOffsets(source, groups, offsets, IcoReadMode::IntactImages, &count));
+    EXPECT_EQ(count.listed, 3);
+    EXPECT_EQ(count.read, 2);
+    ASSERT_EQ(groups.size(), 1u);
+    ASSERT_EQ(groups[0].FormatCount(), 2);
+    EXPECT_EQ(groups[0].GetFormat(0)->image, a.image);
+    EXPECT_EQ(groups[0].GetFormat(1)->image, b.image);
+    EXPECT_EQ(offsets, (std::vector<std::uint64_t>{6 + 48, 6 + 48 + a.image.size()}));
+
+    std::vector<std::unique_ptr<CIconObject>> objects;
+    EXPECT_FALSE(ReadIcoObjects(source, objects));
+    ASSERT_TRUE(ReadIcoObjects(source, objects, IcoReadMode::IntactImages, &count));
+    EXPECT_EQ(count.read, 2);
+    ASSERT_EQ(objects.size(), 2u);
+    EXPECT_EQ(objects[1]->width, 32);
+
+    // A whole file reads the same in both modes; one with no intact image
+    // gives nothing either way.
+    const auto wholeFile = Build({a, b, c});
+    MemorySource whole(wholeFile);
+    EXPECT_TRUE(ReadIcoObjects(whole, objects, IcoReadMode::IntactImages, &count));
+    EXPECT_EQ(count.read, 3);
+    file.resize(6 + 48 + 20);
+    MemorySource nothing(file);
+    EXPECT_FALSE(ReadIcoObjects(nothing, objects, IcoReadMode::IntactImages, &count));
+    EXPECT_EQ(objects.size(), 3u);
+}
+
+TEST(IcoFile, AnImageIsNeverReadAcrossItsNeighbour)
+{
+    // The first image (by offset) claims 32x32 in its header: read as it
+    // says, it would take the second image's bytes for its own. The
+    // directory lists them in the other order, so the neighbour is found by
+    // offset.
+    const CIcon small = Format(4, 16, 16), large = Format(4, 32, 32, RGB(0, 0, 255));
+    auto file = Build({small, large});
+    const std::uint32_t smallAt = LoadU32(&file[6 + 12]), largeAt = LoadU32(&file[6 + 16 + 12]);
+    ASSERT_LT(smallAt, largeAt);
+    StoreU32(&file[6 + 12], largeAt);
+    StoreU32(&file[6 + 16 + 12], smallAt);
+    StoreU32(&file[smallAt + 4], 32);
+    StoreU32(&file[smallAt + 8], 64);
+    file.resize(file.size() + 1000, 0); // room enough at the end of the file
+
+    EXPECT_FALSE(ReadGroup(file));
+    MemorySource source(file);
+    std::vector<CIconGroup> groups;
+    std::vector<std::uint64_t> offsets;
+    IcoImageCount count;
+    ASSERT_TRUE(ReadIcoGroupWithOffsets(source, groups, offsets, IcoReadMode::IntactImages, &count));
+    EXPECT_EQ(count.read, 1);
+    ASSERT_EQ(groups[0].FormatCount(), 1);
+    EXPECT_EQ(groups[0].GetFormat(0)->image, large.image);
+
+    // Two entries naming the same image are not each other's neighbours.
+    auto shared = Build({small, large});
+    StoreU32(&shared[6 + 16 + 12], LoadU32(&shared[6 + 12]));
+    auto group = ReadGroup(shared);
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->FormatCount(), 2);
 }
 
 TEST(IcoFile, HostileDirectoriesAreRefusedWithoutLargeReads)
@@ -359,10 +433,10 @@ TEST(IcoFile, HostileDirectoriesAreRefusedWithoutLargeReads)
 
     auto png = Build({Png(8, 8)});
     auto bigPng = png;
-    StoreU32(bigPng.data() + 22 + 16, 0x01100000);  // big-endian 4097
+    StoreU32(bigPng.data() + 22 + 16, 0x01100000); // big-endian 4097
     refuse(bigPng, "4097-pixel PNG");
     auto hugeChunk = png;
-    StoreU32(hugeChunk.data() + 22 + 33, 0xFFFFFF7Fu);  // first chunk after IHDR
+    StoreU32(hugeChunk.data() + 22 + 33, 0xFFFFFF7Fu); // first chunk after IHDR
     refuse(hugeChunk, "chunk beyond the file");
 
     // Many entries sharing one image: each read stays small and the total is
@@ -445,7 +519,7 @@ TEST(IcoFile, FailedSavesLeaveTheOldFile)
         EXPECT_EQ(Slurp(path), before);
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.ico"});
     }
-    EXPECT_FALSE(CIconGroup{}.SaveAsIco(dir.file("none.ico")));  // nothing to write
+    EXPECT_FALSE(CIconGroup{}.SaveAsIco(dir.file("none.ico"))); // nothing to write
     EXPECT_FALSE(fs::exists(dir.file("none.ico")));
     EXPECT_FALSE(original.SaveAsIco(dir.file("missing/dir.ico")));
 }
@@ -472,9 +546,9 @@ TEST(IcoFile, LoadIconsFromFileDispatchesByKind)
     EXPECT_EQ(LoadIconsFromFile(groups, "z.txt"), 0);
     SetProgramFileReader(nullptr);
     EXPECT_EQ(asked, (std::vector<std::string>{"x.dll", "y.icl"}));
-    EXPECT_EQ(LoadIconsFromFile(groups, dir.file("missing.exe")), 3);  // the built-in reader is back
+    EXPECT_EQ(LoadIconsFromFile(groups, dir.file("missing.exe")), 3); // the built-in reader is back
     EXPECT_TRUE(asked.size() == 2);
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

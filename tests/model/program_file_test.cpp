@@ -361,6 +361,27 @@ TEST(ProgramFileHostile, LoopsHugeCountsAndSectionsPointingNowhere)
     EXPECT_EQ(Read(test::BuildNe(many, units)).size(), 10u);
 }
 
+TEST(ProgramFileHostile, AnImageNeverReadsPastItsResource)
+{
+    // The first image's header claims 32x32, more than its resource holds:
+    // read as it says, it would take the next resource's bytes, and an edit
+    // written back would overwrite them. It is dropped; its neighbour stays.
+    Bytes a = MakePackedImage(16, 16, 2, 1), b = MakePackedImage(24, 24, 0, 2), group;
+    StoreU32(&a[4], 32);
+    StoreU32(&a[8], 64);
+    Bytes pe = test::BuildPe(SampleResources(a, b, group));
+    auto groups = Read(pe);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{b}));
+
+    NeFixture f;
+    StoreU32(&f.small[4], 32);
+    StoreU32(&f.small[8], 64);
+    groups = Read(test::BuildNe(f.Resources(false)));
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.large}));
+}
+
 // --- write-back ------------------------------------------------------------
 
 TEST(ProgramFileWriteBack, ReplacesExactlyTheImagesOrNothing)

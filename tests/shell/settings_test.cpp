@@ -210,9 +210,14 @@ TEST_F(SettingsTest, MainWindowPlacementCases)
     EXPECT_FALSE(p.maximized);
     EXPECT_EQ(p.normal, (WindowRect{10, 20, 30, 40}));
 
-    // Off-screen corners are brought back; right and bottom are at least 5.
+    // Off-screen corners are brought back; right and bottom are at least 5,
+    // and the window is no larger than the screen and its frame.
     p = placement("99999 0020 0030 0900", 0);
-    EXPECT_EQ(p.normal, (WindowRect{1019, 20, 30, 900}));
+    EXPECT_EQ(p.normal, (WindowRect{1019, 20, 30, 784}));
+    p = placement("0005 0005 999999999 9999", 0);
+    EXPECT_EQ(p.normal, (WindowRect{5, 5, 1040, 784}));
+    p = placement("-999 -999 0100 0200", 0);
+    EXPECT_EQ(p.normal, (WindowRect{-956, -600, 100, 200}));
     p = placement("0010 9999 -010 -020", 0);
     EXPECT_EQ(p.normal, (WindowRect{10, 763, 5, 5}));
     // The fields sit at fixed places: a wide first number shifts the others.
