@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "librarian/librarian.h"
+#include "model/icl_file.h"
 #include "platform/prompter.h"
 #include "resources/command_ids.h"
 #include "resources/strings.h"
@@ -24,7 +25,40 @@ void ChangeOptions(CGridDoc& doc, GridWindowHost& host, const std::function<void
     host.RebuildList();
 }
 
+// A path with the extension added when the name has none.
+std::string WithExtension(std::string path, const char* ext)
+{
+    if (path.substr(path.find_last_of('/') + 1).find('.') == std::string::npos)
+        path += std::string(".") + ext;
+    return path;
+}
+
 } // namespace
+
+void SaveIconAsIcoFile(const CIconGroup& icon)
+{
+    std::string path = Chooser().ChooseSave(LoadString(55041), LoadString(55027), icon.DisplayName() + ".ico");
+    if (path.empty())
+        return;
+    path = WithExtension(path, "ico");
+    if (!icon.SaveAsIco(path))
+        Prompts().Message(FormatString(55060, path), MB_OK | MB_ICONSTOP);
+}
+
+void ExportIconsToLibrary(const std::vector<CIconGroup>& icons)
+{
+    const int count = static_cast<int>(icons.size());
+    if (count == 0)
+        return;
+    const std::string title = count == 1 ? LoadString(55061) : FormatString(55062, count);
+    std::string path = Chooser().ChooseSave(title, LoadString(55029), LoadString(55044) + ".icl");
+    if (path.empty())
+        return;
+    path = WithExtension(path, "icl");
+    std::string error;
+    if (!WriteIconLibrary(path, icons, NullProgress(), &error))
+        Prompts().Message(error, MB_OK | MB_ICONSTOP);
+}
 
 bool GridUpdateCommand(CGridDoc& doc, CCmdUI& ui)
 {
@@ -107,11 +141,11 @@ void GridCommand(CGridDoc& doc, std::uint16_t id, GridWindowHost& host)
         break;
     case ID_BROWSER_EXPORT_ICL:
         if (list.SelectedCount() > 0)
-            host.ExportToIcl(list.SelectedIcons());
+            ExportIconsToLibrary(list.SelectedIcons());
         break;
     case ID_BROWSER_SAVE_AS_ICO:
         if (list.SelectedCount() == 1)
-            host.SaveAsIco(list.Item(list.FirstSelected()));
+            SaveIconAsIcoFile(list.Item(list.FirstSelected()));
         break;
     case ID_EDIT_SELECT_ALL:
         list.SelectAll();

@@ -24,13 +24,17 @@ class GridWindowHost {
     virtual CLibrarian* Librarian() = 0;
     // The list's options changed: the window rebuilds its grid.
     virtual void RebuildList() = 0;
-    // The librarian's dialogs: Export to ICL, Save as ICO, the delete
-    // question (false: keep) and the rename dialogs (nullopt: cancelled).
-    virtual void ExportToIcl(const std::vector<CIconGroup>& icons) = 0;
-    virtual void SaveAsIco(const CIconGroup& icon) = 0;
+    // The librarian's delete question (false: keep) and rename dialogs
+    // (nullopt: cancelled).
     virtual bool ConfirmDelete(int count) = 0;
     virtual std::optional<std::string> AskName(const std::string& current, int count) = 0;
 };
+
+// Save as ICO and Export to ICL of every icon grid: the save dialog
+// (55041, or 55061 / 55062) through Chooser(), then the writer; a failure is
+// reported.
+void SaveIconAsIcoFile(const CIconGroup& icon);
+void ExportIconsToLibrary(const std::vector<CIconGroup>& icons);
 
 // False for a command the grid windows do not have.
 bool GridUpdateCommand(CGridDoc& doc, CCmdUI& ui);

@@ -1,5 +1,7 @@
 #include "librarian/ui/library_bar.h"
 
+#include "librarian/grid_commands.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -54,15 +56,6 @@ std::vector<std::string> SelectedNames(const CIconList& list)
     for (int i : list.Selection())
         names.push_back(list.Item(i).DisplayName());
     return names;
-}
-
-// A path with the extension added when the name has none.
-std::string WithExtension(std::string path, const char* ext)
-{
-    const std::string name = LastComponent(path);
-    if (name.find('.') == std::string::npos)
-        path += std::string(".") + ext;
-    return path;
 }
 
 } // namespace
@@ -778,32 +771,15 @@ void CLibraryBar::SaveAsIco()
     const CIconList& list = librarian_.List();
     if (list.SelectedCount() != 1 || librarian_.ShownLocked())
         return;
-    const CIconGroup& icon = list.Item(list.FirstSelected());
-    std::string path = Chooser().ChooseSave(LoadString(55041), LoadString(55027), icon.DisplayName() + ".ico");
-    if (path.empty())
-        return;
-    path = WithExtension(path, "ico");
-    if (!icon.SaveAsIco(path))
-        Prompts().Message(FormatString(55060, path), MB_OK | MB_ICONSTOP);
+    SaveIconAsIcoFile(list.Item(list.FirstSelected()));
 }
 
 void CLibraryBar::ExportIcl()
 {
     const CIconList& list = librarian_.List();
-    const int count = list.SelectedCount();
-    if (count == 0 || librarian_.ShownLocked())
+    if (list.SelectedCount() == 0 || librarian_.ShownLocked())
         return;
-    const std::string title = count == 1 ? LoadString(55061) : FormatString(55062, count);
-    std::string path = Chooser().ChooseSave(title, LoadString(55029), LoadString(55044) + ".icl");
-    if (path.empty())
-        return;
-    path = WithExtension(path, "icl");
-    std::vector<CIconGroup> icons;
-    for (int i : list.Selection())
-        icons.push_back(list.Item(i));
-    std::string error;
-    if (!WriteIconLibrary(path, icons, NullProgress(), &error))
-        Prompts().Message(error, MB_OK | MB_ICONSTOP);
+    ExportIconsToLibrary(list.SelectedIcons());
 }
 
 } // namespace kavrel

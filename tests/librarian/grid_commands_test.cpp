@@ -16,8 +16,6 @@ class RecordingHost : public GridWindowHost {
     void OpenAsNewIcon(const CIconGroup& icon) override { openedAsNew.push_back(icon.name); }
     CLibrarian* Librarian() override { return librarian; }
     void RebuildList() override { ++rebuilt; }
-    void ExportToIcl(const std::vector<CIconGroup>& icons) override { exported = icons.size(); }
-    void SaveAsIco(const CIconGroup& icon) override { savedAsIco = icon.name; }
     bool ConfirmDelete(int count) override
     {
         deleteAsked = count;
