@@ -141,6 +141,7 @@ class LibrarianBarSource : public IconSourceWindow {
 class GridLibrarianLinks : public LibrarianLinks {
   public:
     GridLibrarianLinks(CLibrarian& librarian, LibrarianBarSource& bar) : librarian_(librarian), bar_(bar) {}
+    LibrarianBarSource& Bar() { return bar_; }
     int ModifiedEditors(const std::string& libraryPath) override;
     void CloseEditors(const std::string& libraryPath, bool writeBack) override;
     std::vector<std::string> OpenLibraryWindows() override;

@@ -18,6 +18,8 @@ struct StringEntry {
 constexpr StringEntry kStrings[] = {
     {2, "Orvane Kavrel 4.0"},
     {3, "\nIcon\nIcon\nIcon Files (*.ICO)\n.ico\nKavrel.Document\nIcon File"},
+    {5, "\nProgram File\nProgram File\nProgram Files (*.exe;*.dll;*.ocx;*.cpl;*.drv;*.vbx)\n.exe\n\n"},
+    {6, "\nIcon Library\nIcon Library\nLibrary Files (*.icl)\n.icl\n\n"},
     {7, "\nIcon in file\nIcon\nIcon Files (*.ICO)\n.ico\n\n"},
     {11, "Copying..."},
     {13, "Importing Image..."},

@@ -43,6 +43,7 @@
 #include "librarian/librarian_folder.h"
 #include "librarian/settings_librarian.h"
 #include "librarian/store.h"
+#include "librarian/ui/grid_view.h"
 #include "librarian/ui/icon_list_box.h"
 #include "librarian/ui/library_bar.h"
 #include "librarian/ui/qt_bar_dialogs.h"
@@ -422,8 +423,16 @@ void CKavrelApp::RegisterTemplates()
         },
         [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CKavrelFileDocMDI(tmpl, doc); },
         [](CDocument& doc, CChildFrame&) -> QWidget* { return new CFileIconView(static_cast<CFileIconDoc*>(&doc)); }));
-    // TODO (program-file documents, no issue yet): DocKind::ProgramFile (CFileDoc, CFileExeMDI, CFileView).
-    // TODO (icon-library windows, no issue yet): DocKind::IconLibrary (CLibDoc, CFileIclMDI, CLibView).
+    docs.AddTemplate(std::make_unique<CDocTemplate>(
+        DocKind::ProgramFile, CFileDoc::kTemplateStringId, MenuKind::ProgramFile,
+        LoadString(CFileDoc::kTemplateStringId), [](IconSource*) { return std::make_unique<CFileDoc>(); },
+        [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CFileExeMDI(tmpl, doc); },
+        [](CDocument& doc, CChildFrame&) -> QWidget* { return new CFileView(static_cast<CFileDoc*>(&doc)); }));
+    docs.AddTemplate(std::make_unique<CDocTemplate>(
+        DocKind::IconLibrary, CLibDoc::kTemplateStringId, MenuKind::IconLibrary, LoadString(CLibDoc::kTemplateStringId),
+        [](IconSource*) { return std::make_unique<CLibDoc>(); },
+        [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CFileIclMDI(tmpl, doc); },
+        [](CDocument& doc, CChildFrame&) -> QWidget* { return new CLibView(static_cast<CLibDoc*>(&doc)); }));
 }
 
 // ---- opening ----

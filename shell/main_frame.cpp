@@ -1,5 +1,7 @@
 #include "shell/main_frame.h"
 
+#include "librarian/ui/grid_view.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -103,6 +105,15 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
             app->OpenIconAsNewIcon(source);
         }
     };
+    hooks.openLinkedIcon = [](int index) {
+        CKavrelApp* app = CKavrelApp::Instance();
+        if (GridLibrarianLinks* links = GridLinks(); app && links)
+            app->OpenLinkedIcon(links->Bar(), index);
+    };
+    hooks.openLibraryWindow = [](const std::string& path) {
+        if (CKavrelApp* app = CKavrelApp::Instance())
+            app->OpenDocumentFile(path);
+    };
     hooks.focusDocument = [this] {
         if (QWidget* view = ActiveView())
             view->setFocus(Qt::OtherFocusReason);
@@ -112,7 +123,21 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
             parts_->SideBarToggled();
     };
     hooks.contextMenu = [this](int index, QWidget* parent) { return router_->BuildMenu(ContextMenu(index), parent); };
+    GridViewHooks grid;
+    grid.openAsNewIcon = hooks.openAsNewIcon;
     librarian->SetHooks(std::move(hooks));
+    grid.openLinkedIcon = [](IconSourceWindow& source, int index) {
+        if (CKavrelApp* app = CKavrelApp::Instance())
+            app->OpenLinkedIcon(source, index);
+    };
+    grid.setStatusText = [this](int pane, const std::string& text) { SetStatusPaneText(pane, text); };
+    grid.focusLibrarian = [librarian] {
+        if (librarian->isVisible())
+            librarian->TakeFocus();
+    };
+    grid.hideLibrarian = [this] { router_->Send(ID_VIEW_LIBRARIAN); };
+    SetGridViewHooks(std::move(grid));
+    GridLinks();
     // The bar layout of the last close; the librarian and colour bars exist
     // by now to take their places too.
     parts_->RestoreBarState(Registry::Instance());

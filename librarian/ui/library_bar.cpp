@@ -567,8 +567,10 @@ bool CLibraryBar::OnUpdateCommand(CCmdUI& ui)
     case ID_LIB_SELECT_ALL:
         enabled = !list.empty() && usable;
         break;
-    // Their windows and dialogs come later (TODO issue 11: library windows; compile and print: their issue).
     case ID_LIB_OPEN_LIBRARY:
+        enabled = usable && librarian_.Loaded() && !librarian_.ShownPath().empty() && hooks_.openLibraryWindow;
+        break;
+    // Their windows and dialogs come with their issue.
     case ID_LIB_COMPILE:
     case ID_LIB_PRINT:
     case ID_LIB_PRINT_PREVIEW:
@@ -639,9 +641,14 @@ void CLibraryBar::OnCommand(std::uint16_t id)
         break;
     case ID_LIB_OPEN_ICON:
     case ID_LIB_OPEN_AS_NEW:
-        // An editor linked to the library comes with the library windows
-        // (TODO issue 11); until then Open icon opens a copy as well.
         OpenIcon(id == ID_LIB_OPEN_AS_NEW);
+        break;
+    case ID_LIB_OPEN_LIBRARY:
+        // The window reads the file: what the bar holds is saved first.
+        if (librarian_.Loaded() && !librarian_.ShownPath().empty() && hooks_.openLibraryWindow) {
+            librarian_.SaveIfNeeded(false);
+            hooks_.openLibraryWindow(librarian_.ShownPath());
+        }
         break;
     case ID_LIB_SAVE_AS_ICO:
         SaveAsIco();
@@ -758,12 +765,14 @@ void CLibraryBar::DeleteCommand()
 
 void CLibraryBar::OpenIcon(bool asNew)
 {
-    (void)asNew;
     const CIconList& list = librarian_.List();
     const int first = list.FirstSelected();
-    if (first < 0 || librarian_.ShownLocked() || !hooks_.openAsNewIcon)
+    if (first < 0 || librarian_.ShownLocked())
         return;
-    hooks_.openAsNewIcon(list.Item(first));
+    if (!asNew && hooks_.openLinkedIcon)
+        hooks_.openLinkedIcon(first);
+    else if (hooks_.openAsNewIcon)
+        hooks_.openAsNewIcon(list.Item(first));
 }
 
 void CLibraryBar::SaveAsIco()

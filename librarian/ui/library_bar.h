@@ -35,6 +35,10 @@ struct LibraryBarHooks {
     std::function<bool(std::uint16_t)> sendCommand;
     // Opens a copy of an icon as a new untitled icon document.
     std::function<void(const CIconGroup&)> openAsNewIcon;
+    // Opens icon i of the shown library in an editor linked to the bar.
+    std::function<void(int)> openLinkedIcon;
+    // Opens a library in a window of its own (Open library, F5).
+    std::function<void(const std::string&)> openLibraryWindow;
     // Gives the keyboard focus to the active document window.
     std::function<void()> focusDocument;
     // The bar was shown or hidden by its command.

@@ -258,4 +258,56 @@ void CIconDocumentMDI::ViewChanged()
     }
 }
 
+namespace {
+
+// A grid window's local toolbar: the commands in order, 0 for a separator.
+void FillGridToolBar(QToolBar* bar, std::initializer_list<std::uint16_t> ids)
+{
+    CCommandRouter* router = CCommandRouter::Instance();
+    for (std::uint16_t id : ids) {
+        if (id == 0)
+            bar->addSeparator();
+        else if (router)
+            bar->addAction(router->Action(id));
+    }
+}
+
+} // namespace
+
+CFileExeMDI::CFileExeMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent) : COrvaneMDI(tmpl, doc, parent)
+{
+    FillGridToolBar(CreateLocalToolBar(),
+                    {ID_FILE_SAVE, 0, ID_BROWSER_OPEN_ICON, ID_BROWSER_OPEN_AS_NEW, ID_ADD_TO_LIBRARIAN,
+                     ID_BROWSER_EXPORT_ICL, ID_BROWSER_SAVE_AS_ICO, 0, ID_BROWSER_SHOW_16, ID_BROWSER_SHOW_32,
+                     ID_BROWSER_SHOW_48, 0, ID_BROWSER_SHOW_MONO, ID_BROWSER_SHOW_16COLORS, ID_BROWSER_SHOW_256COLORS,
+                     0, ID_BROWSER_SHOW_INFOS});
+}
+
+CFileIclMDI::CFileIclMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent) : COrvaneMDI(tmpl, doc, parent)
+{
+    FillGridToolBar(CreateLocalToolBar(), {ID_FILE_SAVE,
+                                           0,
+                                           ID_BROWSER_IMPORT,
+                                           ID_BROWSER_DELETE,
+                                           ID_BROWSER_RENAME,
+                                           0,
+                                           ID_BROWSER_OPEN_ICON,
+                                           ID_BROWSER_OPEN_AS_NEW,
+                                           ID_ADD_TO_LIBRARIAN,
+                                           ID_BROWSER_EXPORT_ICL,
+                                           ID_BROWSER_SAVE_AS_ICO,
+                                           0,
+                                           ID_BROWSER_SHOW_16,
+                                           ID_BROWSER_SHOW_32,
+                                           ID_BROWSER_SHOW_48,
+                                           0,
+                                           ID_BROWSER_SHOW_MONO,
+                                           ID_BROWSER_SHOW_16COLORS,
+                                           ID_BROWSER_SHOW_256COLORS,
+                                           0,
+                                           ID_BROWSER_SHOW_INFOS,
+                                           0,
+                                           ID_BROWSER_COMPILE});
+}
+
 } // namespace kavrel

@@ -104,6 +104,19 @@ class CIconDocumentMDI : public COrvaneMDI {
     QWidget* formatGap_ = nullptr;
 };
 
+// Program-file windows (local toolbar 5) and library windows (toolbar 6).
+class CFileExeMDI : public COrvaneMDI {
+    Q_OBJECT
+  public:
+    CFileExeMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent = nullptr);
+};
+
+class CFileIclMDI : public COrvaneMDI {
+    Q_OBJECT
+  public:
+    CFileIclMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent = nullptr);
+};
+
 // Editors of icons taken from a program file, a library or the librarian.
 class CKavrelFileDocMDI : public CIconDocumentMDI {
     Q_OBJECT

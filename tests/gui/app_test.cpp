@@ -219,10 +219,9 @@ TEST_F(AppTest, StartsWithAnEmptyConfigurationAndShowsTheIconOfTheCommandLine)
     CDocTemplate& kind = frame->Template();
     EXPECT_EQ(&kind, DocManager().Template(DocKind::Icon));
     EXPECT_EQ(kind.Kind(), DocKind::Icon);
-    // Only the kinds that have their documents are registered.
-    EXPECT_EQ(DocManager().Templates().size(), 2u);
+    EXPECT_EQ(DocManager().Templates().size(), 4u);
     EXPECT_NE(DocManager().Template(DocKind::IconInFile), nullptr);
-    EXPECT_EQ(DocManager().Template(DocKind::IconLibrary), nullptr);
+    EXPECT_NE(DocManager().Template(DocKind::IconLibrary), nullptr);
     EXPECT_EQ(kind.GetDocString(CDocTemplate::docName), "Icon");
     EXPECT_EQ(kind.GetDocString(CDocTemplate::filterExt), ".ico");
     EXPECT_EQ(kind.GetDocString(CDocTemplate::regFileTypeId), "Kavrel.Document");
