@@ -9,6 +9,7 @@
 #include "model/icl_file.h"
 #include "model/ico_file.h"
 #include "model/program_file.h"
+#include "platform/byte_reader.h"
 #include "platform/prompter.h"
 #include "resources/strings.h"
 
@@ -179,8 +180,15 @@ std::string CLibDoc::SourceName() const
 bool CLibDoc::OnOpenDocument(const std::string& path)
 {
     std::vector<CIconGroup> icons;
-    if (!path.empty())
+    if (!path.empty()) {
+        // A library without icons opens empty; one that cannot be read at all
+        // does not open.
+        if (!FileReader::Open(path)) {
+            Prompts().Message(LoadString(kStrFileWithoutIcons), MB_OK | MB_ICONSTOP);
+            return false;
+        }
         LoadIconsFromFile(icons, path);
+    }
     list_.SetItems(std::move(icons));
     if (!list_.empty())
         list_.SelectOnly(0);

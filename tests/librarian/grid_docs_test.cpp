@@ -188,6 +188,11 @@ TEST(LibraryWindow, ImportDropSaveAndStatus)
     test::WriteFileBytes(dir + "/empty.ico", Bytes(10, 0));
     test::WriteLibrary(dir + "/tools.icl", {"Disk"});
 
+    CLibDoc missing;
+    EXPECT_FALSE(missing.OnOpenDocument(dir + "/none.icl"));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    prompts.shown.clear();
+
     CLibDoc lib;
     lib.SetTitle("tools.icl");
     ASSERT_TRUE(lib.OnOpenDocument(dir + "/tools.icl"));
