@@ -1,6 +1,7 @@
 #include "shell/file_icon_view.h"
 
 #include <QComboBox>
+#include <QTimer>
 
 #include "platform/prompter.h"
 #include "resources/command_ids.h"
@@ -19,7 +20,15 @@ constexpr int kStrUntitled = 55044;
 
 CFileIconView::CFileIconView(CFileIconDoc* doc, QWidget* parent) : CIconView(doc, parent), fileDoc_(doc)
 {
-    FormatList()->setCurrentIndex(doc->StartFormat());
+    // The editor starts on the format the grid was showing, once the frame
+    // has adopted the format list.
+    QTimer::singleShot(0, this, [this] {
+        const int start = fileDoc_->StartFormat();
+        if (start <= 0 || start >= fileDoc_->GetFormatCount())
+            return;
+        OnFormatListChanged(start);
+        FormatList()->setCurrentIndex(start);
+    });
 }
 
 bool CFileIconView::OnUpdateCommand(CCmdUI& ui)
