@@ -15,6 +15,7 @@ int RunRender(const std::vector<std::string>& argv, Io& io);
 int RunConvert(const std::vector<std::string>& argv, Io& io);
 int RunToIcl(const std::vector<std::string>& argv, Io& io);
 int RunImportPicture(const std::vector<std::string>& argv, Io& io);
+int RunThumbnail(const std::vector<std::string>& argv, Io& io);
 
 // The icons of any file by its kind. A file that gives none prints the
 // program's message for it and returns false.
@@ -29,4 +30,4 @@ std::string NameFromFile(const std::string& path);
 // The first free path of "DIR/STEM.EXT", "DIR/STEM (2).EXT", ...
 std::string FreePath(const std::string& dir, const std::string& stem, const std::string& ext);
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -11,6 +11,7 @@ packages=(
   gcc-mingw-w64-i686 binutils-mingw-w64-i686
   icoutils imagemagick
   xvfb xauth xclip
+  xdg-utils desktop-file-utils cmark
   clang libclang-rt-14-dev
 )
 
