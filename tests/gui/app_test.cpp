@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLocalSocket>
@@ -126,6 +128,9 @@ class AppTest : public ::testing::Test {
         char pattern[] = "/tmp/kavrel-app-XXXXXX";
         dir_ = mkdtemp(pattern);
         setenv("KAVREL_LIBRARIAN", (dir_ + "/librarian").c_str(), 1);
+        // The association check reads, and its repair writes, only these.
+        setenv("XDG_DATA_HOME", (dir_ + "/xdg-data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (dir_ + "/xdg-config").c_str(), 1);
         // Start-up describes the real screen; other tests expect the default one.
         screen_ = Screen();
         // An empty configuration: nothing stored, every setting its default.
@@ -152,6 +157,8 @@ class AppTest : public ::testing::Test {
         ResetSettings();
         RecentFiles().clear();
         unsetenv("KAVREL_LIBRARIAN");
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CONFIG_HOME");
         fs::remove_all(dir_);
     }
 
@@ -160,6 +167,10 @@ class AppTest : public ::testing::Test {
     CKavrelApp& Start(QStringList arguments)
     {
         arguments.prepend(QStringLiteral("kavrel"));
+        // The association warning only where a test asks for it.
+        if (!Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs",
+                                             "ShowWarnTypes"))
+            Store("ShowWarnTypes", 0);
         app_ = std::make_unique<CKavrelApp>(arguments);
         EXPECT_TRUE(app_->InitInstance());
         // Window shortcuts act in the active window only.
@@ -577,6 +588,36 @@ TEST_F(AppTest, AnIconHeldElsewhereOpensAsANewIcon)
     ASSERT_EQ(popup->actions().size(), 1);
     EXPECT_EQ(CCommandRouter::CommandOf(popup->actions()[0]), ID_LOCAL_TOOLBAR_HIDE);
     popup->close();
+}
+
+TEST_F(AppTest, TheAssociationWarningWritesItsBoxesBackAndRepairs)
+{
+    Store("ShowBienvenue", 0);
+    Store("ShowWarnTypes", 1);
+    Store("TypesTypeIcl", 0);
+    // Icons only; the library kind is ticked in the dialog.
+    QTimer answer;
+    answer.setInterval(50);
+    bool seen = false;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != QLatin1String("AssociationWarning"))
+            return;
+        seen = true;
+        EXPECT_FALSE(dialog->findChild<QCheckBox*>(QStringLiteral("1113"))->isChecked());
+        dialog->findChild<QCheckBox*>(QStringLiteral("1113"))->setChecked(true);
+        dialog->findChild<QCheckBox*>(QStringLiteral("1042"))->setChecked(false);
+        dialog->accept();
+    });
+    answer.start();
+    Start({});
+    answer.stop();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(TypesTypeIcl, 1);
+    EXPECT_EQ(ShowWarnTypes, 0);
+    EXPECT_EQ(Registry::Instance().queryString(RegHive::ClassesRoot, ".icl", ""), "iclfile");
+    EXPECT_TRUE(fs::exists(dir_ + "/xdg-data/applications/kavrel.desktop"));
+    EXPECT_TRUE(fs::exists(dir_ + "/xdg-config/mimeapps.list"));
 }
 
 TEST(AppFolders, LibrarianFolderChoiceAndAPlainFileInItsWay)
