@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "resources/command_ids.h"
@@ -38,7 +39,8 @@ TEST(Help, EachCommandOpensTheManualAtItsSection)
 
 TEST(Help, TheBuiltManualHoldsEverySectionCommandsOpen)
 {
-    std::ifstream in(std::string(KAVREL_CLI_PATH) + "/../../app/help/kavrel-manual.html");
+    std::ifstream in(std::filesystem::path(KAVREL_CLI_PATH).parent_path().parent_path() /
+                     "app/help/kavrel-manual.html");
     if (!in)
         GTEST_SKIP() << "the manual is built with the program";
     std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
