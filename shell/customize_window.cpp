@@ -124,16 +124,19 @@ class EntryDelegate : public QStyledItemDelegate {
 
 } // namespace
 
-QPixmap EntryIcon(const std::string& path, int index)
+QPixmap EntryIcon(const CustomEntry& entry)
 {
-    std::vector<QPixmap> icons = IconsOf(LocalPath(path));
-    if (index >= 0 && static_cast<std::size_t>(index) < icons.size() && !icons[index].isNull())
-        return icons[index];
+    std::vector<QPixmap> icons = IconsOf(LocalPath(entry.path));
+    if (entry.index >= 0 && static_cast<std::size_t>(entry.index) < icons.size() && !icons[entry.index].isNull())
+        return icons[entry.index];
     icons = IconsOf(LocalPath(Shell32Path()));
     if (!icons.empty() && !icons[0].isNull())
         return icons[0];
-    // Neither file exists here: the style's document icon.
-    return QApplication::style()->standardIcon(QStyle::SP_FileIcon).pixmap(32, 32);
+    // The shell's files do not exist here: what the desktop shows for it now.
+    QIcon fallback = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    if (!entry.themeName.empty())
+        fallback = QIcon::fromTheme(QString::fromStdString(entry.themeName), fallback);
+    return fallback.pixmap(32, 32);
 }
 
 // ---- the browse dialog ----
@@ -297,7 +300,7 @@ CCustomizeWindow::CCustomizeWindow(std::unique_ptr<CustomizeWindows> core, QWidg
     connect(apply_, &QPushButton::clicked, this, [this] { Apply(false); });
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
     layout->addWidget(strip);
-    resize(420, 400);
+    resize(440, 460);
 }
 
 CCustomizeWindow::~CCustomizeWindow() = default;
@@ -411,7 +414,7 @@ void CCustomizeWindow::FillPage(int page)
     list->clear();
     for (const CustomEntry& e : entries_[page - 1]) {
         auto* item = new QListWidgetItem(QString::fromStdString(e.name));
-        item->setData(Qt::DecorationRole, EntryIcon(e.path, e.index));
+        item->setData(Qt::DecorationRole, EntryIcon(e));
         item->setSizeHint(QSize(kItemWidth, kItemHeight));
         list->addItem(item);
     }
@@ -421,7 +424,7 @@ void CCustomizeWindow::RepaintEntry(int page, int entry)
 {
     const CustomEntry& e = entries_[page - 1][static_cast<std::size_t>(entry)];
     if (QListWidgetItem* item = lists_[page - 1]->item(entry))
-        item->setData(Qt::DecorationRole, EntryIcon(e.path, e.index));
+        item->setData(Qt::DecorationRole, EntryIcon(e));
 }
 
 void CCustomizeWindow::Changed()
@@ -502,6 +505,17 @@ void CCustomizeWindow::FrameClosing()
     std::string question = FormatString(80, LoadString(48));
     if (Prompts().Message(question, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
         Apply(true);
+}
+
+void CCustomizeWindow::showEvent(QShowEvent* event)
+{
+    // The first time, over the middle of the main window.
+    if (!placed_ && parentWidget()) {
+        placed_ = true;
+        QRect frame = parentWidget()->frameGeometry();
+        move(frame.center() - QPoint(width() / 2, height() / 2));
+    }
+    QWidget::showEvent(event);
 }
 
 void CCustomizeWindow::closeEvent(QCloseEvent* event)

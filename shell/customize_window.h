@@ -105,6 +105,7 @@ class CCustomizeWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     QWidget* MakeParameters();
@@ -128,9 +129,11 @@ class CCustomizeWindow : public QWidget {
     std::vector<CustomEntry> entries_[2];
     bool filled_[2] = {false, false};
     bool loading_ = false;
+    bool placed_ = false;
 };
 
-// The icon an entry shows: its file's icon, else a stand-in.
-QPixmap EntryIcon(const std::string& path, int index);
+// The icon an entry shows: its file's icon, else icon 0 of the shell's
+// file, else the desktop theme's icon of its name.
+QPixmap EntryIcon(const CustomEntry& entry);
 
 } // namespace kavrel

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <system_error>
+#include <tuple>
 
 #include "model/ico_file.h"
 #include "model/png_image.h"
@@ -224,6 +225,17 @@ CustomParameters CustomizeWindows::ReadParameters() const
 
 std::vector<CustomEntry> CustomizeWindows::ReadDesktopItems()
 {
+    // A store that never held a shell's classes gets the values a fresh
+    // shell has for the items the desktop also knows.
+    if (!registry_.keyExists(RegHive::ClassesRoot, "CLSID")) {
+        const std::string shell32 = "%SystemRoot%\\SYSTEM\\shell32.dll,";
+        for (const auto& [clsid, name, index] :
+             {std::tuple{"{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "", 15},
+              std::tuple{"{208D2C60-3AEA-1069-A2D7-08002B30309D}", "", 17}, std::tuple{kRecycleBinClsid, "", 31},
+              std::tuple{kRecycleBinClsid, "empty", 31}, std::tuple{kRecycleBinClsid, "full", 32},
+              std::tuple{"{2227A280-3AEA-1069-A2DE-08002B30309D}", "", 16}})
+            registry_.setString(RegHive::ClassesRoot, ItemKey(clsid), name, shell32 + std::to_string(index));
+    }
     std::vector<CustomEntry> entries;
     for (const DesktopItem& item : kDesktopItems) {
         std::string value =

@@ -147,6 +147,16 @@ TEST_F(CustomizeTest, StandardIconsWriteDeleteAndCompareIgnoringCase)
     EXPECT_EQ(rooted.path, "%SystemRoot%\\moricons.dll");
 }
 
+TEST_F(CustomizeTest, AStoreWithoutAShellShowsTheItemsAFreshShellHas)
+{
+    std::vector<CustomEntry> items = custom_->ReadDesktopItems();
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[0].name, "Poste de travail"); // no class name: the fallback
+    EXPECT_EQ(items[0].path, "%SystemRoot%\\SYSTEM\\shell32.dll");
+    EXPECT_EQ(items[0].index, 15);
+    EXPECT_EQ(items[3].valueName, "full");
+}
+
 TEST_F(CustomizeTest, DesktopItemsRecordTheirDefaultsAndTheRecycleBinFollowsItsState)
 {
     const std::string bin = std::string("CLSID\\") + kRecycleBinClsid;
