@@ -4,12 +4,14 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -168,7 +170,9 @@ CIconBrowseDialog::CIconBrowseDialog(const QString& title, const QString& startP
             filters << QString::fromStdString(parts[i]) + QStringLiteral(" (") + patterns + QLatin1Char(')');
         }
     files->setNameFilters(filters);
-    if (!startPath.isEmpty())
+    // The entry's file, when it exists here.
+    bool startExists = !startPath.isEmpty() && QFileInfo(startPath).isFile();
+    if (startExists)
         files->selectFile(startPath);
     layout->addWidget(files, 1);
 
@@ -189,6 +193,13 @@ CIconBrowseDialog::CIconBrowseDialog(const QString& title, const QString& startP
     layout->addLayout(panel);
 
     connect(files, &QFileDialog::currentChanged, this, &CIconBrowseDialog::ShowIconsOf);
+    // A name typed in whole shows its icons too.
+    if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        connect(name, &QLineEdit::textChanged, this, [this, files](const QString& text) {
+            QString path = QDir(files->directory()).absoluteFilePath(text);
+            if (QFileInfo(path).isFile() && path != file_)
+                ShowIconsOf(path);
+        });
     connect(files, &QFileDialog::fileSelected, this, [this](const QString& path) {
         file_ = path;
         accept();
@@ -198,7 +209,7 @@ CIconBrowseDialog::CIconBrowseDialog(const QString& title, const QString& startP
         if (!file_.isEmpty())
             accept();
     });
-    if (!startPath.isEmpty())
+    if (startExists)
         ShowIconsOf(startPath);
     resize(860, 480);
 }
