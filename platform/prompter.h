@@ -12,6 +12,7 @@ namespace kavrel {
 enum MessageStyle : unsigned {
     MB_OK = 0x0,
     MB_OKCANCEL = 0x1,
+    MB_ABORTRETRYIGNORE = 0x2,
     MB_YESNOCANCEL = 0x3,
     MB_YESNO = 0x4,
     MB_ICONSTOP = 0x10,
@@ -23,7 +24,7 @@ inline constexpr unsigned kMessageButtonsMask = 0x0F;
 inline constexpr unsigned kMessageIconMask = 0xF0;
 
 // The button that closed a message.
-enum MessageAnswer : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+enum MessageAnswer : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
 
 class Prompter {
 public:

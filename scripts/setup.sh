@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gcc-mingw-w64-i686 binutils-mingw-w64-i686
+  gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
   icoutils imagemagick
   xvfb xauth xclip
   xdg-utils desktop-file-utils cmark

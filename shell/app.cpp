@@ -15,7 +15,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -38,6 +37,7 @@
 #include "editor/ui/paste_options_dialog.h"
 #include "editor/ui/qt_clipboard.h"
 #include "editor/ui/tool_cursor.h"
+#include "librarian/librarian_folder.h"
 #include "model/ico_file.h"
 #include "model/picture_import.h"
 #include "platform/dib.h"
@@ -232,46 +232,8 @@ QString InstanceServerName(const std::string& configFolder)
     return QStringLiteral("kavrel-%1-%2").arg(static_cast<qulonglong>(getuid())).arg(QString::fromLatin1(key));
 }
 
-std::string ChooseLibrarianFolder(const std::string& programFolder)
-{
-    QString env = qEnvironmentVariable("KAVREL_LIBRARIAN");
-    if (!env.isEmpty())
-        return env.toStdString();
-    QFileInfo program(QString::fromStdString(programFolder));
-    if (!programFolder.empty() && program.isDir() && program.isWritable())
-        return WithSlash(programFolder) + "librarian";
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (data.isEmpty())
-        data = qEnvironmentVariable("HOME") + QStringLiteral("/.local/share");
-    return data.toStdString() + "/kavrel/librarian";
-}
-
-bool EnsureLibrarianFolder(const std::string& folder, bool inProgramFolder)
-{
-    std::error_code ec;
-    auto status = fs::symlink_status(folder, ec);
-    if (!ec && fs::exists(status) && !fs::is_directory(fs::status(folder, ec))) {
-        // Only the program's own folder is ours to tidy; a plain file named
-        // elsewhere by the user is left alone.
-        if (!inProgramFolder)
-            return false;
-        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add, ec);
-        fs::remove(folder, ec);
-        if (ec)
-            return false;
-    }
-    fs::create_directories(folder, ec);
-    return fs::is_directory(folder, ec);
-}
-
-const std::string& ProgramFolder()
-{
-    return g_programFolder;
-}
-const std::string& LibrarianFolder()
-{
-    return g_librarianFolder;
-}
+const std::string& ProgramFolder() { return g_programFolder; }
+const std::string& LibrarianFolder() { return g_librarianFolder; }
 
 QPrinter& ApplicationPrinter()
 {
@@ -332,7 +294,7 @@ bool CKavrelApp::InitInstance()
     ShowSplash();
 
     g_programFolder = WithSlash(QCoreApplication::applicationDirPath().toStdString());
-    bool fromEnvironment = !qEnvironmentVariable("KAVREL_LIBRARIAN").isEmpty();
+    bool fromEnvironment = LibrarianFolderFromEnvironment();
     g_librarianFolder = ChooseLibrarianFolder(g_programFolder);
     EnsureLibrarianFolder(g_librarianFolder, !fromEnvironment && g_librarianFolder == g_programFolder + "librarian");
 

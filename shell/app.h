@@ -30,13 +30,6 @@ class QtPrompter;
 // configuration folder, so that separate configurations run side by side.
 QString InstanceServerName(const std::string& configFolder);
 
-// Where the librarian lives: $KAVREL_LIBRARIAN when set; else "librarian" in
-// the program folder when that folder is writable; else
-// $XDG_DATA_HOME/kavrel/librarian (default ~/.local/share/kavrel/librarian).
-std::string ChooseLibrarianFolder(const std::string& programFolder);
-// Makes sure the librarian folder is a directory; false when it cannot be.
-bool EnsureLibrarianFolder(const std::string& folder, bool inProgramFolder);
-
 // The program folder (with a trailing '/') and the librarian root, set at start-up.
 const std::string& ProgramFolder();
 const std::string& LibrarianFolder();

@@ -33,6 +33,10 @@ int QtPrompter::Message(const std::string& text, unsigned style)
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         break;
+    case MB_ABORTRETRYIGNORE:
+        box.setStandardButtons(QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+        box.setEscapeButton(QMessageBox::Abort);
+        break;
     default:
         box.setStandardButtons(QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Ok);
@@ -43,9 +47,12 @@ int QtPrompter::Message(const std::string& text, unsigned style)
     case QMessageBox::Yes: return IDYES;
     case QMessageBox::No: return IDNO;
     case QMessageBox::Cancel: return IDCANCEL;
+    case QMessageBox::Abort: return IDABORT;
+    case QMessageBox::Retry: return IDRETRY;
+    case QMessageBox::Ignore: return IDIGNORE;
     default: {
         unsigned buttons = style & kMessageButtonsMask;
-        return buttons == MB_YESNO ? IDNO : buttons == MB_OK ? IDOK : IDCANCEL;
+        return buttons == MB_YESNO ? IDNO : buttons == MB_OK ? IDOK : buttons == MB_ABORTRETRYIGNORE ? IDABORT : IDCANCEL;
     }
     }
 }

@@ -3,8 +3,10 @@
 #include "fuzz/targets/clipboard_targets.h"
 #include "fuzz/targets/ico_targets.h"
 #include "fuzz/targets/palette_targets.h"
+#include "fuzz/targets/payload_targets.h"
 #include "fuzz/targets/picture_targets.h"
 #include "fuzz/targets/program_targets.h"
+#include "fuzz/targets/viewer_targets.h"
 
 namespace kavrel::fuzz {
 
@@ -19,6 +21,8 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"clipboard", FuzzClipboardBlock, ClipboardSeeds},
         {"bmp", FuzzBmpReader, BmpSeeds},
         {"jpeg", FuzzJpegReader, JpegSeeds},
+        {"payload", FuzzIconPayload, PayloadSeeds},
+        {"viewer", FuzzViewerCore, ViewerSeeds},
     };
     return table;
 }

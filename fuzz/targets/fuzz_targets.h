@@ -28,6 +28,7 @@ std::vector<Seed> IcoSeeds();
 std::vector<Seed> DibSeeds();
 std::vector<Seed> NeSeeds();
 std::vector<Seed> PeSeeds();
+std::vector<Seed> PayloadSeeds();
 
 // Fixture builders, shared with the benchmarks. A PE32 file with one .rsrc
 // section holding resources by integer type and identifier (language 0x409),

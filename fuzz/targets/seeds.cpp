@@ -3,6 +3,7 @@
 #include <map>
 
 #include "fuzz/targets/fuzz_targets.h"
+#include "librarian/icon_payload.h"
 #include "model/icl_file.h"
 #include "model/ico_file.h"
 #include "model/png_image.h"
@@ -276,6 +277,32 @@ std::vector<Seed> PeSeeds()
     resources[14][7] = GroupDirectory({{&icons[2], 3}});
     seeds.push_back(BuildPe(resources));
     return seeds;
+}
+
+std::vector<Seed> PayloadSeeds()
+{
+    const std::vector<CIcon> icons = SampleIcons();
+    IconPayload one;
+    one.kind = IconSourceKind::LibrarianBar;
+    one.sourceKey = "/librarian/Web/Arrows.icl";
+    one.title = "Arrows";
+    one.indices = {0};
+    one.icons.emplace_back();
+    one.icons[0].name = "Up";
+    one.icons[0].AddFormat(icons[1]);
+
+    IconPayload several;
+    several.kind = IconSourceKind::ProgramFile;
+    several.sourceKey = "/usr/share/app/tools.dll";
+    several.title = "tools.dll";
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        several.indices.push_back(static_cast<int>(i * 3));
+        several.icons.emplace_back();
+        several.icons.back().AddFormat(icons[i]);
+        if (i + 1 < icons.size())
+            several.icons.back().AddFormat(icons[i + 1]);
+    }
+    return {EncodeIconPayload(one), EncodeIconPayload(several)};
 }
 
 }  // namespace kavrel::fuzz

@@ -62,4 +62,4 @@ std::optional<long long> TotalMemoryKb(std::string_view meminfo);
 // "%ld KB of  RAM".
 std::string MemoryLine(long long totalKb);
 
-} // namespace kavrel
+}  // namespace kavrel

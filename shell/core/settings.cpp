@@ -8,9 +8,8 @@
 namespace kavrel {
 
 // prefs (CouleursJPEG and EcoRes live in the model layer, the editor's in
-// editor/settings_editor.cpp)
+// editor/settings_editor.cpp, the librarian's in librarian/settings_librarian.cpp)
 int OptionsDeCollage = 1;
-int ConfirmeSave = 1;
 int IconeAuto = 1;
 int ReorganiseAuto = 1;
 int ReorganiseLancement = 1;
@@ -22,34 +21,15 @@ int ReorganiserPalettes = 1;
 int PosEditeur = 2;
 int PosPalette = 1;
 int Agrandissement = 0;
-int ORVBankSeparatorH = 200;
-int ORVBankSeparatorV = 200;
-int LibBarSizeV = 200;
-int LibBarSizeH = 200;
-int LibBarFloatSizeV = 250;
-int LibBarFloatSizeH = 550;
 int ShowIcoToolBar = 1;
 int ShowIclToolBar = 1;
 int ShowExeToolBar = 1;
 int TypeReorganisation = 1;
-int LibBarTailleAffiche = 1;
-int LibBarAfficheInfos = 1;
-int LibBarColorAffiche = 1;
-int FileTailleAffiche = 1;
-int FileAfficheInfos = 1;
-int FileColorAffiche = 1;
 int ShowWarnExeType = 1;
 int ShowWarnTypes = 1;
 int TypesCorrectionAuto = 0;
 int TypesTypeIcl = 1;
 int TypesTypeIco = 1;
-
-std::string BankPathName;
-
-std::string ExeFileName;
-std::string ExeTitle;
-std::string ExeCopyright;
-int Converted = 0;
 
 std::uint32_t ClipBoardBackgroundColor = 0xFFFFFF;
 

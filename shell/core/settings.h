@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "editor/settings_editor.h"
+#include "librarian/settings_librarian.h"
 #include "model/settings_model.h"
 
 namespace kavrel {
@@ -29,52 +30,36 @@ inline constexpr const char* kProductTitle = "Kavrel 4.0";
 // ---- prefs ----
 // CouleursJPEG and EcoRes: model/settings_model.h; MotifTransparent,
 // DefaultZoomAuto, ShowApercu, TransparentCopy, GrilleAuto, AfficheOmbreIcone,
-// CouleurFondEditeur and ShowWarnColor: editor/settings_editor.h.
-extern int OptionsDeCollage;    // propose the paste-options dialog
-extern int ConfirmeSave;        // confirm before saving libraries
-extern int IconeAuto;           // new icon at start-up when no file is named
-extern int ReorganiseAuto;      // automatic desktop reorganisation (F11)
-extern int ReorganiseLancement; // reorganise at start-up
-extern int AfficheTaille;       // kept in the store only
-extern int ShowWarnColor16;     // warn at start-up on a 16-colour display
-extern int ShowBienvenue;       // welcome and tip of the day at start-up
-extern int IndexOfTheTip;       // next tip to show
-extern int ReorganiserPalettes; // kept in the store only
-extern int PosEditeur;          // kept in the store only
-extern int PosPalette;          // kept in the store only
-extern int Agrandissement;      // document windows open maximised
-extern int ORVBankSeparatorH;   // librarian bar, tall layout: y of the split
-extern int ORVBankSeparatorV;   // librarian bar, wide layout: x of the split
-extern int LibBarSizeV;         // docked librarian bar height (top or bottom)
-extern int LibBarSizeH;         // docked librarian bar width (left or right)
-extern int LibBarFloatSizeV;    // floating librarian bar height
-extern int LibBarFloatSizeH;    // floating librarian bar width
-extern int ShowIcoToolBar;      // local toolbar of icon editor windows
-extern int ShowIclToolBar;      // local toolbar of icon-library windows
-extern int ShowExeToolBar;      // local toolbar of program-file windows
-extern int TypeReorganisation;  // 0 full window, 1 horizontal, 2 vertical
-extern int LibBarTailleAffiche; // librarian grid size class: 0, 1, 2 = 16, 32, 48
-extern int LibBarAfficheInfos;  // librarian grid shows information
-extern int LibBarColorAffiche;  // librarian grid colour class: 0 mono, 1 16, 2 256 or more
-extern int FileTailleAffiche;   // program-file and library windows: size class
-extern int FileAfficheInfos;    // ... information under icons
-extern int FileColorAffiche;    // ... colour class
-extern int ShowWarnExeType;     // "NOTE: Program File" after opening a program file
-extern int ShowWarnTypes;       // warn at start-up when the associations are wrong
-extern int TypesCorrectionAuto; // repair the associations without asking
-extern int TypesTypeIcl;        // associate .icl, .il, .nil
-extern int TypesTypeIco;        // associate .ico
+// CouleurFondEditeur and ShowWarnColor: editor/settings_editor.h; ConfirmeSave,
+// ORVBankSeparator*, LibBar* and File*: librarian/settings_librarian.h.
+extern int OptionsDeCollage;      // propose the paste-options dialog
+extern int IconeAuto;             // new icon at start-up when no file is named
+extern int ReorganiseAuto;        // automatic desktop reorganisation (F11)
+extern int ReorganiseLancement;   // reorganise at start-up
+extern int AfficheTaille;         // kept in the store only
+extern int ShowWarnColor16;       // warn at start-up on a 16-colour display
+extern int ShowBienvenue;         // welcome and tip of the day at start-up
+extern int IndexOfTheTip;         // next tip to show
+extern int ReorganiserPalettes;   // kept in the store only
+extern int PosEditeur;            // kept in the store only
+extern int PosPalette;            // kept in the store only
+extern int Agrandissement;        // document windows open maximised
+extern int ShowIcoToolBar;        // local toolbar of icon editor windows
+extern int ShowIclToolBar;        // local toolbar of icon-library windows
+extern int ShowExeToolBar;        // local toolbar of program-file windows
+extern int TypeReorganisation;    // 0 full window, 1 horizontal, 2 vertical
+extern int ShowWarnExeType;       // "NOTE: Program File" after opening a program file
+extern int ShowWarnTypes;         // warn at start-up when the associations are wrong
+extern int TypesCorrectionAuto;   // repair the associations without asking
+extern int TypesTypeIcl;          // associate .icl, .il, .nil
+extern int TypesTypeIco;          // associate .ico
 
-// ---- paths ----
-extern std::string BankPathName; // librarian item last selected; empty: the root
+// ---- paths ---- BankPathName: librarian/settings_librarian.h.
 
 // ---- specs ----
 // insertTextePolice, insertTexteTexte, insertTexteGras, insertTexteItalic and
-// insertTexteTaille: editor/settings_editor.h.
-extern std::string ExeFileName; // compile: last output file
-extern std::string ExeTitle;
-extern std::string ExeCopyright;
-extern int Converted; // 1 once the old librarian was converted
+// insertTexteTaille: editor/settings_editor.h; ExeFileName, ExeTitle,
+// ExeCopyright and Converted: librarian/settings_librarian.h.
 
 // ---- colors ---- (colour references 0x00BBGGRR; CustColor, PalColor and
 // the palette bar's own values: editor/settings_editor.h)
@@ -89,15 +74,15 @@ struct SettingInfo {
     // pseudo-colours too), as signed decimal text.
     enum class Kind { Int, String, Colour, ColourValue };
     const char* section = "";
-    std::string name; // value name ("CustColor01" and so on for the arrays)
+    std::string name;  // value name ("CustColor01" and so on for the arrays)
     Kind kind = Kind::Int;
     int* intValue = nullptr;
     std::string* stringValue = nullptr;
     std::uint32_t* colourValue = nullptr;
-    int intDefault = 0;      // Int
-    int minimum = INT32_MIN; // Int: stored values outside [minimum, maximum] take the default
+    int intDefault = 0;          // Int
+    int minimum = INT32_MIN;     // Int: stored values outside [minimum, maximum] take the default
     int maximum = INT32_MAX;
-    std::string stringDefault; // String
+    std::string stringDefault;   // String
     std::uint32_t colourDefault = 0;
 };
 
@@ -131,8 +116,8 @@ struct WindowRect {
 };
 
 struct MainWindowPlacement {
-    WindowRect normal;     // the rectangle the window has when neither maximised nor minimised
-    bool maximized = true; // shown maximised, and restores to maximised
+    WindowRect normal;       // the rectangle the window has when neither maximised nor minimised
+    bool maximized = true;   // shown maximised, and restores to maximised
 };
 
 enum class MainWindowState { Normal, Maximized, Minimized };
@@ -147,7 +132,7 @@ bool SaveMainWindowPlacement(Registry& registry, const WindowRect& normal, MainW
 // ---- the recent-file list ("Recent File List", File1..File10) ----
 
 class RecentFileList {
-  public:
+public:
     static constexpr int kMaxFiles = 10;
 
     void load(Registry& registry);
@@ -158,10 +143,10 @@ class RecentFileList {
     void clear() { files_.clear(); }
     const std::vector<std::string>& files() const { return files_; }
 
-  private:
+private:
     std::vector<std::string> files_;
 };
 
-RecentFileList& RecentFiles(); // the application's list
+RecentFileList& RecentFiles();  // the application's list
 
-} // namespace kavrel
+}  // namespace kavrel
