@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -12,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,6 +23,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "librarian/icon_payload.h"
 #include "model/ico_file.h"
 #include "model/render.h"
 #include "platform/prompter.h"
@@ -256,6 +259,56 @@ CCustomizeEntryList::CCustomizeEntryList(QWidget* parent) : QListWidget(parent)
     setSpacing(0);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setItemDelegate(new EntryDelegate(this));
+    setAcceptDrops(true);
+    setDragEnabled(false);
+    setDropIndicatorShown(false);
+    viewport()->setAcceptDrops(true);
+}
+
+void CCustomizeEntryList::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasFormat(QString::fromLatin1(kIconsMimeType)))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CCustomizeEntryList::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!event->mimeData()->hasFormat(QString::fromLatin1(kIconsMimeType))) {
+        event->ignore();
+        return;
+    }
+    QListWidgetItem* item = itemAt(event->position().toPoint());
+    SetDropHighlight(item ? row(item) : -1);
+    if (item)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CCustomizeEntryList::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    SetDropHighlight(-1);
+    QListWidget::dragLeaveEvent(event);
+}
+
+void CCustomizeEntryList::dropEvent(QDropEvent* event)
+{
+    QListWidgetItem* item = itemAt(event->position().toPoint());
+    SetDropHighlight(-1);
+    QByteArray bytes = event->mimeData()->data(QString::fromLatin1(kIconsMimeType));
+    std::optional<IconPayload> payload =
+        DecodeIconPayload(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
+    if (!item || !payload || payload->indices.empty() || payload->sourceKey.empty()) {
+        event->ignore();
+        return;
+    }
+    // The icon stays where it is: the entry only names its file.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit iconDropped(row(item), QString::fromStdString(payload->sourceKey), payload->indices.front(),
+                     payload->kind == IconSourceKind::LibrarianBar);
 }
 
 void CCustomizeEntryList::SetDropHighlight(int entry)
@@ -400,6 +453,12 @@ QWidget* CCustomizeWindow::MakeEntryPage(int page)
     buttons->addStretch();
     layout->addLayout(buttons);
     connect(change, &QPushButton::clicked, this, [this, page] { ChangeIcon(page); });
+    connect(lists_[page - 1], &CCustomizeEntryList::iconDropped, this,
+            [this, page](int entry, const QString& path, int index, bool fromLibrarian) {
+                if (fromLibrarian && saveLibrarian_)
+                    saveLibrarian_();
+                DropIcon(page, entry, path.toStdString(), index);
+            });
     connect(reset, &QPushButton::clicked, this, [this, page] { DefaultIcon(page); });
     return widget;
 }

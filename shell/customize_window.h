@@ -3,6 +3,7 @@
 // "Apply" and "Close". Close and the close box only hide it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,8 @@ class QtIconChooser : public IconChooser {
 };
 
 // One list of entries (pages 2 and 3), drawn as the items of an icon list.
+// Icons dragged from the librarian bar, a library window or a program-file
+// window drop on an entry: it takes their file and the first one's index.
 class CCustomizeEntryList : public QListWidget {
     Q_OBJECT
   public:
@@ -65,6 +68,16 @@ class CCustomizeEntryList : public QListWidget {
     // The entry marked as the drop target (-1: none).
     void SetDropHighlight(int entry);
     int DropHighlight() const { return dropHighlight_; }
+
+  signals:
+    // Icons of `path` dropped on `entry`; fromLibrarian: the librarian bar's library.
+    void iconDropped(int entry, const QString& path, int index, bool fromLibrarian);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     int dropHighlight_ = -1;
@@ -102,6 +115,9 @@ class CCustomizeWindow : public QWidget {
     bool DropIcon(int page, int entry, const std::string& path, int index);
     // The main window closes: pending changes are applied after a question.
     void FrameClosing();
+    // What saves the librarian bar's library before one of its icons is
+    // taken by a drop (its file must hold what the user sees).
+    void SetLibrarianSaver(std::function<void()> save) { saveLibrarian_ = std::move(save); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,6 +146,7 @@ class CCustomizeWindow : public QWidget {
     bool filled_[2] = {false, false};
     bool loading_ = false;
     bool placed_ = false;
+    std::function<void()> saveLibrarian_;
 };
 
 // The icon an entry shows: its file's icon, else icon 0 of the shell's

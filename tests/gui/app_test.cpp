@@ -673,6 +673,14 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     env.insert("KAVREL_CONFIG_DIR", QString::fromStdString(config));
     env.insert("KAVREL_LIBRARIAN", QString::fromStdString(dir + "/librarian"));
     env.insert("KAVREL_TEST_HOOKS", "1");
+    // No association warning to hold the start-up, and no desktop files outside the test.
+    env.insert("XDG_DATA_HOME", QString::fromStdString(dir + "/xdg-data"));
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir + "/xdg-config"));
+    {
+        Registry stored(config);
+        stored.setDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs", "ShowWarnTypes", 0);
+        ASSERT_TRUE(stored.save());
+    }
     const QString server = InstanceServerName(config);
     EXPECT_EQ(InstanceServerName(dir + "/./config/"), server);
     EXPECT_NE(InstanceServerName(dir + "/other"), server);

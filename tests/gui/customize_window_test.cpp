@@ -5,11 +5,15 @@
 
 #include <filesystem>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDragMoveEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include "librarian/icon_payload.h"
 #include "model/ico_file.h"
 #include "model/icon_model.h"
 #include "platform/registry.h"
@@ -127,6 +131,53 @@ TEST_F(CustomizeWindowTest, ChangeApplyDefaultAndTheDropTarget)
     EXPECT_EQ(ShellIcon("4"), chooser_.path + ",0");
     EXPECT_FALSE(fs::exists(root_ + "/data/icons/Kavrel/32x32/apps/folder.png"));
     EXPECT_EQ(registry_.queryString(RegHive::CurrentUser, kWindowMetricsKey, "Shell Icon BPP"), "16");
+}
+
+TEST_F(CustomizeWindowTest, IconsDroppedFromAGridNameTheirFileAndIndex)
+{
+    int saves = 0;
+    window_->SetLibrarianSaver([&] { ++saves; });
+    window_->Pages()->setCurrentIndex(2);
+    window_->show();
+    CCustomizeEntryList* list = window_->List(2);
+    QApplication::processEvents();
+
+    IconPayload payload;
+    payload.kind = IconSourceKind::LibrarianBar;
+    payload.sourceKey = root_ + "/shown.icl";
+    payload.indices = {3};
+    payload.icons.resize(1);
+    CIconObject format(4, 32, 32, 0);
+    format.PackToIcon();
+    payload.icons[0].AddFormat(format.packed);
+    std::vector<std::uint8_t> bytes = EncodeIconPayload(payload);
+    QMimeData data;
+    data.setData(QString::fromLatin1(kIconsMimeType),
+                 QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+    auto drop = [&](QPoint at) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &move);
+        int highlighted = list->DropHighlight();
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &dropped);
+        return highlighted;
+    };
+
+    // Outside every entry: nothing changes.
+    QRect last = list->visualItemRect(list->item(list->count() - 1));
+    EXPECT_EQ(drop(QPoint(list->viewport()->width() - 2, last.bottom() + 40)), -1);
+    EXPECT_FALSE(window_->ApplyButton()->isEnabled());
+    EXPECT_EQ(saves, 0);
+
+    QPoint onFolder = list->visualItemRect(list->item(3)).center();
+    EXPECT_EQ(drop(onFolder), 3);
+    EXPECT_EQ(list->DropHighlight(), -1);
+    EXPECT_EQ(window_->Entries(2)[3].path, root_ + "/shown.icl");
+    EXPECT_EQ(window_->Entries(2)[3].index, 3);
+    EXPECT_EQ(saves, 1); // the librarian's library is written before its file is named
+    EXPECT_TRUE(window_->ApplyButton()->isEnabled());
 }
 
 TEST_F(CustomizeWindowTest, CloseOnlyHides)
