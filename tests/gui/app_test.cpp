@@ -41,6 +41,7 @@
 #include "resources/command_table.h"
 #include "resources/strings.h"
 #include "shell/app.h"
+#include "shell/core/help.h"
 #include "shell/core/settings.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
@@ -588,6 +589,29 @@ TEST_F(AppTest, AnIconHeldElsewhereOpensAsANewIcon)
     ASSERT_EQ(popup->actions().size(), 1);
     EXPECT_EQ(CCommandRouter::CommandOf(popup->actions()[0]), ID_LOCAL_TOOLBAR_HIDE);
     popup->close();
+}
+
+TEST_F(AppTest, HelpCommandsOpenTheManualAtTheActiveWindowsSection)
+{
+    Store("ShowBienvenue", 0);
+    Start({});
+    struct Recorder : DesktopOpener {
+        bool OpenUrl(const std::string& url) override
+        {
+            opened.push_back(url);
+            return true;
+        }
+        std::vector<std::string> opened;
+    } desktop;
+    SetDesktopOpener(&desktop);
+    for (std::uint16_t id : {ID_HELP, ID_HELP_FINDER, ID_HELP_USING})
+        Frame().Router().Send(id);
+    SetDesktopOpener(nullptr);
+    ASSERT_EQ(desktop.opened.size(), 3u);
+    const std::string manual = "file://" + ProgramFolder() + "help/kavrel-manual.html";
+    EXPECT_EQ(desktop.opened[0], manual + "#drawing"); // a new icon is open
+    EXPECT_EQ(desktop.opened[1], manual + "#contents");
+    EXPECT_EQ(desktop.opened[2], manual + "#using-help");
 }
 
 TEST_F(AppTest, TheAssociationWarningWritesItsBoxesBackAndRepairs)
