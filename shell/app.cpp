@@ -232,8 +232,14 @@ QString InstanceServerName(const std::string& configFolder)
     return QStringLiteral("kavrel-%1-%2").arg(static_cast<qulonglong>(getuid())).arg(QString::fromLatin1(key));
 }
 
-const std::string& ProgramFolder() { return g_programFolder; }
-const std::string& LibrarianFolder() { return g_librarianFolder; }
+const std::string& ProgramFolder()
+{
+    return g_programFolder;
+}
+const std::string& LibrarianFolder()
+{
+    return g_librarianFolder;
+}
 
 QPrinter& ApplicationPrinter()
 {
@@ -585,17 +591,18 @@ void CKavrelApp::ShowPreferences()
 {
     CPrefsPropertySheet sheet(mainFrame_);
     sheet.SetHelp([] { OpenHelp(help_section::kPreferences); });
-    sheet.SetEffects({[] {
-                          // The pattern pairs are drawn on demand: the repaint below shows the new one.
-                      },
-                      [this] {
-                          if (!mainFrame_)
-                              return;
-                          for (CIconView* view : mainFrame_->findChildren<CIconView*>())
-                              view->RedrawAllViews();
-                          for (QWidget* widget : mainFrame_->findChildren<QWidget*>())
-                              widget->update();
-                      }});
+    PrefsEffects effects;
+    // The pattern pairs are drawn on demand, so the repaint shows a new pair:
+    // nothing to reload.
+    effects.repaintAll = [this] {
+        if (!mainFrame_)
+            return;
+        for (CIconView* view : mainFrame_->findChildren<CIconView*>())
+            view->RedrawAllViews();
+        for (QWidget* widget : mainFrame_->findChildren<QWidget*>())
+            widget->update();
+    };
+    sheet.SetEffects(std::move(effects));
     sheet.exec();
 }
 
