@@ -137,9 +137,13 @@ std::string FileAssociations::ThumbnailerText() const
         types += std::string(type) + ";";
     if (SystemDefines(kNeMimeType))
         types += std::string(kNeMimeType) + ";";
+    // TryExec names a file, unquoted; only the string escapes apply.
+    std::string tryExec;
+    for (char c : cli_)
+        tryExec += c == '\\' ? std::string("\\\\") : std::string(1, c);
     return "[Thumbnailer Entry]\n"
            "TryExec=" +
-           DesktopExecArgument(cli_) +
+           tryExec +
            "\n"
            "Exec=" +
            DesktopExecArgument(cli_) +

@@ -141,7 +141,9 @@ TEST_F(DesktopIntegration, RepairedFilesPassTheDesktopToolsAndTheThumbnailerDraw
     std::string text = root_ + "/notes.txt";
     std::ofstream(text) << "no icon here\n";
 
-    std::string exec = IniValue(*ReadTextFile(assoc.ThumbnailerPath()), "Thumbnailer Entry", "Exec").value_or("");
+    std::string thumbnailer = *ReadTextFile(assoc.ThumbnailerPath());
+    EXPECT_EQ(IniValue(thumbnailer, "Thumbnailer Entry", "TryExec"), cli); // a file name, not a command
+    std::string exec = IniValue(thumbnailer, "Thumbnailer Entry", "Exec").value_or("");
     for (const std::string& input : {ico, icl}) {
         auto png = Thumbnail(exec, input, 40);
         ASSERT_TRUE(png) << input;
