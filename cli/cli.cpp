@@ -192,6 +192,8 @@ const std::vector<Command>& Commands()
         {"to-icl", "[--salvage] OUT.icl INPUT...", "put every icon of the inputs into one new icon library", RunToIcl},
         {"import-picture", "IN --size WxH --depth D -o OUT.ico",
          "fit a BMP, DIB, RLE or JPG picture into a new image format, saved as an ICO file", RunImportPicture},
+        {"thumbnail", "[-s SIZE] IN OUT.png",
+         "the first icon of a file as a file manager's thumbnail, at most SIZE pixels (default 128)", RunThumbnail},
     };
     return table;
 }

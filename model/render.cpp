@@ -1,12 +1,13 @@
 #include "model/render.h"
 
+#include <cstring>
+
 namespace kavrel {
 
 Bitmap RenderComposite(const CIcon& icon, COLORREF background)
 {
     Bitmap color, mask;
-    if (!icon.Unpack(color, mask) || color.isNull() || mask.width() != color.width() ||
-        mask.height() != color.height())
+    if (!icon.Unpack(color, mask) || color.isNull() || mask.width() != color.width() || mask.height() != color.height())
         return {};
     Bitmap out = Bitmap::Color(color.width(), color.height());
     const std::uint32_t bg = PixelFromColorRef(background);
@@ -23,4 +24,73 @@ Bitmap RenderComposite(const CIcon& icon, COLORREF background)
     return out;
 }
 
-}  // namespace kavrel
+namespace {
+
+std::uint32_t Load32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+// A 32-bit block: 40-byte header (height doubled), bottom-up BGRA rows, AND mask.
+std::optional<PngPixels> Decode32(const std::vector<std::uint8_t>& block)
+{
+    if (block.size() < 40 || Load32(block.data()) != 40)
+        return std::nullopt;
+    const std::int64_t width = static_cast<std::int32_t>(Load32(block.data() + 4));
+    const std::int64_t height = static_cast<std::int32_t>(Load32(block.data() + 8)) / 2;
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        return std::nullopt;
+    const std::uint64_t xorBytes = static_cast<std::uint64_t>(width * height * 4);
+    const std::uint64_t andRow = static_cast<std::uint64_t>((width + 31) / 32 * 4);
+    if (block.size() < 40 + xorBytes)
+        return std::nullopt;
+    const bool hasAnd = block.size() >= 40 + xorBytes + andRow * static_cast<std::uint64_t>(height);
+    PngPixels out{static_cast<int>(width), static_cast<int>(height), {}};
+    out.argb.resize(static_cast<std::size_t>(width * height));
+    bool anyAlpha = false;
+    for (std::int64_t y = 0; y < height; ++y)
+        for (std::int64_t x = 0; x < width; ++x) {
+            std::uint32_t px = Load32(block.data() + 40 + static_cast<std::uint64_t>((height - 1 - y) * width + x) * 4);
+            out.argb[static_cast<std::size_t>(y * width + x)] = px;
+            anyAlpha = anyAlpha || (px >> 24) != 0;
+        }
+    if (!anyAlpha)
+        for (std::int64_t y = 0; y < height; ++y)
+            for (std::int64_t x = 0; x < width; ++x) {
+                bool transparent = false;
+                if (hasAnd) {
+                    const std::uint8_t* row =
+                        block.data() + 40 + xorBytes + static_cast<std::uint64_t>(height - 1 - y) * andRow;
+                    transparent = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                }
+                std::uint32_t& px = out.argb[static_cast<std::size_t>(y * width + x)];
+                px = transparent ? 0 : (px | 0xFF000000u);
+            }
+    return out;
+}
+
+} // namespace
+
+std::optional<PngPixels> RenderWithAlpha(const CIcon& icon)
+{
+    if (icon.isPng())
+        return DecodePng(icon.image);
+    if (icon.bitCount() == 32)
+        return Decode32(icon.image);
+    Bitmap color, mask;
+    if (!icon.Unpack(color, mask) || color.isNull() || mask.width() != color.width() || mask.height() != color.height())
+        return std::nullopt;
+    PngPixels out{color.width(), color.height(), {}};
+    const std::size_t n = static_cast<std::size_t>(color.width()) * static_cast<std::size_t>(color.height());
+    out.argb.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint32_t c = color.colorBits()[i] & 0x00FFFFFFu;
+        if (mask.monoBits()[i])
+            out.argb[i] = c == 0 ? 0u : 0xFF000000u;
+        else
+            out.argb[i] = 0xFF000000u | c;
+    }
+    return out;
+}
+
+} // namespace kavrel

@@ -12,6 +12,7 @@ packages=(
   gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
   icoutils imagemagick
   xvfb xauth xclip
+  xdg-utils desktop-file-utils cmark
   clang libclang-rt-14-dev
 )
 

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -24,6 +25,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "document/icon_document.h"
@@ -55,7 +57,10 @@
 #include "platform/screen.h"
 #include "resources/command_ids.h"
 #include "resources/strings.h"
+#include "shell/association_dialog.h"
 #include "shell/bars.h"
+#include "shell/core/associations.h"
+#include "shell/core/help.h"
 #include "shell/core/reorganise.h"
 #include "shell/core/settings.h"
 #include "shell/file_icon_view.h"
@@ -67,6 +72,7 @@
 #include "shell/main_frame.h"
 #include "shell/open_dialog.h"
 #include "shell/program_note_dialog.h"
+#include "shell/prefs_dialog.h"
 #include "shell/qt_prompter.h"
 #include "shell/welcome_dialog.h"
 
@@ -116,6 +122,33 @@ QByteArray Encode(const std::string& text)
 std::string Decode(const QByteArray& text)
 {
     return QByteArray::fromPercentEncoding(text).toStdString();
+}
+
+// The desktop's browser and file manager.
+class QtDesktopOpener : public DesktopOpener {
+  public:
+    bool OpenUrl(const std::string& url) override
+    {
+        return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    }
+};
+
+// The manual's section about the active window.
+std::string ActiveHelpSection(CMainFrame* frame)
+{
+    CChildFrame* active = frame ? frame->ActiveFrame() : nullptr;
+    if (!active)
+        return {};
+    switch (active->Template().Kind()) {
+    case DocKind::Icon:
+    case DocKind::IconInFile:
+        return help_section::kDrawing;
+    case DocKind::ProgramFile:
+        return help_section::kProgramFiles;
+    case DocKind::IconLibrary:
+        return help_section::kLibrarian;
+    }
+    return {};
 }
 
 bool TestHooksEnabled()
@@ -304,6 +337,9 @@ bool CKavrelApp::InitInstance()
     static QtLibrarianDialogs librarianDialogs;
     SetBeeper(&beeper);
     SetBarDialogs(&librarianDialogs);
+    static QtDesktopOpener desktop;
+    SetDesktopOpener(&desktop);
+    SetHelpFolder(g_programFolder);
 
     // The clipboard: our own format goes under its registered name.
     static QtClipboard clipboard;
@@ -363,7 +399,7 @@ bool CKavrelApp::InitInstance()
     mainFrame_->ActiveWindowUpdate();
 
     CheckDisplayDepth();
-    // TODO (file associations, no issue yet): the ICO/ICL file associations are checked here.
+    CheckFileAssociations();
 
     if (splashClosed_ && rawCommandLine_.empty() && ShowBienvenue == 1)
         ShowWelcomeDialog(mainFrame_);
@@ -401,6 +437,7 @@ void CKavrelApp::ExitInstance()
     SetFormatDialogs(nullptr);
     SetBeeper(nullptr);
     SetBarDialogs(nullptr);
+    SetDesktopOpener(nullptr);
 }
 
 void CKavrelApp::RegisterTemplates()
@@ -558,6 +595,11 @@ bool CKavrelApp::OnUpdateCommand(CCmdUI& ui)
     case ID_FILE_OPEN:
     case ID_FILE_PRINT_SETUP:
     case ID_APP_EXIT:
+    case ID_PREFERENCES:
+    case ID_HELP_FINDER:
+    case ID_HELP_USING:
+    case ID_CONTEXT_HELP:
+    case ID_HELP:
         ui.Enable();
         return true;
     case ID_LIB_IMPORT: {
@@ -591,6 +633,15 @@ void CKavrelApp::OnCommand(std::uint16_t id)
     case ID_APP_EXIT:
         if (mainFrame_)
             mainFrame_->close();
+        break;
+    case ID_PREFERENCES:
+        ShowPreferences();
+        break;
+    case ID_HELP_FINDER:
+    case ID_HELP_USING:
+    case ID_CONTEXT_HELP:
+    case ID_HELP:
+        OpenHelp(HelpSectionForCommand(id, ActiveHelpSection(mainFrame_)));
         break;
     default:
         break;
@@ -641,6 +692,34 @@ bool CKavrelApp::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void CKavrelApp::CheckFileAssociations()
+{
+    std::string program = RunningProgramPath();
+    FileAssociations associations(Registry::Instance(), program, FindCliBeside(program),
+                                  DesktopFolders::FromEnvironment(), SystemPrograms());
+    QtAssociationWarning warning(mainFrame_);
+    CheckAssociationsAtStartup(associations, warning, [this] { CloseSplash(); });
+}
+
+void CKavrelApp::ShowPreferences()
+{
+    CPrefsPropertySheet sheet(mainFrame_);
+    sheet.SetHelp([] { OpenHelp(help_section::kPreferences); });
+    PrefsEffects effects;
+    // The pattern pairs are drawn on demand, so the repaint shows a new pair:
+    // nothing to reload.
+    effects.repaintAll = [this] {
+        if (!mainFrame_)
+            return;
+        for (CIconView* view : mainFrame_->findChildren<CIconView*>())
+            view->RedrawAllViews();
+        for (QWidget* widget : mainFrame_->findChildren<QWidget*>())
+            widget->update();
+    };
+    sheet.SetEffects(std::move(effects));
+    sheet.exec();
 }
 
 void CKavrelApp::CheckDisplayDepth()

@@ -107,6 +107,8 @@ class CKavrelApp : public QObject, public CCmdTarget {
     void RegisterTemplates();
     CDocument* NewIcon(IconSource* source);
     void CheckDisplayDepth();
+    void CheckFileAssociations();
+    void ShowPreferences();
 
     QStringList arguments_;
     std::string rawCommandLine_;

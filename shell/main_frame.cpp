@@ -24,7 +24,10 @@
 #include "platform/registry.h"
 #include "resources/command_ids.h"
 #include "shell/app.h"
+#include "shell/core/customize_windows.h"
+#include "shell/core/desktop_files.h"
 #include "shell/core/reorganise.h"
+#include "shell/customize_window.h"
 #include "shell/frame_parts.h"
 #include "shell/framework/child_frame.h"
 #include "shell/framework/command_router.h"
@@ -259,6 +262,10 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_WINDOW_NEW:
         ui.Enable(ActiveFrame() != nullptr);
         return true;
+    case ID_CUSTOMIZE_WINDOWS:
+        ui.Enable();
+        ui.SetCheck(customize_ && customize_->isVisible());
+        return true;
     case ID_WINDOW_ARRANGE:
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE:
@@ -296,6 +303,15 @@ void CMainFrame::OnCommand(std::uint16_t id)
         if (CChildFrame* frame = ActiveFrame(); frame && frame->Document())
             DocManager().NewFrame(*frame->Document());
         break;
+    case ID_CUSTOMIZE_WINDOWS:
+        if (CustomizeWindow()->isVisible()) {
+            customize_->hide();
+        } else {
+            customize_->show();
+            customize_->raise();
+            customize_->activateWindow();
+        }
+        break;
     case ID_WINDOW_ARRANGE:
         // Minimised windows line up along the bottom: cascading does it too.
         mdiArea_->cascadeSubWindows();
@@ -315,8 +331,23 @@ void CMainFrame::OnCommand(std::uint16_t id)
     }
 }
 
+CCustomizeWindow* CMainFrame::CustomizeWindow()
+{
+    if (!customize_) {
+        std::string program = RunningProgramPath();
+        DesktopFolders folders = DesktopFolders::FromEnvironment();
+        customize_ = new CCustomizeWindow(std::make_unique<CustomizeWindows>(Registry::Instance(), program, folders,
+                                                                             SystemIconTheme(SystemPrograms(), folders),
+                                                                             SystemPrograms()),
+                                          this);
+    }
+    return customize_;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (customize_)
+        customize_->FrameClosing();
     if (parts_)
         parts_->SaveBarState(Registry::Instance());
     if (CLibraryBar* librarian = CLibraryBar::Instance())

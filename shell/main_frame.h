@@ -26,6 +26,7 @@ namespace kavrel {
 class CChildFrame;
 class CCommandRouter;
 class CFrameParts;
+class CCustomizeWindow;
 
 class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
     Q_OBJECT
@@ -37,6 +38,9 @@ class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
     CCommandRouter& Router() const { return *router_; }
     // Caption, bars, status bar and reorganisation (shell/frame_parts.h).
     CFrameParts* Parts() const { return parts_; }
+
+    // The "Customize Windows" tool window (made hidden on first use).
+    CCustomizeWindow* CustomizeWindow();
 
     // The last target of the command route (the application object).
     void SetApplicationTarget(CCmdTarget* app) { appTarget_ = app; }
@@ -96,6 +100,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget, public EditorHost {
     QMdiArea* mdiArea_ = nullptr;
     CCommandRouter* router_ = nullptr;
     CFrameParts* parts_ = nullptr;
+    CCustomizeWindow* customize_ = nullptr;
     CCmdTarget* appTarget_ = nullptr;
     std::function<void(const std::string&)> open_;
     QTimer timer_;

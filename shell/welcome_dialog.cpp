@@ -1,12 +1,10 @@
 #include "shell/welcome_dialog.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "resources/command_ids.h"
@@ -47,11 +45,6 @@ void DrawBulb(QPainter& p, int x, int y)
 }
 
 } // namespace
-
-void OpenWebSite()
-{
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSiteAddress)));
-}
 
 // ---- CTipPanel ----
 
@@ -130,9 +123,7 @@ CWelcomeDialog::CWelcomeDialog(QWidget* parent) : QDialog(parent)
             g_helpHandler(topic);
             return;
         }
-        // The help system has no topics of its own yet: both open its contents.
-        if (CCommandRouter* router = CCommandRouter::Instance())
-            router->Send(ID_HELP_FINDER);
+        OpenHelp(topic == 4 ? help_section::kWhatIsKavrel : help_section::kContents);
     };
     connect(help, &QPushButton::clicked, this, [openHelp] { openHelp(0); });
     connect(what, &QPushButton::clicked, this, [openHelp] { openHelp(4); });

@@ -6,15 +6,13 @@
 #include <QDialog>
 #include <functional>
 
+#include "shell/core/help.h"
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
 
 namespace kavrel {
-
-// The product's web page (the web-site button and command ID_WEB_SITE).
-inline constexpr const char* kWebSiteAddress = "https://kavrel.example.org/";
-void OpenWebSite();
 
 class CTipPanel : public QWidget {
     Q_OBJECT
@@ -47,7 +45,7 @@ class CWelcomeDialog : public QDialog {
     CTipPanel* Panel() const { return panel_; }
 
     // What "Help" (topic 0) and "What is Kavrel ? " (topic 4) open; without
-    // a handler both send the help-contents command ID_HELP_FINDER to the main window.
+    // a handler the manual's contents and its "What is Kavrel" section.
     static void SetHelpHandler(std::function<void(int topic)> handler);
 
     void done(int result) override;

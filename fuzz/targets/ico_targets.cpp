@@ -19,7 +19,7 @@ namespace {
     std::abort();
 }
 
-}  // namespace
+} // namespace
 
 int FuzzIcoReader(const std::uint8_t* data, std::size_t size)
 {
@@ -50,8 +50,10 @@ int FuzzIcoReader(const std::uint8_t* data, std::size_t size)
             Mismatch("image bytes changed");
     }
     // Decoding is where PNG and 32-bit images are flattened.
-    for (const auto& f : group.formats)
+    for (const auto& f : group.formats) {
         (void)RenderComposite(*f, RGB(255, 255, 255));
+        (void)RenderWithAlpha(*f); // thumbnails keep the alpha
+    }
     return 0;
 }
 
@@ -84,4 +86,4 @@ int FuzzDibReader(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
-}  // namespace kavrel::fuzz
+} // namespace kavrel::fuzz

@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLocalSocket>
@@ -49,6 +51,7 @@
 #include "resources/strings.h"
 #include "shell/app.h"
 #include "shell/caption.h"
+#include "shell/core/help.h"
 #include "shell/core/settings.h"
 #include "shell/file_icon_view.h"
 #include "shell/framework/child_frame.h"
@@ -138,6 +141,9 @@ class AppTest : public ::testing::Test {
         char pattern[] = "/tmp/kavrel-app-XXXXXX";
         dir_ = mkdtemp(pattern);
         setenv("KAVREL_LIBRARIAN", (dir_ + "/librarian").c_str(), 1);
+        // The association check reads, and its repair writes, only these.
+        setenv("XDG_DATA_HOME", (dir_ + "/xdg-data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (dir_ + "/xdg-config").c_str(), 1);
         // Start-up describes the real screen; other tests expect the default one.
         screen_ = Screen();
         // An empty configuration: nothing stored, every setting its default.
@@ -164,6 +170,8 @@ class AppTest : public ::testing::Test {
         ResetSettings();
         RecentFiles().clear();
         unsetenv("KAVREL_LIBRARIAN");
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CONFIG_HOME");
         fs::remove_all(dir_);
     }
 
@@ -172,6 +180,10 @@ class AppTest : public ::testing::Test {
     CKavrelApp& Start(QStringList arguments)
     {
         arguments.prepend(QStringLiteral("kavrel"));
+        // The association warning only where a test asks for it.
+        if (!Registry::Instance().queryDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs",
+                                             "ShowWarnTypes"))
+            Store("ShowWarnTypes", 0);
         app_ = std::make_unique<CKavrelApp>(arguments);
         EXPECT_TRUE(app_->InitInstance());
         // Window shortcuts act in the active window only.
@@ -886,6 +898,59 @@ TEST_F(AppTest, LinkedEditorsOpenOnceUpdateTheirSourceAndAskBeforeClosing)
     CloseEditorsOf(&library, false);
 }
 
+TEST_F(AppTest, HelpCommandsOpenTheManualAtTheActiveWindowsSection)
+{
+    Store("ShowBienvenue", 0);
+    Start({});
+    struct Recorder : DesktopOpener {
+        bool OpenUrl(const std::string& url) override
+        {
+            opened.push_back(url);
+            return true;
+        }
+        std::vector<std::string> opened;
+    } desktop;
+    SetDesktopOpener(&desktop);
+    for (std::uint16_t id : {ID_HELP, ID_HELP_FINDER, ID_HELP_USING})
+        Frame().Router().Send(id);
+    SetDesktopOpener(nullptr);
+    ASSERT_EQ(desktop.opened.size(), 3u);
+    const std::string manual = "file://" + ProgramFolder() + "help/kavrel-manual.html";
+    EXPECT_EQ(desktop.opened[0], manual + "#drawing"); // a new icon is open
+    EXPECT_EQ(desktop.opened[1], manual + "#contents");
+    EXPECT_EQ(desktop.opened[2], manual + "#using-help");
+}
+
+TEST_F(AppTest, TheAssociationWarningWritesItsBoxesBackAndRepairs)
+{
+    Store("ShowBienvenue", 0);
+    Store("ShowWarnTypes", 1);
+    Store("TypesTypeIcl", 0);
+    // Icons only; the library kind is ticked in the dialog.
+    QTimer answer;
+    answer.setInterval(50);
+    bool seen = false;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != QLatin1String("AssociationWarning"))
+            return;
+        seen = true;
+        EXPECT_FALSE(dialog->findChild<QCheckBox*>(QStringLiteral("1113"))->isChecked());
+        dialog->findChild<QCheckBox*>(QStringLiteral("1113"))->setChecked(true);
+        dialog->findChild<QCheckBox*>(QStringLiteral("1042"))->setChecked(false);
+        dialog->accept();
+    });
+    answer.start();
+    Start({});
+    answer.stop();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(TypesTypeIcl, 1);
+    EXPECT_EQ(ShowWarnTypes, 0);
+    EXPECT_EQ(Registry::Instance().queryString(RegHive::ClassesRoot, ".icl", ""), "iclfile");
+    EXPECT_TRUE(fs::exists(dir_ + "/xdg-data/applications/kavrel.desktop"));
+    EXPECT_TRUE(fs::exists(dir_ + "/xdg-config/mimeapps.list"));
+}
+
 TEST(AppSplash, TheStartUpPictureIsBuiltBesideTheProgram)
 {
     std::string path = fs::path(KAVREL_APP_PATH).parent_path() / "kavrel-splash.jpg";
@@ -935,6 +1000,9 @@ QProcessEnvironment KavrelEnvironment(const std::string& dir)
     env.insert("KAVREL_CONFIG_DIR", QString::fromStdString(dir + "/config"));
     env.insert("KAVREL_LIBRARIAN", QString::fromStdString(dir + "/librarian"));
     env.insert("KAVREL_TEST_HOOKS", "1");
+    // No desktop files outside the test.
+    env.insert("XDG_DATA_HOME", QString::fromStdString(dir + "/xdg-data"));
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir + "/xdg-config"));
     return env;
 }
 
@@ -984,6 +1052,11 @@ TEST(AppProcess, ASecondKavrelHandsItsFileToTheFirst)
     WriteHalfRedIcon(dir + "/two.ico");
 
     const QProcessEnvironment env = KavrelEnvironment(dir);
+    {
+        Registry stored(config);
+        stored.setDword(RegHive::CurrentUser, std::string(kApplicationKey) + "\\prefs", "ShowWarnTypes", 0);
+        ASSERT_TRUE(stored.save());
+    }
     const QString server = InstanceServerName(config);
     EXPECT_EQ(InstanceServerName(dir + "/./config/"), server);
     EXPECT_NE(InstanceServerName(dir + "/other"), server);
@@ -1145,7 +1218,8 @@ TEST(AppProcess, AStoredWindowLargerThanAnyScreenStillStarts)
     fs::create_directories(config);
     std::ofstream(config + "/HKEY_CURRENT_USER.reg", std::ios::binary)
         << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Orvane\\Kavrel 4.0\\mainwin]\n"
-           "\"Pos\"=\"0005 0005 999999999 9999\"\n\"Maximized\"=dword:00000000\n";
+           "\"Pos\"=\"0005 0005 999999999 9999\"\n\"Maximized\"=dword:00000000\n\n"
+           "[HKEY_CURRENT_USER\\Software\\Orvane\\Kavrel 4.0\\prefs]\n\"ShowWarnTypes\"=dword:00000000\n";
     WriteHalfRedIcon(dir + "/one.ico");
 
     QProcess kavrel;

@@ -641,6 +641,7 @@ class LibrarianAppTest : public ::testing::Test {
         MakeLibraryWithCli(tree_ / "src", tree_ / "lib/Colours.icl", {"red", "green"});
         const std::string prefs = std::string(kApplicationKey) + "\\prefs";
         Registry::Instance().setDword(RegHive::CurrentUser, prefs, "ShowBienvenue", 0);
+        Registry::Instance().setDword(RegHive::CurrentUser, prefs, "ShowWarnTypes", 0);
         Registry::Instance().setString(RegHive::CurrentUser, std::string(kApplicationKey) + "\\paths", "BankPathName",
                                        tree_ / "lib/COLOURS.icl");
     }
