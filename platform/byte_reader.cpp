@@ -1,5 +1,7 @@
 #include "platform/byte_reader.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,10 +147,18 @@ bool FileReader::readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::
     if (offset > size_ || n > size_ - offset)
         return false;
     std::vector<std::uint8_t> buf(static_cast<std::size_t>(n));
-    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0)
-        return false;
-    if (n && std::fread(buf.data(), 1, buf.size(), file_) != buf.size())
-        return false;
+    // Positioned reads: no seek before each one, and no stdio buffer filled
+    // with bytes the caller never asked for.
+    const int fd = fileno(file_);
+    std::size_t done = 0;
+    while (done < buf.size()) {
+        const ssize_t got = ::pread(fd, buf.data() + done, buf.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += static_cast<std::size_t>(got);
+    }
     out = std::move(buf);
     return true;
 }
