@@ -71,8 +71,8 @@
 #include "shell/framework/framework_strings.h"
 #include "shell/main_frame.h"
 #include "shell/open_dialog.h"
-#include "shell/program_note_dialog.h"
 #include "shell/prefs_dialog.h"
+#include "shell/program_note_dialog.h"
 #include "shell/qt_prompter.h"
 #include "shell/welcome_dialog.h"
 
@@ -458,7 +458,12 @@ void CKavrelApp::RegisterTemplates()
             auto* link = dynamic_cast<LinkedIconSource*>(source);
             return std::make_unique<CFileIconDoc>(link ? &link->Window() : nullptr, link ? link->Index() : -1);
         },
-        [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* { return new CKavrelFileDocMDI(tmpl, doc); },
+        [](CDocTemplate& tmpl, CDocument& doc) -> CChildFrame* {
+            auto* frame = new CKavrelFileDocMDI(tmpl, doc);
+            if (auto* editor = dynamic_cast<CFileIconDoc*>(&doc))
+                frame->AdaptToSource(editor->CanChangeFormats());
+            return frame;
+        },
         [](CDocument& doc, CChildFrame&) -> QWidget* { return new CFileIconView(static_cast<CFileIconDoc*>(&doc)); }));
     docs.AddTemplate(std::make_unique<CDocTemplate>(
         DocKind::ProgramFile, CFileDoc::kTemplateStringId, MenuKind::ProgramFile,

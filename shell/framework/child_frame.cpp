@@ -310,4 +310,23 @@ CFileIclMDI::CFileIclMDI(CDocTemplate& tmpl, CDocument& doc, QWidget* parent) : 
                                            ID_BROWSER_COMPILE});
 }
 
+void CKavrelFileDocMDI::AdaptToSource(bool librarySource)
+{
+    QToolBar* bar = LocalToolBar();
+    CCommandRouter* router = CCommandRouter::Instance();
+    if (!bar || !router)
+        return;
+    if (librarySource) {
+        bar->insertAction(router->Action(ID_FILE_SAVE), router->Action(ID_FILE_UPDATE));
+        bar->removeAction(router->Action(ID_FILE_SAVE));
+        return;
+    }
+    QAction* first = router->Action(ID_FORMAT_NEW);
+    auto* gap = new QWidget(bar);
+    gap->setFixedWidth(120);
+    bar->insertWidget(first, gap);
+    bar->removeAction(first);
+    bar->removeAction(router->Action(ID_FORMAT_DELETE));
+}
+
 } // namespace kavrel

@@ -122,6 +122,9 @@ class CKavrelFileDocMDI : public CIconDocumentMDI {
     Q_OBJECT
   public:
     using CIconDocumentMDI::CIconDocumentMDI;
+    // A library source: the first button becomes Update. A program file:
+    // the image-format buttons give way to a separator 120 pixels wide.
+    void AdaptToSource(bool librarySource);
 };
 
 } // namespace kavrel

@@ -13,8 +13,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QImage>
@@ -856,6 +856,11 @@ TEST_F(AppTest, LinkedEditorsOpenOnceUpdateTheirSourceAndAskBeforeClosing)
     EXPECT_EQ(Frame().ActiveFrame()->windowTitle().toStdString(), "Icon 1 in \"tools.icl\"");
     auto* view = dynamic_cast<CFileIconView*>(Frame().ActiveView());
     ASSERT_NE(view, nullptr);
+    auto toolbarHas = [this](std::uint16_t id) {
+        return Frame().ActiveFrame()->LocalToolBar()->actions().contains(CCommandRouter::Instance()->Action(id));
+    };
+    EXPECT_TRUE(toolbarHas(ID_FILE_UPDATE));
+    EXPECT_FALSE(toolbarHas(ID_FILE_SAVE));
     CCmdUI formats;
     formats.id = ID_FORMAT_NEW;
     view->OnUpdateCommand(formats);
@@ -878,6 +883,9 @@ TEST_F(AppTest, LinkedEditorsOpenOnceUpdateTheirSourceAndAskBeforeClosing)
     ASSERT_NE(app_->OpenLinkedIcon(program, 2), nullptr);
     auto* programView = dynamic_cast<CFileIconView*>(Frame().ActiveView());
     ASSERT_NE(programView, nullptr);
+    EXPECT_TRUE(toolbarHas(ID_FILE_SAVE));
+    EXPECT_FALSE(toolbarHas(ID_FORMAT_NEW));
+    EXPECT_FALSE(toolbarHas(ID_FORMAT_DELETE));
     formats = CCmdUI();
     formats.id = ID_FORMAT_NEW;
     programView->OnUpdateCommand(formats);
