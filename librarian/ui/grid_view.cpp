@@ -108,9 +108,10 @@ void CGridView::UpdateStatus()
     if (!Hooks().setStatusText)
         return;
     const GridStatus status = doc_->Status();
-    Hooks().setStatusText(0, status.message.empty() ? status.count : status.message);
-    Hooks().setStatusText(1, status.selection);
-    Hooks().setStatusText(2, status.modified);
+    Hooks().setStatusText(0, status.message);
+    Hooks().setStatusText(1, status.count);
+    Hooks().setStatusText(2, status.selection);
+    Hooks().setStatusText(3, status.modified);
 }
 
 bool CGridView::OnUpdateCommand(CCmdUI& ui)
