@@ -122,7 +122,8 @@ std::vector<std::uint8_t> BuildCompiledExecutable(std::span<const std::uint8_t> 
 }
 
 CompileResult CompileExecutable(const std::string& path, const std::string& title, const std::string& copyright,
-                                const std::vector<CIconGroup>& icons, std::span<const std::uint8_t> stub)
+                                const std::vector<CIconGroup>& icons, std::span<const std::uint8_t> stub,
+                                const std::function<void(bool)>& busy)
 {
     Prompter& prompts = Prompts();
     auto badPath = [&] {
@@ -146,23 +147,41 @@ CompileResult CompileExecutable(const std::string& path, const std::string& titl
     if (!out.open())
         return badPath();
 
+    // The busy state ends before any message, and on every way out.
+    struct Busy {
+        const std::function<void(bool)>& tell;
+        bool on = false;
+        void Set(bool value)
+        {
+            if (tell && on != value)
+                tell(value);
+            on = value;
+        }
+        ~Busy() { Set(false); }
+    } state{busy};
+    state.Set(true);
+
     const auto library = BuildIconLibrary(icons);
     if (!library) {
+        state.Set(false);
         prompts.Message(FormatString(kStrUnableToSaveLibrary, path), MB_OK | MB_ICONSTOP);
         prompts.Message(LoadString(kStrCompileFailed), MB_OK | MB_ICONEXCLAMATION);
         return CompileResult::Failed;
     }
     if (stub.empty()) {
+        state.Set(false);
         prompts.Message(kCompileNoStub, MB_OK);
         return CompileResult::Failed;
     }
     if (!IsUsableStub(stub)) {
+        state.Set(false);
         prompts.Message(kCompileBadStub, MB_OK);
         return CompileResult::Failed;
     }
 
     const std::vector<std::uint8_t> bytes = BuildCompiledExecutable(stub, title, copyright, *library);
     if (!out.write(bytes) || !out.commit()) {
+        state.Set(false);
         prompts.Message(WithPath(kCompileWriteError, path), MB_OK | MB_ICONSTOP);
         return CompileResult::Failed;
     }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -78,7 +79,10 @@ enum class CompileResult {
 // The compile step after the dialog: checks the path, asks before replacing
 // a file, writes the compiled file through the atomic writer and tells every
 // failure through Prompts(). Nothing is written unless the whole file is.
+// `busy` (when given) is told true once the questions are over and the file
+// is being made, and false again before any message and at the end.
 CompileResult CompileExecutable(const std::string& path, const std::string& title, const std::string& copyright,
-                                const std::vector<CIconGroup>& icons, std::span<const std::uint8_t> stub);
+                                const std::vector<CIconGroup>& icons, std::span<const std::uint8_t> stub,
+                                const std::function<void(bool)>& busy = {});
 
 } // namespace kavrel

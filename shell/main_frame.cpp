@@ -115,6 +115,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
             parts_->SideBarToggled();
     };
     hooks.contextMenu = [this](int index, QWidget* parent) { return router_->BuildMenu(ContextMenu(index), parent); };
+    hooks.printer = [] { return &ApplicationPrinter(); };
     librarian->SetHooks(std::move(hooks));
     // The bar layout of the last close; the librarian and colour bars exist
     // by now to take their places too.
