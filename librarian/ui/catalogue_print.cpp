@@ -105,6 +105,8 @@ void RenderCataloguePage(QPainter& painter, const PrintCatalogue& catalogue, int
                 // driver smooths the enlarged pixels; only a shrink is smoothed.
                 const bool shrink = target.width() < image.width();
                 painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+                // PDF output would otherwise store the icons as JPEG.
+                painter.setRenderHint(QPainter::LosslessImageRendering, true);
                 painter.drawImage(target.topLeft(),
                                   image.scaled(target.size(), Qt::IgnoreAspectRatio,
                                                shrink ? Qt::SmoothTransformation : Qt::FastTransformation));

@@ -139,12 +139,13 @@ void CCompileDialog::Browse()
         Chooser().ChooseSave(LoadString(kStrCompileBrowse), LoadString(kStrCompileFilter), Path());
     if (chosen.empty())
         return;
-    std::string path = chosen;
+    const auto slash = chosen.find_last_of('/');
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    std::string name = QString::fromStdString(chosen.substr(nameAt)).toLower().toStdString();
     // The default extension when none was typed.
-    const auto slash = path.find_last_of('/');
-    if (path.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos)
-        path += ".exe";
-    path_->setText(QString::fromStdString(path).toLower());
+    if (name.find('.') == std::string::npos)
+        name += ".exe";
+    path_->setText(QString::fromStdString(chosen.substr(0, nameAt) + name));
     path_->setFocus(Qt::OtherFocusReason);
     path_->selectAll();
 }

@@ -35,9 +35,10 @@ class CCompileDialog : public QDialog {
     QLineEdit* TitleEdit() const { return title_; }
     QLineEdit* CopyrightEdit() const { return copyright_; }
     QLabel* Warning() const { return warning_; }
-    CIconListBox* Icons() const { return box_; }
+    const CIconList& IconList() const { return list_; }
 
-    // Browse...: a save-file dialog through Chooser(); the choice in lower case.
+    // Browse...: a save-file dialog through Chooser(); the chosen file name in
+    // lower case (its folder as chosen, since folders differ by case here).
     void Browse();
     // "More Informations about Copyright".
     void MoreInfos();
