@@ -7,6 +7,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QWidget>
 #include <algorithm>
 
 #include "model/render.h"
@@ -168,6 +169,9 @@ void PreviewIcons(const PrintCatalogue& catalogue, QWidget* parent, QPrinter* pr
 {
     QPrinter& target = printer ? *printer : OwnPrinter();
     QPrintPreviewDialog dialog(&target, parent);
+    // Large enough to read a page; Qt's own default is a small window.
+    const QSize room = parent ? parent->window()->size() : QSize(1000, 1000);
+    dialog.resize(std::max(room.width() * 4 / 5, 640), std::max(room.height() * 9 / 10, 600));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
                      [&catalogue](QPrinter* shown) { RenderCatalogue(*shown, catalogue); });
     dialog.exec();
