@@ -9,6 +9,7 @@
 #include "platform/prompter.h"
 #include "resources/strings.h"
 #include "resources/viewer/viewer_core.h"
+#include "resources/viewer/viewer_stub.h"
 
 namespace kavrel {
 
@@ -88,6 +89,11 @@ std::uint32_t PeFileChecksum(std::span<const std::uint8_t> file, std::size_t che
     }
     sum = (sum & 0xFFFF) + (sum >> 16);
     return static_cast<std::uint32_t>(sum + file.size());
+}
+
+std::span<const std::uint8_t> CarriedViewer()
+{
+    return ViewerStub();
 }
 
 bool IsUsableStub(std::span<const std::uint8_t> stub)

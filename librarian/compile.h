@@ -70,6 +70,9 @@ bool IsUsableStub(std::span<const std::uint8_t> stub);
 std::vector<std::uint8_t> BuildCompiledExecutable(std::span<const std::uint8_t> stub, const std::string& title,
                                                   const std::string& copyright, std::span<const std::uint8_t> library);
 
+// The viewer the program carries (empty when built without the cross compiler).
+std::span<const std::uint8_t> CarriedViewer();
+
 enum class CompileResult {
     Written,
     Declined, // the user kept the existing file

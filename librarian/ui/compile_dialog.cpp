@@ -14,7 +14,6 @@
 #include "librarian/ui/icon_list_box.h"
 #include "platform/prompter.h"
 #include "resources/strings.h"
-#include "resources/viewer/viewer_stub.h"
 
 namespace kavrel {
 
@@ -193,7 +192,7 @@ bool CompileIcons(CIconList& list, QWidget* parent)
             QApplication::restoreOverrideCursor();
         waiting = on;
     };
-    const CompileResult result = CompileExecutable(ExeFileName, ExeTitle, ExeCopyright, icons, ViewerStub(), busy);
+    const CompileResult result = CompileExecutable(ExeFileName, ExeTitle, ExeCopyright, icons, CarriedViewer(), busy);
     return result == CompileResult::Written;
 }
 
