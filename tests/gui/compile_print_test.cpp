@@ -29,6 +29,8 @@
 #include "librarian/ui/lib_tree_ctrl.h"
 #include "librarian/ui/library_bar.h"
 #include "model/icl_file.h"
+#include "model/png_image.h"
+#include "platform/byte_reader.h"
 #include "resources/command_ids.h"
 #include "resources/viewer/viewer_stub.h"
 #include "shell/core/settings.h"
@@ -228,6 +230,18 @@ TEST_F(CompilePrintTest, PrintedImagesAreCompositedOnWhite)
         EXPECT_EQ(image.pixel(x, 31), 0xFFFFFFFFu); // transparent: the paper
         EXPECT_NE(image.pixel(x, 0), 0xFFFFFFFFu);
     }
+
+    // A PNG image keeps its alpha: blended over the paper, not cut at half.
+    PngPixels pixels{3, 1, {0xFF0000FFu, 0x00000000u, 0x80000000u}};
+    const std::vector<std::uint8_t> png = EncodePng(pixels);
+    MemorySource source(png);
+    CIcon packed;
+    ASSERT_TRUE(packed.ReadImage(source, 0));
+    const QImage blended = PrintedImage(packed);
+    ASSERT_EQ(blended.size(), QSize(3, 1));
+    EXPECT_EQ(blended.pixel(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(blended.pixel(1, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(blended.pixel(2, 0), 0xFF7F7F7Fu);
 }
 
 // 73 icons on Letter paper at 150 dpi: 8 columns, 9 rows, 2 pages.
