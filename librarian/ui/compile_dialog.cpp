@@ -11,6 +11,7 @@
 
 #include "librarian/compile.h"
 #include "librarian/settings_librarian.h"
+#include "librarian/ui/bar_art.h"
 #include "librarian/ui/icon_list_box.h"
 #include "platform/prompter.h"
 #include "resources/strings.h"
@@ -94,7 +95,10 @@ CCompileDialog::CCompileDialog(std::vector<CIconGroup> icons, QWidget* parent) :
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* outer = new QHBoxLayout(this);
+    outer->addWidget(DialogPictureColumn(DialogPicture::Compile, this));
+    auto* layout = new QVBoxLayout;
+    outer->addLayout(layout, 1);
     layout->addWidget(pathLabel);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(path_, 1);
@@ -114,7 +118,7 @@ CCompileDialog::CCompileDialog(std::vector<CIconGroup> icons, QWidget* parent) :
     buttons->addWidget(compile);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
-    resize(560, 380);
+    resize(640, 400);
 }
 
 CCompileDialog::~CCompileDialog() = default;
