@@ -9,6 +9,7 @@
 #include "platform/prompter.h"
 #include "resources/strings.h"
 #include "resources/viewer/viewer_core.h"
+#include "resources/viewer/viewer_stub.h"
 
 namespace kavrel {
 
@@ -90,6 +91,11 @@ std::uint32_t PeFileChecksum(std::span<const std::uint8_t> file, std::size_t che
     return static_cast<std::uint32_t>(sum + file.size());
 }
 
+std::span<const std::uint8_t> CarriedViewer()
+{
+    return ViewerStub();
+}
+
 bool IsUsableStub(std::span<const std::uint8_t> stub)
 {
     return StubHeaders(stub).has_value();
@@ -122,7 +128,8 @@ std::vector<std::uint8_t> BuildCompiledExecutable(std::span<const std::uint8_t> 
 }
 
 CompileResult CompileExecutable(const std::string& path, const std::string& title, const std::string& copyright,
-                                const std::vector<CIconGroup>& icons, std::span<const std::uint8_t> stub)
+                                const std::vector<CIconGroup>& icons, std::span<const std::uint8_t> stub,
+                                const std::function<void(bool)>& busy)
 {
     Prompter& prompts = Prompts();
     auto badPath = [&] {
@@ -146,23 +153,41 @@ CompileResult CompileExecutable(const std::string& path, const std::string& titl
     if (!out.open())
         return badPath();
 
+    // The busy state ends before any message, and on every way out.
+    struct Busy {
+        const std::function<void(bool)>& tell;
+        bool on = false;
+        void Set(bool value)
+        {
+            if (tell && on != value)
+                tell(value);
+            on = value;
+        }
+        ~Busy() { Set(false); }
+    } state{busy};
+    state.Set(true);
+
     const auto library = BuildIconLibrary(icons);
     if (!library) {
+        state.Set(false);
         prompts.Message(FormatString(kStrUnableToSaveLibrary, path), MB_OK | MB_ICONSTOP);
         prompts.Message(LoadString(kStrCompileFailed), MB_OK | MB_ICONEXCLAMATION);
         return CompileResult::Failed;
     }
     if (stub.empty()) {
+        state.Set(false);
         prompts.Message(kCompileNoStub, MB_OK);
         return CompileResult::Failed;
     }
     if (!IsUsableStub(stub)) {
+        state.Set(false);
         prompts.Message(kCompileBadStub, MB_OK);
         return CompileResult::Failed;
     }
 
     const std::vector<std::uint8_t> bytes = BuildCompiledExecutable(stub, title, copyright, *library);
     if (!out.write(bytes) || !out.commit()) {
+        state.Set(false);
         prompts.Message(WithPath(kCompileWriteError, path), MB_OK | MB_ICONSTOP);
         return CompileResult::Failed;
     }

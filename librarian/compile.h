@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ bool IsUsableStub(std::span<const std::uint8_t> stub);
 std::vector<std::uint8_t> BuildCompiledExecutable(std::span<const std::uint8_t> stub, const std::string& title,
                                                   const std::string& copyright, std::span<const std::uint8_t> library);
 
+// The viewer the program carries (empty when built without the cross compiler).
+std::span<const std::uint8_t> CarriedViewer();
+
 enum class CompileResult {
     Written,
     Declined, // the user kept the existing file
@@ -78,7 +82,10 @@ enum class CompileResult {
 // The compile step after the dialog: checks the path, asks before replacing
 // a file, writes the compiled file through the atomic writer and tells every
 // failure through Prompts(). Nothing is written unless the whole file is.
+// `busy` (when given) is told true once the questions are over and the file
+// is being made, and false again before any message and at the end.
 CompileResult CompileExecutable(const std::string& path, const std::string& title, const std::string& copyright,
-                                const std::vector<CIconGroup>& icons, std::span<const std::uint8_t> stub);
+                                const std::vector<CIconGroup>& icons, std::span<const std::uint8_t> stub,
+                                const std::function<void(bool)>& busy = {});
 
 } // namespace kavrel

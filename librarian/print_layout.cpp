@@ -8,8 +8,6 @@ namespace kavrel {
 
 namespace {
 
-constexpr int kStrIconNumber = 44; // "Icon %d"
-
 Rect Offset(Rect r, int dy)
 {
     r.top += dy;

@@ -7,14 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "librarian/icon_list.h"
 #include "model/icon_model.h"
 #include "platform/gdi.h"
 
 namespace kavrel {
 
-// String-table numbers of the printed texts.
-constexpr int kStrOneIcon = 32;          // "1 icon"
-constexpr int kStrIcons = 33;            // "%d icons"
+// String-table numbers of the printed texts (the counts are icon_list's).
 constexpr int kStrProgramFileTitle = 36; // "Program File "%s""
 constexpr int kStrIconLibraryTitle = 37; // "Icon Library "%s""
 constexpr int kStrPrintIdentification = 55071;

@@ -126,6 +126,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
             parts_->SideBarToggled();
     };
     hooks.contextMenu = [this](int index, QWidget* parent) { return router_->BuildMenu(ContextMenu(index), parent); };
+    hooks.printer = [] { return &ApplicationPrinter(); };
     GridViewHooks grid;
     grid.openAsNewIcon = hooks.openAsNewIcon;
     librarian->SetHooks(std::move(hooks));

@@ -1,7 +1,9 @@
 #include "librarian/ui/bar_art.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVBoxLayout>
 #include <functional>
 
 #include "resources/command_ids.h"
@@ -236,6 +238,18 @@ QPixmap DialogPicturePixmap(DialogPicture picture)
         g.drawRect(14, 40, 46, 14);
         g.drawLine(20, 43, 20, 51);
         break;
+    case DialogPicture::Compile: {
+        // A program window showing icons.
+        g.setPen(Qt::black);
+        g.setBrush(Qt::white);
+        g.drawRect(6, 10, 52, 44);
+        g.fillRect(QRect(7, 11, 51, 8), QColor(0x20, 0x40, 0x90));
+        const QColor cells[] = {QColor(0xE0, 0x30, 0x30), QColor(0x30, 0xA0, 0x40), QColor(0x40, 0x80, 0xFF),
+                                QColor(0xFF, 0xC0, 0x20)};
+        for (int i = 0; i < 4; ++i)
+            g.fillRect(QRect(12 + (i % 2) * 22, 24 + (i / 2) * 15, 16, 11), cells[i]);
+        break;
+    }
     case DialogPicture::Brand: {
         QFont font = g.font();
         font.setBold(true);
@@ -250,6 +264,21 @@ QPixmap DialogPicturePixmap(DialogPicture picture)
     }
     g.end();
     return p;
+}
+
+QWidget* DialogPictureColumn(DialogPicture picture, QWidget* parent)
+{
+    auto* column = new QWidget(parent);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* top = new QLabel(column);
+    top->setPixmap(DialogPicturePixmap(picture));
+    auto* brand = new QLabel(column);
+    brand->setPixmap(DialogPicturePixmap(DialogPicture::Brand));
+    layout->addWidget(top);
+    layout->addWidget(brand);
+    layout->addStretch();
+    return column;
 }
 
 } // namespace kavrel

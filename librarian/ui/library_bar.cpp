@@ -18,6 +18,8 @@
 #include "librarian/bar_dialogs.h"
 #include "librarian/settings_librarian.h"
 #include "librarian/ui/bar_art.h"
+#include "librarian/ui/catalogue_print.h"
+#include "librarian/ui/compile_dialog.h"
 #include "librarian/ui/icon_list_box.h"
 #include "librarian/ui/lib_tree_ctrl.h"
 #include "model/icl_file.h"
@@ -570,11 +572,13 @@ bool CLibraryBar::OnUpdateCommand(CCmdUI& ui)
     case ID_LIB_OPEN_LIBRARY:
         enabled = usable && librarian_.Loaded() && !librarian_.ShownPath().empty() && hooks_.openLibraryWindow;
         break;
-    // Their windows and dialogs come with their issue.
     case ID_LIB_COMPILE:
+        enabled = !list.empty() && usable;
+        break;
+    // Until the library windows exist the shown library prints from here.
     case ID_LIB_PRINT:
     case ID_LIB_PRINT_PREVIEW:
-        enabled = false;
+        enabled = librarian_.Loaded();
         break;
     case ID_LIB_SHOW_16:
     case ID_LIB_SHOW_32:
@@ -660,6 +664,16 @@ void CLibraryBar::OnCommand(std::uint16_t id)
         if (list.SelectAll())
             RefreshList();
         break;
+    case ID_LIB_COMPILE:
+        if (!list.empty() && !librarian_.ShownLocked()) {
+            CompileIcons(list, window());
+            RefreshList();
+        }
+        break;
+    case ID_LIB_PRINT:
+    case ID_LIB_PRINT_PREVIEW:
+        PrintShown(id == ID_LIB_PRINT_PREVIEW);
+        break;
     case ID_LIB_SHOW_16:
     case ID_LIB_SHOW_32:
     case ID_LIB_SHOW_48:
@@ -677,6 +691,24 @@ void CLibraryBar::OnCommand(std::uint16_t id)
         break;
     }
     UpdateToolBars();
+}
+
+void CLibraryBar::PrintShown(bool preview)
+{
+    if (!librarian_.Loaded())
+        return;
+    const IconListOptions& options = librarian_.List().Options();
+    PrintCatalogue catalogue;
+    catalogue.source = PrintSource::Library;
+    catalogue.title = librarian_.ShownLabel();
+    catalogue.icons = &librarian_.List().Items();
+    catalogue.sizeIndex = options.sizeClass;
+    catalogue.colorIndex = options.colorClass;
+    QPrinter* printer = hooks_.printer ? hooks_.printer() : nullptr;
+    if (preview)
+        PreviewIcons(catalogue, window(), printer);
+    else
+        PrintIcons(catalogue, window(), printer);
 }
 
 void CLibraryBar::RenameCommand()

@@ -20,6 +20,7 @@
 class QToolBar;
 class QAction;
 class QMenu;
+class QPrinter;
 
 namespace kavrel {
 
@@ -46,6 +47,9 @@ struct LibraryBarHooks {
     // The second pop-up of the librarian's context menus, filled by the
     // main window's command router (nullptr: none).
     std::function<QMenu*(int index, QWidget* parent)> contextMenu;
+    // The printer that keeps the settings of Print Setup (nullptr: the
+    // print module's own).
+    std::function<QPrinter*()> printer;
 };
 
 class CLibraryBar : public QDockWidget, public CCmdTarget {
@@ -121,6 +125,8 @@ class CLibraryBar : public QDockWidget, public CCmdTarget {
     void DeleteCommand();
     void SaveAsIco();
     void ExportIcl();
+    // Print / Print Preview of the shown library.
+    void PrintShown(bool preview);
     void OpenIcon(bool asNew);
     void DropOnList(const IconPayload& payload, int index, bool ctrlHeld, Qt::DropAction* action);
 

@@ -20,22 +20,6 @@ namespace kavrel {
 
 namespace {
 
-// The command picture above our mark, on the left of every dialog.
-QWidget* PictureColumn(DialogPicture picture, QWidget* parent)
-{
-    auto* column = new QWidget(parent);
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* top = new QLabel(column);
-    top->setPixmap(DialogPicturePixmap(picture));
-    auto* brand = new QLabel(column);
-    brand->setPixmap(DialogPicturePixmap(DialogPicture::Brand));
-    layout->addWidget(top);
-    layout->addWidget(brand);
-    layout->addStretch();
-    return column;
-}
-
 QListWidget* NameList(const std::vector<std::string>& names, QWidget* parent)
 {
     auto* list = new QListWidget(parent);
@@ -53,7 +37,7 @@ bool Confirm(QWidget* parent, const QString& title, DialogPicture picture, const
     QDialog dialog(parent);
     dialog.setWindowTitle(title);
     auto* outer = new QHBoxLayout(&dialog);
-    outer->addWidget(PictureColumn(picture, &dialog));
+    outer->addWidget(DialogPictureColumn(picture, &dialog));
     auto* body = new QVBoxLayout;
     outer->addLayout(body);
     for (int i = 0; i < texts.size(); ++i) {
@@ -81,7 +65,7 @@ std::optional<std::string> AskName(QWidget* parent, const QString& title, const 
     QDialog dialog(parent);
     dialog.setWindowTitle(title);
     auto* outer = new QHBoxLayout(&dialog);
-    outer->addWidget(PictureColumn(picture, &dialog));
+    outer->addWidget(DialogPictureColumn(picture, &dialog));
     auto* body = new QVBoxLayout;
     outer->addLayout(body);
     if (names)

@@ -222,7 +222,11 @@ TEST_F(CompileStep, AnExistingFileIsReplacedOnlyAfterYesAndOnlyWhenComplete)
         prompts.shown.clear();
         const std::string failing = step;
         SetAtomicFileFaultHook([failing](const std::string& s) { return s != failing; });
-        EXPECT_EQ(CompileExecutable(path, "", "", icons, ViewerStub()), CompileResult::Failed);
+        // The wait cursor comes after the question and goes before the message.
+        std::vector<std::pair<bool, std::size_t>> busy;
+        auto tell = [&](bool on) { busy.emplace_back(on, prompts.shown.size()); };
+        EXPECT_EQ(CompileExecutable(path, "", "", icons, ViewerStub(), tell), CompileResult::Failed);
+        EXPECT_EQ(busy, (std::vector<std::pair<bool, std::size_t>>{{true, 1}, {false, 1}}));
         ASSERT_EQ(prompts.shown.size(), 2u);
         EXPECT_EQ(prompts.shown[1].text,
                   "Error while compiling. Unable to write file " + path + " on destination drive.");
