@@ -92,15 +92,15 @@ bool GridUpdateCommand(CGridDoc& doc, CCmdUI& ui)
     case ID_BROWSER_SHOW_INFOS:
         ui.SetCheck(options.info);
         return true;
-    // Printing and compiling are not offered by these windows yet.
+    // An empty list has no page to print and nothing to compile.
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
-        ui.Enable(false);
+        ui.Enable(!list.empty());
         return true;
     case ID_BROWSER_COMPILE:
         if (!library)
             return false;
-        ui.Enable(false);
+        ui.Enable(!list.empty());
         return true;
     case ID_BROWSER_IMPORT:
         if (!library)
@@ -162,6 +162,15 @@ void GridCommand(CGridDoc& doc, std::uint16_t id, GridWindowHost& host)
         break;
     case ID_BROWSER_SHOW_INFOS:
         ChangeOptions(doc, host, [](IconListOptions& o) { o.info = !o.info; });
+        break;
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+        if (!list.empty())
+            host.Print(id == ID_FILE_PRINT_PREVIEW);
+        break;
+    case ID_BROWSER_COMPILE:
+        if (library && !list.empty())
+            host.Compile();
         break;
     case ID_BROWSER_IMPORT:
         if (library) {

@@ -28,6 +28,10 @@ class GridWindowHost {
     // (nullopt: cancelled).
     virtual bool ConfirmDelete(int count) = 0;
     virtual std::optional<std::string> AskName(const std::string& current, int count) = 0;
+    // The compile dialog on the window's list, and the window's catalogue
+    // printed or previewed.
+    virtual void Compile() = 0;
+    virtual void Print(bool preview) = 0;
 };
 
 // Save as ICO and Export to ICL of every icon grid: the save dialog

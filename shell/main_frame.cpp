@@ -10,9 +10,12 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <filesystem>
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
@@ -101,6 +104,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     addDockWidget(Qt::LeftDockWidgetArea, librarian);
     resizeDocks({librarian}, {LibBarSizeH}, Qt::Horizontal);
     LibraryBarHooks hooks;
+    GridViewHooks grid;
     hooks.sendCommand = [this](std::uint16_t id) { return router_->Send(id); };
     hooks.openAsNewIcon = [](const CIconGroup& icon) {
         if (CKavrelApp* app = CKavrelApp::Instance()) {
@@ -113,10 +117,28 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
         if (GridLibrarianLinks* links = GridLinks(); app && links)
             app->OpenLinkedIcon(links->Bar(), index);
     };
-    hooks.openLibraryWindow = [](const std::string& path) {
-        if (CKavrelApp* app = CKavrelApp::Instance())
-            app->OpenDocumentFile(path);
+    hooks.openLibraryWindow = [this](const std::string& path, std::uint16_t post) {
+        CKavrelApp* app = CKavrelApp::Instance();
+        if (!app)
+            return;
+        const OpenResult opened = app->OpenDocumentFile(path);
+        if (post == 0 || (opened != OpenResult::Opened && opened != OpenResult::Activated))
+            return;
+        // The window, once made, posts the command to itself.
+        std::error_code ec;
+        const std::string key = std::filesystem::absolute(path, ec).lexically_normal().string();
+        CChildFrame* frame = DocManager().FindFrame(ec ? path : key);
+        QPointer<QWidget> view = frame ? frame->View() : nullptr;
+        QTimer::singleShot(0, this, [view, post] {
+            if (auto* target = dynamic_cast<CCmdTarget*>(view.data())) {
+                CCmdUI ui;
+                ui.id = post;
+                if (target->OnUpdateCommand(ui) && ui.enabled)
+                    target->OnCommand(post);
+            }
+        });
     };
+    grid.printer = [] { return &ApplicationPrinter(); };
     hooks.focusDocument = [this] {
         if (QWidget* view = ActiveView())
             view->setFocus(Qt::OtherFocusReason);
@@ -127,7 +149,6 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     };
     hooks.contextMenu = [this](int index, QWidget* parent) { return router_->BuildMenu(ContextMenu(index), parent); };
     hooks.printer = [] { return &ApplicationPrinter(); };
-    GridViewHooks grid;
     grid.openAsNewIcon = hooks.openAsNewIcon;
     librarian->SetHooks(std::move(hooks));
     grid.openLinkedIcon = [](IconSourceWindow& source, int index) {

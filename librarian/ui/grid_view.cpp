@@ -1,9 +1,12 @@
 #include "librarian/ui/grid_view.h"
 
 #include <QKeyEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <memory>
 
+#include "librarian/ui/catalogue_print.h"
+#include "librarian/ui/compile_dialog.h"
 #include "librarian/ui/icon_list_box.h"
 #include "librarian/ui/library_bar.h"
 #include "librarian/ui/qt_bar_dialogs.h"
@@ -169,6 +172,29 @@ std::optional<std::string> CGridView::AskName(const std::string& current, int co
     return dialogs.RenameIcons(names);
 }
 
+void CGridView::Compile()
+{
+    CompileIcons(doc_->List(), window());
+    // The dialog may have selected the whole list.
+    box_->Refresh();
+}
+
+void CGridView::Print(bool preview)
+{
+    const IconListOptions& options = doc_->List().Options();
+    PrintCatalogue catalogue;
+    catalogue.source = dynamic_cast<CLibDoc*>(doc_) ? PrintSource::Library : PrintSource::ProgramFile;
+    catalogue.title = doc_->GetTitle();
+    catalogue.icons = &doc_->List().Items();
+    catalogue.sizeIndex = options.sizeClass;
+    catalogue.colorIndex = options.colorClass;
+    QPrinter* printer = Hooks().printer ? Hooks().printer() : nullptr;
+    if (preview)
+        PreviewIcons(catalogue, window(), printer);
+    else
+        PrintIcons(catalogue, window(), printer);
+}
+
 bool CGridView::OnKey(int key, Qt::KeyboardModifiers mods)
 {
     const bool library = dynamic_cast<CLibDoc*>(doc_) != nullptr;
@@ -200,6 +226,17 @@ bool CGridView::OnKey(int key, Qt::KeyboardModifiers mods)
         if (!library)
             return false;
         OnCommand(ID_BROWSER_RENAME);
+        return true;
+    case Qt::Key_F4:
+        if (!library)
+            return false;
+        // Posted: the dialog opens once the key has been handled.
+        QTimer::singleShot(0, this, [this] {
+            CCmdUI ui;
+            ui.id = ID_BROWSER_COMPILE;
+            if (OnUpdateCommand(ui) && ui.enabled)
+                OnCommand(ID_BROWSER_COMPILE);
+        });
         return true;
     default:
         return false;

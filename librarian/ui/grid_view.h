@@ -9,6 +9,8 @@
 #include "document/document.h"
 #include "librarian/grid_commands.h"
 
+class QPrinter;
+
 namespace kavrel {
 
 class CIconListBox;
@@ -22,6 +24,9 @@ struct GridViewHooks {
     // Tab and Space: the keyboard focus to the librarian bar; Esc hides it.
     std::function<void()> focusLibrarian;
     std::function<void()> hideLibrarian;
+    // The printer that keeps the settings of Print Setup (nullptr: the
+    // print module's own).
+    std::function<QPrinter*()> printer;
 };
 void SetGridViewHooks(GridViewHooks hooks);
 // The links between the librarian and the grid windows, made with the bar.
@@ -53,6 +58,8 @@ class CGridView : public QWidget, public CDocumentView, public CFrameView, publi
     void RebuildList() override;
     bool ConfirmDelete(int count) override;
     std::optional<std::string> AskName(const std::string& current, int count) override;
+    void Compile() override;
+    void Print(bool preview) override;
 
     bool OnKey(int key, Qt::KeyboardModifiers mods);
 

@@ -33,6 +33,8 @@ namespace kavrel {
 
 namespace {
 
+constexpr int kStrLibraryHasNoIcons = 15;
+
 CLibraryBar* g_bar = nullptr;
 
 constexpr int kSplitMargin = 25; // the split stays this far from either edge
@@ -575,10 +577,10 @@ bool CLibraryBar::OnUpdateCommand(CCmdUI& ui)
     case ID_LIB_COMPILE:
         enabled = !list.empty() && usable;
         break;
-    // Until the library windows exist the shown library prints from here.
+    // The library prints from its own window, the one already open included.
     case ID_LIB_PRINT:
     case ID_LIB_PRINT_PREVIEW:
-        enabled = librarian_.Loaded();
+        enabled = librarian_.Loaded() && !librarian_.ShownPath().empty() && hooks_.openLibraryWindow;
         break;
     case ID_LIB_SHOW_16:
     case ID_LIB_SHOW_32:
@@ -651,7 +653,7 @@ void CLibraryBar::OnCommand(std::uint16_t id)
         // The window reads the file: what the bar holds is saved first.
         if (librarian_.Loaded() && !librarian_.ShownPath().empty() && hooks_.openLibraryWindow) {
             librarian_.SaveIfNeeded(false);
-            hooks_.openLibraryWindow(librarian_.ShownPath());
+            hooks_.openLibraryWindow(librarian_.ShownPath(), 0);
         }
         break;
     case ID_LIB_SAVE_AS_ICO:
@@ -695,20 +697,16 @@ void CLibraryBar::OnCommand(std::uint16_t id)
 
 void CLibraryBar::PrintShown(bool preview)
 {
-    if (!librarian_.Loaded())
+    if (!librarian_.Loaded() || librarian_.ShownPath().empty() || !hooks_.openLibraryWindow)
         return;
-    const IconListOptions& options = librarian_.List().Options();
-    PrintCatalogue catalogue;
-    catalogue.source = PrintSource::Library;
-    catalogue.title = librarian_.ShownLabel();
-    catalogue.icons = &librarian_.List().Items();
-    catalogue.sizeIndex = options.sizeClass;
-    catalogue.colorIndex = options.colorClass;
-    QPrinter* printer = hooks_.printer ? hooks_.printer() : nullptr;
-    if (preview)
-        PreviewIcons(catalogue, window(), printer);
-    else
-        PrintIcons(catalogue, window(), printer);
+    if (librarian_.List().empty()) {
+        Prompts().Message(LoadString(kStrLibraryHasNoIcons), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // The window reads the file: what the bar holds is saved first.
+    if (!librarian_.ShownLocked())
+        librarian_.SaveIfNeeded(false);
+    hooks_.openLibraryWindow(librarian_.ShownPath(), preview ? ID_FILE_PRINT_PREVIEW : ID_FILE_PRINT);
 }
 
 void CLibraryBar::RenameCommand()

@@ -38,8 +38,10 @@ struct LibraryBarHooks {
     std::function<void(const CIconGroup&)> openAsNewIcon;
     // Opens icon i of the shown library in an editor linked to the bar.
     std::function<void(int)> openLinkedIcon;
-    // Opens a library in a window of its own (Open library, F5).
-    std::function<void(const std::string&)> openLibraryWindow;
+    // Opens a library in a window of its own (Open library, F5), or brings
+    // its window forward; a non-zero command is then posted to that window
+    // (Print and Print Preview of the library).
+    std::function<void(const std::string&, std::uint16_t)> openLibraryWindow;
     // Gives the keyboard focus to the active document window.
     std::function<void()> focusDocument;
     // The bar was shown or hidden by its command.
@@ -125,7 +127,7 @@ class CLibraryBar : public QDockWidget, public CCmdTarget {
     void DeleteCommand();
     void SaveAsIco();
     void ExportIcl();
-    // Print / Print Preview of the shown library.
+    // Print / Print Preview of the shown library, through its own window.
     void PrintShown(bool preview);
     void OpenIcon(bool asNew);
     void DropOnList(const IconPayload& payload, int index, bool ctrlHeld, Qt::DropAction* action);

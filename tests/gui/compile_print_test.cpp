@@ -21,11 +21,13 @@
 #include <memory>
 
 #include "librarian/compile.h"
+#include "librarian/grid_docs.h"
 #include "librarian/librarian_fixtures.h"
 #include "librarian/print_layout.h"
 #include "librarian/settings_librarian.h"
 #include "librarian/ui/catalogue_print.h"
 #include "librarian/ui/compile_dialog.h"
+#include "librarian/ui/grid_view.h"
 #include "librarian/ui/lib_tree_ctrl.h"
 #include "librarian/ui/library_bar.h"
 #include "model/icl_file.h"
@@ -252,19 +254,23 @@ TEST_F(CompilePrintTest, ALibraryOf73IconsPrintsToTwoPdfPagesWhereTheLayoutSays)
     std::vector<CIconGroup> icons{HalfClearIcon("First")};
     for (int i = 1; i < 73; ++i)
         icons.push_back(test::MakeLibGroup("Icon " + std::to_string(i), static_cast<std::uint8_t>(i), 2));
-    ShowLibrary("Many", icons);
-
+    // A library window on them, printing with the application's printer.
+    CLibDoc doc;
+    doc.SetTitle("Many");
+    doc.List().SetItems(icons);
+    CLibView view(&doc);
     QPrinter printer(QPrinter::HighResolution);
     printer.setResolution(150);
     printer.setPageSize(QPageSize(QPageSize::Letter));
     printer.setFullPage(true);
-    LibraryBarHooks hooks;
+    GridViewHooks hooks;
     hooks.printer = [&printer] { return &printer; };
-    bar_->SetHooks(hooks);
+    SetGridViewHooks(hooks);
     PathChooser chooser;
     const std::string pdf = tree_ / "many.pdf";
     chooser.answer = pdf;
-    bar_->OnCommand(ID_LIB_PRINT);
+    view.OnCommand(ID_FILE_PRINT);
+    SetGridViewHooks({});
     ASSERT_EQ(chooser.asked.size(), 1u);
     EXPECT_EQ(chooser.asked[0], std::string(kPrintToPdfTitle) + "|" + kPrintToPdfFilter + "|Many.pdf");
     ASSERT_TRUE(fs::exists(pdf));
@@ -279,7 +285,7 @@ TEST_F(CompilePrintTest, ALibraryOf73IconsPrintsToTwoPdfPagesWhereTheLayoutSays)
     const PrintDevice device{page.width(), page.height(), 150, 150};
     ASSERT_EQ(page.size(), QSize(1275, 1650));
 
-    PrintCatalogue catalogue{PrintSource::Library, "Many", &bar_->Librarian().List().Items(), 1, 2};
+    PrintCatalogue catalogue{PrintSource::Library, "Many", &doc.List().Items(), 1, 2};
     const PrintPage layout = LayoutPrintPage(device, catalogue, 1);
     ASSERT_EQ(layout.cells.size(), 72u);
     auto inked = [&](const Rect& r) {
@@ -325,8 +331,45 @@ TEST_F(CompilePrintTest, ALibraryOf73IconsPrintsToTwoPdfPagesWhereTheLayoutSays)
         }
         modal->close();
     });
-    bar_->OnCommand(ID_LIB_PRINT_PREVIEW);
+    view.OnCommand(ID_FILE_PRINT_PREVIEW);
     EXPECT_EQ(previewPages, 2);
+}
+
+// The librarian prints a library through its own window: the window is
+// opened with Print or Print Preview to post to itself; an empty library is
+// refused with a message.
+TEST_F(CompilePrintTest, TheLibrarianPrintsALibraryThroughItsWindow)
+{
+    ShowLibrary("Tools", {test::MakeLibGroup("Saw", 3, 1)});
+    std::vector<std::pair<std::string, std::uint16_t>> opened;
+    LibraryBarHooks hooks;
+    CCmdUI ui;
+    ui.id = ID_LIB_PRINT;
+    bar_->OnUpdateCommand(ui);
+    EXPECT_FALSE(ui.enabled); // nothing can open the window
+    hooks.openLibraryWindow = [&opened](const std::string& path, std::uint16_t post) {
+        opened.push_back({path, post});
+    };
+    bar_->SetHooks(hooks);
+    ui = {};
+    ui.id = ID_LIB_PRINT_PREVIEW;
+    bar_->OnUpdateCommand(ui);
+    EXPECT_TRUE(ui.enabled);
+    bar_->OnCommand(ID_LIB_PRINT);
+    bar_->OnCommand(ID_LIB_PRINT_PREVIEW);
+    bar_->OnCommand(ID_LIB_OPEN_LIBRARY);
+    const std::string path = tree_ / "lib/Tools.icl";
+    EXPECT_EQ(opened, (std::vector<std::pair<std::string, std::uint16_t>>{
+                          {path, ID_FILE_PRINT}, {path, ID_FILE_PRINT_PREVIEW}, {path, 0}}));
+    EXPECT_TRUE(prompter_.shown.empty());
+
+    bar_->Librarian().List().SelectAll();
+    bar_->Librarian().DeleteSelectedIcons();
+    opened.clear();
+    bar_->OnCommand(ID_LIB_PRINT);
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(prompter_.shown[0].text, "The library doesn't contains icons.");
 }
 
 } // namespace

@@ -26,6 +26,8 @@ class RecordingHost : public GridWindowHost {
         nameAsked = current + "/" + std::to_string(count);
         return name;
     }
+    void Compile() override { ++compiled; }
+    void Print(bool preview) override { printed.push_back(preview); }
 
     std::vector<std::pair<IconSourceWindow*, int>> opened;
     std::vector<std::string> openedAsNew;
@@ -33,7 +35,8 @@ class RecordingHost : public GridWindowHost {
     int rebuilt = 0;
     std::size_t exported = 0;
     std::string savedAsIco, nameAsked;
-    int deleteAsked = 0;
+    int deleteAsked = 0, compiled = 0;
+    std::vector<bool> printed;
     bool confirm = true;
     std::optional<std::string> name;
 };
@@ -57,14 +60,31 @@ TEST(GridCommands, StatesFollowTheSelectionAndTheKindOfWindow)
     program.List().SetSelected(2, true);
     EXPECT_TRUE(Query(program, ID_BROWSER_OPEN_ICON).enabled);
     EXPECT_FALSE(Query(program, ID_BROWSER_SAVE_AS_ICO).enabled); // one icon at a time
-    EXPECT_FALSE(Query(program, ID_FILE_PRINT).enabled);
+    EXPECT_TRUE(Query(program, ID_FILE_PRINT).enabled);
+    EXPECT_TRUE(Query(program, ID_FILE_PRINT_PREVIEW).enabled);
+    EXPECT_FALSE(Query(program, ID_BROWSER_COMPILE).claimed);
     EXPECT_TRUE(Query(program, ID_BROWSER_SHOW_32).checked);
 
     CLibDoc library;
     library.List().SetItems(test::MakeLibGroups({"Disk"}));
     EXPECT_TRUE(Query(library, ID_BROWSER_IMPORT).enabled);
     EXPECT_FALSE(Query(library, ID_BROWSER_DELETE).enabled);
-    EXPECT_FALSE(Query(library, ID_BROWSER_COMPILE).enabled);
+    EXPECT_TRUE(Query(library, ID_BROWSER_COMPILE).enabled);
+    EXPECT_TRUE(Query(library, ID_FILE_PRINT_PREVIEW).enabled);
+
+    // Nothing to print or compile in an empty list.
+    CLibDoc empty;
+    EXPECT_FALSE(Query(empty, ID_BROWSER_COMPILE).enabled);
+    EXPECT_FALSE(Query(empty, ID_FILE_PRINT).enabled);
+    RecordingHost host;
+    GridCommand(empty, ID_BROWSER_COMPILE, host);
+    GridCommand(empty, ID_FILE_PRINT, host);
+    GridCommand(library, ID_BROWSER_COMPILE, host);
+    GridCommand(library, ID_FILE_PRINT_PREVIEW, host);
+    GridCommand(program, ID_FILE_PRINT, host);
+    GridCommand(program, ID_BROWSER_COMPILE, host); // not a command of program files
+    EXPECT_EQ(host.compiled, 1);
+    EXPECT_EQ(host.printed, (std::vector<bool>{true, false}));
 }
 
 TEST(GridCommands, OpenAddOptionsDeleteAndRename)
