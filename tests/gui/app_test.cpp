@@ -23,6 +23,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -38,6 +39,10 @@
 #include "editor/ui/icon_view.h"
 #include "editor/ui/palette_bar_widget.h"
 #include "librarian/grid_docs.h"
+#include "librarian/librarian_fixtures.h"
+#include "librarian/ui/grid_view.h"
+#include "librarian/ui/library_bar.h"
+#include "model/icl_file.h"
 #include "model/ico_file.h"
 #include "model/icon_model.h"
 #include "model/picture_import.h"
@@ -59,6 +64,7 @@
 #include "shell/framework/doc_manager.h"
 #include "shell/main_frame.h"
 #include "shell/status_bar.h"
+#include "support/external_tools.h"
 #include "support/qt_app.h"
 #include "support/scripted_prompter.h"
 
@@ -1248,6 +1254,71 @@ TEST(AppProcess, AStoredWindowLargerThanAnyScreenStillStarts)
     EXPECT_LE(right - left, 8192);
     EXPECT_LE(bottom - top, 8192);
     fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace kavrel
+
+namespace kavrel {
+namespace {
+
+class PdfChooser final : public FileChooser {
+  public:
+    explicit PdfChooser(std::string answer) : saved_(&Chooser()), answer_(std::move(answer)) { SetFileChooser(this); }
+    ~PdfChooser() override { SetFileChooser(saved_); }
+    std::vector<std::string> ChooseOpen(const std::string&, const std::string&, bool) override { return {}; }
+    std::string ChooseSave(const std::string&, const std::string&, const std::string&) override
+    {
+        ++asked;
+        return answer_;
+    }
+    int asked = 0;
+
+  private:
+    FileChooser* saved_;
+    std::string answer_;
+};
+
+// The librarian's Print library opens the library in its own window, which
+// then prints; without a printer the pages go to the PDF file asked for.
+TEST_F(AppTest, TheLibrarianPrintsALibraryFromItsOwnWindow)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed: Print would open its dialog";
+    Store("IconeAuto", 0);
+    Store("ShowBienvenue", 0);
+    Start({});
+    fs::create_directories(file("librarian"));
+    const std::string path = file("librarian/Tools.icl");
+    std::vector<CIconGroup> icons;
+    for (int i = 0; i < 3; ++i)
+        icons.push_back(test::MakeLibGroup("Tool " + std::to_string(i), static_cast<std::uint8_t>(i + 1), 1));
+    ASSERT_TRUE(WriteIconLibrary(path, icons));
+    CLibraryBar* bar = CLibraryBar::Instance();
+    ASSERT_NE(bar, nullptr);
+    bar->Librarian().Load(path, "Tools");
+    ASSERT_EQ(bar->Librarian().List().Count(), 3);
+
+    PdfChooser chooser(file("tools.pdf"));
+    bar->OnCommand(ID_LIB_PRINT);
+    auto* view = dynamic_cast<CLibView*>(Frame().ActiveView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDocument()->GetPathName(), path);
+    EXPECT_EQ(chooser.asked, 0); // posted: the window prints once it is made
+    QApplication::processEvents();
+    EXPECT_EQ(chooser.asked, 1);
+    ASSERT_TRUE(fs::exists(file("tools.pdf")));
+    std::string info;
+    if (test::RunCommand("pdfinfo '" + file("tools.pdf") + "'", &info)) {
+        EXPECT_NE(info.find("Pages:           1"), std::string::npos) << info;
+    }
+
+    // Again with the window open: it comes forward and prints once more.
+    const int windows = WindowCount();
+    bar->OnCommand(ID_LIB_PRINT);
+    QApplication::processEvents();
+    EXPECT_EQ(WindowCount(), windows);
+    EXPECT_EQ(chooser.asked, 2);
 }
 
 } // namespace
