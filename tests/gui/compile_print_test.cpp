@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,7 @@
 #include "librarian/ui/catalogue_print.h"
 #include "librarian/ui/compile_dialog.h"
 #include "librarian/ui/grid_view.h"
+#include "librarian/ui/icon_list_box.h"
 #include "librarian/ui/lib_tree_ctrl.h"
 #include "librarian/ui/library_bar.h"
 #include "model/icl_file.h"
@@ -370,6 +372,40 @@ TEST_F(CompilePrintTest, TheLibrarianPrintsALibraryThroughItsWindow)
     EXPECT_TRUE(opened.empty());
     ASSERT_EQ(prompter_.shown.size(), 1u);
     EXPECT_EQ(prompter_.shown[0].text, "The library doesn't contains icons.");
+}
+
+// F4 in a library window's grid opens the compile dialog on the window's
+// icons once the key is handled; a program-file window has no Compile.
+TEST_F(CompilePrintTest, F4InALibraryWindowOpensTheCompileDialog)
+{
+    CLibDoc doc;
+    doc.SetTitle("Tools");
+    doc.List().SetItems({test::MakeLibGroup("Saw", 3, 1), test::MakeLibGroup("Axe", 4, 1)});
+    CLibView view(&doc);
+    view.show();
+    QString title;
+    int icons = 0;
+    WhenModal([&](QWidget* modal) {
+        title = modal->windowTitle();
+        if (auto* dialog = dynamic_cast<CCompileDialog*>(modal))
+            icons = dialog->IconList().Count();
+        modal->close();
+    });
+    QTest::keyClick(view.ListBox(), Qt::Key_F4);
+    EXPECT_TRUE(title.isEmpty()); // posted, not yet open
+    for (int i = 0; i < 100 && title.isEmpty(); ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(title.toStdString(), kCompileDialogTitle);
+    EXPECT_EQ(icons, 2);
+    EXPECT_EQ(doc.List().SelectedCount(), 2); // one selected compiles all
+
+    CFileDoc program;
+    program.List().SetItems({test::MakeLibGroup("", 3, 1)});
+    CFileView programView(&program);
+    programView.show();
+    QTest::keyClick(programView.ListBox(), Qt::Key_F4);
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace
