@@ -148,7 +148,6 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
             parts_->SideBarToggled();
     };
     hooks.contextMenu = [this](int index, QWidget* parent) { return router_->BuildMenu(ContextMenu(index), parent); };
-    hooks.printer = [] { return &ApplicationPrinter(); };
     grid.openAsNewIcon = hooks.openAsNewIcon;
     librarian->SetHooks(std::move(hooks));
     grid.openLinkedIcon = [](IconSourceWindow& source, int index) {

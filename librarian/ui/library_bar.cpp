@@ -18,7 +18,6 @@
 #include "librarian/bar_dialogs.h"
 #include "librarian/settings_librarian.h"
 #include "librarian/ui/bar_art.h"
-#include "librarian/ui/catalogue_print.h"
 #include "librarian/ui/compile_dialog.h"
 #include "librarian/ui/icon_list_box.h"
 #include "librarian/ui/lib_tree_ctrl.h"

@@ -20,7 +20,6 @@
 class QToolBar;
 class QAction;
 class QMenu;
-class QPrinter;
 
 namespace kavrel {
 
@@ -49,9 +48,6 @@ struct LibraryBarHooks {
     // The second pop-up of the librarian's context menus, filled by the
     // main window's command router (nullptr: none).
     std::function<QMenu*(int index, QWidget* parent)> contextMenu;
-    // The printer that keeps the settings of Print Setup (nullptr: the
-    // print module's own).
-    std::function<QPrinter*()> printer;
 };
 
 class CLibraryBar : public QDockWidget, public CCmdTarget {
