@@ -90,7 +90,7 @@ std::optional<COLORREF> ParseRgbHex(const std::string& text)
     return RGB(static_cast<int>(v >> 16), static_cast<int>(v >> 8), static_cast<int>(v));
 }
 
-bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage)
+bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage, ImageBytes bytes)
 {
     if (FileKind(path) != FileKindType::Icon) {
         if (LoadIconsFromFile(groups, path) > 0)
@@ -99,7 +99,7 @@ bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io,
         std::vector<std::uint64_t> offsets;
         IcoImageCount count;
         if (ReadIcoGroupWithOffsets(*file, groups, offsets, salvage ? IcoReadMode::IntactImages : IcoReadMode::Whole,
-                                    &count)) {
+                                    &count, bytes)) {
             for (int i = 0; i < groups.back().FormatCount(); ++i)
                 groups.back().GetFormat(i)->sourceOffset = offsets[static_cast<std::size_t>(i)];
             if (count.read < count.listed)

@@ -29,7 +29,7 @@ int RunList(const std::vector<std::string>& argv, Io& io)
     int status = kExitOk;
     for (const std::string& path : args->positional) {
         std::vector<CIconGroup> groups;
-        if (!LoadIcons(path, groups, io, args->has("--salvage"))) {
+        if (!LoadIcons(path, groups, io, args->has("--salvage"), ImageBytes::Skip)) {
             status = kExitFailed;
             continue;
         }

@@ -20,8 +20,10 @@ int RunThumbnail(const std::vector<std::string>& argv, Io& io);
 // The icons of any file by its kind, each image with the file offset it was
 // read from. A file that gives none prints the program's message for it and
 // returns false. With `salvage`, a damaged ICO file gives the images that
-// can be read, and a note of how many on the error stream.
-bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage = false);
+// can be read, and a note of how many on the error stream. With
+// ImageBytes::Skip an ICO file's images are checked but not copied.
+bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage = false,
+               ImageBytes bytes = ImageBytes::Read);
 
 // A name from a file as one line of text: control characters (C0, DEL and
 // C1, which terminals take as escapes) and the backslash become \t, \n,

@@ -93,16 +93,16 @@ template <typename Read> bool ReadEachImage(ByteSource& source, IcoReadMode mode
 
 // The images that read, sorted, with their offsets.
 std::optional<std::vector<std::pair<CIcon, std::uint64_t>>> ReadIcoImages(ByteSource& source, IcoReadMode mode,
-                                                                          IcoImageCount* count)
+                                                                          IcoImageCount* count, ImageBytes bytes)
 {
     std::vector<std::pair<CIcon, std::uint64_t>> images;
     std::uint64_t total = 0;
     const std::uint64_t budget = ReadBudget(source);
     const bool ok = ReadEachImage(source, mode, count, [&](ByteSource& slot, std::uint64_t offset) {
         CIcon icon;
-        if (!icon.ReadImage(slot, offset))
+        if (!icon.ReadImage(slot, offset, bytes))
             return ImageRead::Damaged;
-        total += icon.image.size();
+        total += static_cast<std::uint64_t>(icon.imageSize);
         if (total > budget)
             return ImageRead::OverBudget;
         images.emplace_back(std::move(icon), offset);
@@ -151,9 +151,9 @@ bool ReadIcoGroup(ByteSource& source, std::vector<CIconGroup>& groups)
 }
 
 bool ReadIcoGroupWithOffsets(ByteSource& source, std::vector<CIconGroup>& groups, std::vector<std::uint64_t>& offsets,
-                             IcoReadMode mode, IcoImageCount* count)
+                             IcoReadMode mode, IcoImageCount* count, ImageBytes bytes)
 {
-    auto images = ReadIcoImages(source, mode, count);
+    auto images = ReadIcoImages(source, mode, count, bytes);
     if (!images)
         return false;
     CIconGroup group;

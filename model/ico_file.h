@@ -31,9 +31,12 @@ struct IcoImageCount {
 bool ReadIcoGroup(ByteSource& source, std::vector<CIconGroup>& groups);
 bool ReadIcoGroupFile(const std::string& path, std::vector<CIconGroup>& groups);
 // The same, also giving the file offset of each format's image, in the
-// group's sorted order; `count` (when given) is filled in on success.
+// group's sorted order; `count` (when given) is filled in on success. With
+// ImageBytes::Skip only the directory and each image's header are read: the
+// formats are the same, their images empty (a listing needs no more).
 bool ReadIcoGroupWithOffsets(ByteSource& source, std::vector<CIconGroup>& groups, std::vector<std::uint64_t>& offsets,
-                             IcoReadMode mode = IcoReadMode::Whole, IcoImageCount* count = nullptr);
+                             IcoReadMode mode = IcoReadMode::Whole, IcoImageCount* count = nullptr,
+                             ImageBytes bytes = ImageBytes::Read);
 
 // The ICO bytes of a list of packed images, in the order given; the caller
 // keeps them sorted.

@@ -382,7 +382,7 @@ std::optional<Palette> CIcon::CreateImagePalette()
     return result;
 }
 
-bool CIcon::ReadImage(ByteSource& source, std::uint64_t offset)
+bool CIcon::ReadImage(ByteSource& source, std::uint64_t offset, ImageBytes read)
 {
     const std::uint64_t size = source.size();
     if (offset >= size)
@@ -399,13 +399,13 @@ bool CIcon::ReadImage(ByteSource& source, std::uint64_t offset)
         if (!length)
             return false;
         std::vector<std::uint8_t> bytes;
-        if (!source.readAt(offset, *length, bytes))
+        if (read == ImageBytes::Read && !source.readAt(offset, *length, bytes))
             return false;
         image = std::move(bytes);
         width = header->width;
         height = header->height;
         colorCount = 0;
-        imageSize = static_cast<int>(image.size());
+        imageSize = static_cast<int>(*length);
         bitCountRaw = 0;
         png = true;
         standardPalette = 1;
@@ -448,9 +448,9 @@ bool CIcon::ReadImage(ByteSource& source, std::uint64_t offset)
     if (full.total > kMaxImageBytes || stored.total > size - offset)
         return false;
     std::vector<std::uint8_t> bytes;
-    if (!source.readAt(offset, stored.total, bytes))
+    if (read == ImageBytes::Read && !source.readAt(offset, stored.total, bytes))
         return false;
-    if (storedTable != fullTable) {
+    if (read == ImageBytes::Read && storedTable != fullTable) {
         bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(stored.xorOffset),
                      static_cast<std::size_t>(4 * (fullTable - storedTable)), 0);
         StoreU32(bytes.data() + 32, static_cast<std::uint32_t>(fullTable));
@@ -461,7 +461,7 @@ bool CIcon::ReadImage(ByteSource& source, std::uint64_t offset)
     width = static_cast<int>(w);
     height = static_cast<int>(h);
     colorCount = static_cast<int>(fullTable);
-    imageSize = static_cast<int>(image.size());
+    imageSize = static_cast<int>(full.total);
     bitCountRaw = bits == 32 ? 32 : 0;
     png = false;
     standardPalette = 1;

@@ -27,6 +27,9 @@ std::string ColorName(int bitDepth);
 constexpr int kMaxImageSide = 4096;
 constexpr std::uint64_t kMaxImageBytes = 64ull << 20;
 
+// Whether a read copies the image bytes or only checks and describes them.
+enum class ImageBytes { Read, Skip };
+
 // One image format in packed form: exactly as an ICO file stores it.
 //
 // Classic formats (1, 4, 8, 24 bits) are a BITMAPINFOHEADER with doubled
@@ -62,8 +65,10 @@ class CIcon {
     // Reads one image at `offset`: a classic or 32-bit DIB (its size from its
     // own header, never from a directory) or a PNG stream (its length from its
     // chunks). False, leaving this icon unchanged, when the data is short,
-    // inconsistent, of an unsupported depth or over the size limits.
-    bool ReadImage(ByteSource& source, std::uint64_t offset);
+    // inconsistent, of an unsupported depth or over the size limits. With
+    // ImageBytes::Skip the same checks run on the headers alone and the image
+    // stays empty, `imageSize` giving the size it would have (for listings).
+    bool ReadImage(ByteSource& source, std::uint64_t offset, ImageBytes bytes = ImageBytes::Read);
     // Appends the packed image; nothing when empty.
     void WriteImage(std::vector<std::uint8_t>& out) const;
 

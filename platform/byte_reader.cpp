@@ -119,46 +119,60 @@ void StoreU32(std::uint8_t* p, std::uint32_t v)
 std::unique_ptr<FileReader> FileReader::Open(const std::string& path)
 {
     // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes;
-    // only regular files are read, whatever their name says.
+    // only regular files are read, whatever their name says. The flag is left
+    // on: reads of a regular file do not heed it.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return nullptr;
     }
-    std::FILE* f = fdopen(fd, "rb");
-    if (!f) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::unique_ptr<FileReader>(new FileReader(f, static_cast<std::uint64_t>(st.st_size)));
+    return std::unique_ptr<FileReader>(new FileReader(fd, static_cast<std::uint64_t>(st.st_size)));
 }
 
 FileReader::~FileReader()
 {
-    if (file_)
-        std::fclose(file_);
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool FileReader::readFully(std::uint64_t offset, std::uint8_t* to, std::uint64_t n)
+{
+    // Positioned reads: no seek before each one.
+    std::uint64_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd_, to + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += static_cast<std::uint64_t>(got);
+    }
+    return true;
 }
 
 bool FileReader::readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out)
 {
     if (offset > size_ || n > size_ - offset)
         return false;
-    std::vector<std::uint8_t> buf(static_cast<std::size_t>(n));
-    // Positioned reads: no seek before each one, and no stdio buffer filled
-    // with bytes the caller never asked for.
-    const int fd = fileno(file_);
-    std::size_t done = 0;
-    while (done < buf.size()) {
-        const ssize_t got = ::pread(fd, buf.data() + done, buf.size() - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += static_cast<std::size_t>(got);
+    const std::uint64_t firstSize = std::min(size_, kFirstBlock);
+    if (offset + n <= firstSize) {
+        if (!firstRead_) {
+            std::vector<std::uint8_t> block(static_cast<std::size_t>(firstSize));
+            if (!readFully(0, block.data(), firstSize))
+                return false;
+            first_ = std::move(block);
+            firstRead_ = true;
+        }
+        out.assign(first_.begin() + static_cast<std::ptrdiff_t>(offset),
+                   first_.begin() + static_cast<std::ptrdiff_t>(offset + n));
+        return true;
     }
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(n));
+    if (!readFully(offset, buf.data(), n))
+        return false;
     out = std::move(buf);
     return true;
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <span>
@@ -106,8 +105,10 @@ class PrefixSource : public ByteSource {
 };
 
 // A file opened for bounded random access. Reads are limited by the real
-// file size and never load more than asked, so a large program file is read
-// only where its headers point.
+// file size and load no more than asked, except the file's first block: it
+// is read whole on the first read that lies inside it, since that block
+// holds an icon file's directory and usually its image headers, and a
+// program file's headers (one read instead of several).
 class FileReader : public ByteSource {
   public:
     // Null for anything but a regular file (a FIFO, a device or a folder
@@ -121,10 +122,15 @@ class FileReader : public ByteSource {
     bool readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out) override;
     using ByteSource::readAt;
 
+    static constexpr std::uint64_t kFirstBlock = 4096;
+
   private:
-    FileReader(std::FILE* f, std::uint64_t size) : file_(f), size_(size) {}
-    std::FILE* file_ = nullptr;
+    FileReader(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    bool readFully(std::uint64_t offset, std::uint8_t* to, std::uint64_t n);
+    int fd_ = -1;
     std::uint64_t size_ = 0;
+    std::vector<std::uint8_t> first_; // the first block once read
+    bool firstRead_ = false;
 };
 
 // The whole file, refused when larger than maxBytes.

@@ -456,6 +456,77 @@ TEST(IcoFile, HostileDirectoriesAreRefusedWithoutLargeReads)
     EXPECT_LE(s.largest, shared.size());
 }
 
+// The formats and offsets a read gives ("32x32x4@54"), or nothing when refused.
+std::optional<std::vector<std::string>> Listing(const std::vector<std::uint8_t>& bytes, IcoReadMode mode,
+                                                ImageBytes what, std::uint64_t* largestRead = nullptr)
+{
+    WatchedSource s(bytes);
+    std::vector<CIconGroup> groups;
+    std::vector<std::uint64_t> offsets;
+    IcoImageCount count;
+    const bool ok = ReadIcoGroupWithOffsets(s, groups, offsets, mode, &count, what);
+    if (largestRead)
+        *largestRead = s.largest;
+    if (!ok)
+        return std::nullopt;
+    std::vector<std::string> lines{std::to_string(count.read) + "/" + std::to_string(count.listed)};
+    for (int i = 0; i < groups[0].FormatCount(); ++i) {
+        const CIcon& icon = *groups[0].GetFormat(i);
+        EXPECT_EQ(icon.empty(), what == ImageBytes::Skip);
+        lines.push_back(icon.FormatLabel() + "@" + std::to_string(offsets[static_cast<std::size_t>(i)]) + "#" +
+                        std::to_string(icon.imageSize));
+    }
+    return lines;
+}
+
+TEST(IcoFile, HeaderOnlyReadsListTheSameFormatsAsFullReads)
+{
+    const CIcon png = Png(20, 20);
+    const auto whole =
+        Build({Format(1, 16, 16), Format(4, 16, 16), Format(8, 32, 32), Format(24, 16, 16), Argb32(16, 16), png});
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files{{"whole", whole}};
+    for (std::size_t n = 0; n < whole.size(); n += 5)
+        files.emplace_back("cut at " + std::to_string(n), std::vector(whole.begin(), whole.begin() + n));
+
+    auto shortTable = Build({Format(8, 16, 16), Format(4, 32, 32)});
+    StoreU32(shortTable.data() + 6 + 32 + 32, 200); // stored table shorter than the depth's
+    files.emplace_back("short colour table", shortTable);
+    auto overlap = Build({Format(4, 16, 16), Format(4, 32, 32)});
+    StoreU32(&overlap[LoadU32(&overlap[6 + 12]) + 4], 32); // claims its neighbour's bytes
+    StoreU32(&overlap[LoadU32(&overlap[6 + 12]) + 8], 64);
+    files.emplace_back("image over its neighbour", overlap);
+    auto farOffset = Build({Format(4, 16, 16), Format(8, 16, 16)});
+    StoreU32(farOffset.data() + 6 + 16 + 12, 0xFFFFFFF0u);
+    files.emplace_back("offset beyond the file", farOffset);
+    auto cutPng = Build({Format(4, 16, 16), png});
+    StoreU32(&cutPng[cutPng.size() - png.image.size() + 33], 0x7FFFFFF0u); // a chunk longer than the file
+    files.emplace_back("PNG chunk beyond the file", cutPng);
+    // Thousands of entries sharing one large image go over the read budget.
+    CIcon big = Format(24, 256, 256);
+    std::vector<std::uint8_t> shared(6 + 16 * 1000, 0);
+    StoreU16(shared.data() + 2, 1);
+    StoreU16(shared.data() + 4, 1000);
+    for (int i = 0; i < 1000; ++i)
+        StoreU32(shared.data() + 6 + 16 * i + 12, static_cast<std::uint32_t>(shared.size()));
+    shared.insert(shared.end(), big.image.begin(), big.image.end());
+    files.emplace_back("shared image over the budget", shared);
+
+    int read = 0;
+    for (const auto& [what, bytes] : files) {
+        for (IcoReadMode mode : {IcoReadMode::Whole, IcoReadMode::IntactImages}) {
+            std::uint64_t largest = 0;
+            const auto full = Listing(bytes, mode, ImageBytes::Read);
+            const auto headers = Listing(bytes, mode, ImageBytes::Skip, &largest);
+            EXPECT_EQ(full, headers) << what;
+            read += full.has_value();
+            // Nothing beyond the directory and the 40-byte headers is asked for.
+            const std::uint64_t directory = bytes.size() < 6 ? 0 : 16ull * LoadU16(bytes.data() + 4);
+            EXPECT_LE(largest, std::max<std::uint64_t>(40, directory)) << what;
+        }
+    }
+    EXPECT_GT(read, 5); // the cases are not all refusals
+}
+
 TEST(IcoFile, DocumentSideReadsSortedAndWritesSorted)
 {
     auto file = Build({Format(8, 32, 32), Format(4, 16, 16), Format(4, 32, 32), Png(64, 64)});
