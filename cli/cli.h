@@ -15,7 +15,7 @@ namespace kavrel::cli {
 
 enum ExitCode : int {
     kExitOk = 0,
-    kExitFailed = 1,  // a file gave no icons, or an operation failed
+    kExitFailed = 1, // a file gave no icons, or an operation failed
     kExitUsage = 2,
 };
 
@@ -43,8 +43,8 @@ struct Io {
 
 struct Command {
     const char* name;
-    const char* synopsis;  // the arguments, as the usage text shows them
-    const char* summary;   // one line
+    const char* synopsis; // the arguments, as the usage text shows them
+    const char* summary;  // one line
     int (*run)(const std::vector<std::string>& argv, Io& io);
 };
 
@@ -69,4 +69,4 @@ std::optional<COLORREF> ParseRgbHex(const std::string& text);
 
 int Main(int argc, char** argv, std::ostream& out, std::ostream& err);
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -39,7 +39,7 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
+} // namespace
 
 std::vector<FilterEntry> ParseFilter(const std::string& filter)
 {
@@ -113,4 +113,4 @@ void ReportFilesWithoutIcons(int chosen, int withoutIcon)
     Prompts().Message(LoadString(chosen > 1 ? 55049 : 55048), MB_OK | MB_ICONSTOP);
 }
 
-}  // namespace kavrel
+} // namespace kavrel

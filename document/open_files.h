@@ -50,4 +50,4 @@ std::string AboutFile(const std::string& path, int stringId);
 // string 55048 naming the file, with a stop icon.
 void ReportFileWithoutIcons(const std::string& path);
 
-}  // namespace kavrel
+} // namespace kavrel

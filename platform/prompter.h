@@ -27,18 +27,17 @@ inline constexpr unsigned kMessageIconMask = 0xF0;
 enum MessageAnswer : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // Shows text with the buttons and icon of style; returns the button pressed.
     virtual int Message(const std::string& text, unsigned style) = 0;
 };
 
 class FileChooser {
-public:
+  public:
     virtual ~FileChooser() = default;
     // filter is in the "Name (*.ext)|*.ext|..." form. Empty result: cancelled.
-    virtual std::vector<std::string> ChooseOpen(const std::string& title, const std::string& filter,
-                                                bool multiple) = 0;
+    virtual std::vector<std::string> ChooseOpen(const std::string& title, const std::string& filter, bool multiple) = 0;
     virtual std::string ChooseSave(const std::string& title, const std::string& filter,
                                    const std::string& suggestedPath) = 0;
 };
@@ -47,8 +46,8 @@ public:
 // Before that every message is answered with its default (OK, Yes) and every
 // file choice is cancelled.
 Prompter& Prompts();
-void SetPrompter(Prompter* prompter);  // nullptr restores the default
+void SetPrompter(Prompter* prompter); // nullptr restores the default
 FileChooser& Chooser();
 void SetFileChooser(FileChooser* chooser);
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -23,7 +23,10 @@ constexpr int kMaxKeyDepth = 64;
 const char* const kHeader = "Windows Registry Editor Version 5.00";
 const char* const kOldHeader = "REGEDIT4";
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string Folded(std::string_view s)
 {
@@ -86,12 +89,23 @@ void AppendQuoted(std::string& out, std::string_view s)
     out += '"';
     for (char c : s) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\0': out += "\\0"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\0':
+            out += "\\0";
+            break;
+        default:
+            out += c;
         }
     }
     out += '"';
@@ -114,10 +128,17 @@ bool ReadQuoted(std::string_view text, std::size_t& pos, std::string& out)
             if (++i >= text.size())
                 return false;
             switch (text[i]) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case '0': out += '\0'; break;
-            default: out += text[i];  // \\ and \" and anything else stand for the character itself
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case '0':
+                out += '\0';
+                break;
+            default:
+                out += text[i]; // \\ and \" and anything else stand for the character itself
             }
             continue;
         }
@@ -203,7 +224,7 @@ std::string DecodeFileText(std::span<const std::uint8_t> bytes)
     return std::string(reinterpret_cast<const char*>(rest->data()), rest->size());
 }
 
-}  // namespace
+} // namespace
 
 struct Registry::Key {
     struct Entry {
@@ -211,16 +232,19 @@ struct Registry::Key {
         RegValue value;
     };
     std::string name;
-    std::map<std::string, Entry> values;                 // by folded name
-    std::map<std::string, std::unique_ptr<Key>> children;  // by folded name
+    std::map<std::string, Entry> values;                  // by folded name
+    std::map<std::string, std::unique_ptr<Key>> children; // by folded name
 };
 
 const char* RegHiveName(RegHive hive)
 {
     switch (hive) {
-    case RegHive::CurrentUser: return "HKEY_CURRENT_USER";
-    case RegHive::LocalMachine: return "HKEY_LOCAL_MACHINE";
-    case RegHive::ClassesRoot: return "HKEY_CLASSES_ROOT";
+    case RegHive::CurrentUser:
+        return "HKEY_CURRENT_USER";
+    case RegHive::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case RegHive::ClassesRoot:
+        return "HKEY_CLASSES_ROOT";
     }
     return "HKEY_CURRENT_USER";
 }
@@ -250,12 +274,30 @@ std::optional<std::uint32_t> RegKey::queryDword(std::string_view name) const
 {
     return registry_->queryDword(hive_, path_, name);
 }
-std::optional<RegValue> RegKey::query(std::string_view name) const { return registry_->queryValue(hive_, path_, name); }
-void RegKey::setString(std::string_view name, std::string_view value) { registry_->setString(hive_, path_, name, value); }
-void RegKey::setDword(std::string_view name, std::uint32_t value) { registry_->setDword(hive_, path_, name, value); }
-bool RegKey::deleteValue(std::string_view name) { return registry_->deleteValue(hive_, path_, name); }
-std::vector<std::string> RegKey::subkeys() const { return registry_->subkeys(hive_, path_); }
-std::vector<std::string> RegKey::values() const { return registry_->valueNames(hive_, path_); }
+std::optional<RegValue> RegKey::query(std::string_view name) const
+{
+    return registry_->queryValue(hive_, path_, name);
+}
+void RegKey::setString(std::string_view name, std::string_view value)
+{
+    registry_->setString(hive_, path_, name, value);
+}
+void RegKey::setDword(std::string_view name, std::uint32_t value)
+{
+    registry_->setDword(hive_, path_, name, value);
+}
+bool RegKey::deleteValue(std::string_view name)
+{
+    return registry_->deleteValue(hive_, path_, name);
+}
+std::vector<std::string> RegKey::subkeys() const
+{
+    return registry_->subkeys(hive_, path_);
+}
+std::vector<std::string> RegKey::values() const
+{
+    return registry_->valueNames(hive_, path_);
+}
 RegKey RegKey::subkey(std::string_view name) const
 {
     return RegKey(*registry_, hive_, path_.empty() ? std::string(name) : path_ + "\\" + std::string(name));
@@ -327,7 +369,10 @@ std::optional<RegKey> Registry::openKey(RegHive hive, std::string_view path)
     return RegKey(*this, hive, std::string(path));
 }
 
-bool Registry::keyExists(RegHive hive, std::string_view path) const { return find(hive, path) != nullptr; }
+bool Registry::keyExists(RegHive hive, std::string_view path) const
+{
+    return find(hive, path) != nullptr;
+}
 
 std::optional<RegValue> Registry::queryValue(RegHive hive, std::string_view path, std::string_view name) const
 {
@@ -403,7 +448,7 @@ bool Registry::deleteTree(RegHive hive, std::string_view path)
 {
     auto parts = SplitPath(path);
     if (parts.empty())
-        return false;  // a hive itself cannot be deleted
+        return false; // a hive itself cannot be deleted
     std::string parentPath;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
         parentPath += parts[i];
@@ -452,14 +497,18 @@ std::string Registry::serialize(RegHive hive) const
                         AppendQuoted(out, entry.name);
                     out += '=';
                     switch (entry.value.type) {
-                    case RegType::String: AppendQuoted(out, entry.value.text); break;
+                    case RegType::String:
+                        AppendQuoted(out, entry.value.text);
+                        break;
                     case RegType::Dword: {
                         char buf[16];
                         std::snprintf(buf, sizeof buf, "dword:%08x", entry.value.number);
                         out += buf;
                         break;
                     }
-                    case RegType::Other: out += entry.value.text; break;
+                    case RegType::Other:
+                        out += entry.value.text;
+                        break;
                     }
                     out += "\r\n";
                 }
@@ -477,8 +526,8 @@ bool Registry::parse(RegHive hive, std::string_view text)
 {
     bool clean = true;
     const std::string hiveName = RegHiveName(hive);
-    Key* current = nullptr;  // null: before the first key, or inside a key of another hive
-    bool skipping = false;   // inside a key we do not take (another hive, or a deleted one)
+    Key* current = nullptr; // null: before the first key, or inside a key of another hive
+    bool skipping = false;  // inside a key we do not take (another hive, or a deleted one)
 
     std::vector<std::string_view> lines;
     for (std::size_t start = 0; start < text.size();) {
@@ -498,7 +547,7 @@ bool Registry::parse(RegHive hive, std::string_view text)
             sawHeader = true;
             if (line == kHeader || line == kOldHeader)
                 continue;
-            clean = false;  // no header: read on, but the file is not ours as written
+            clean = false; // no header: read on, but the file is not ours as written
         }
         if (line.front() == '[') {
             std::size_t close = line.rfind(']');
@@ -577,7 +626,7 @@ bool Registry::parse(RegHive hive, std::string_view text)
 
         if (!current) {
             if (!skipping)
-                clean = false;  // a value before any key
+                clean = false; // a value before any key
             continue;
         }
 
@@ -618,7 +667,10 @@ bool Registry::parse(RegHive hive, std::string_view text)
     return clean;
 }
 
-std::string Registry::hivePath(RegHive hive) const { return folder_ + "/" + RegHiveName(hive) + ".reg"; }
+std::string Registry::hivePath(RegHive hive) const
+{
+    return folder_ + "/" + RegHiveName(hive) + ".reg";
+}
 
 bool Registry::load()
 {
@@ -632,7 +684,7 @@ bool Registry::load()
         std::string path = hivePath(hive);
         struct stat st {};
         if (stat(path.c_str(), &st) != 0)
-            continue;  // no file yet: an empty hive
+            continue; // no file yet: an empty hive
         if (!S_ISREG(st.st_mode)) {
             ok = false;
             continue;
@@ -688,4 +740,4 @@ bool Registry::save()
     return ok;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

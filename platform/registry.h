@@ -21,15 +21,15 @@ namespace kavrel {
 enum class RegHive { CurrentUser, LocalMachine, ClassesRoot };
 
 enum class RegType {
-    String,  // REG_SZ
-    Dword,   // REG_DWORD
-    Other,   // any other kind read from a file, kept verbatim and written back unchanged
+    String, // REG_SZ
+    Dword,  // REG_DWORD
+    Other,  // any other kind read from a file, kept verbatim and written back unchanged
 };
 
 struct RegValue {
     RegType type = RegType::String;
     std::string text;         // String: the value; Other: the file text after '='
-    std::uint32_t number = 0;  // Dword
+    std::uint32_t number = 0; // Dword
 };
 
 // "HKEY_CURRENT_USER" and so on; the file of a hive is this name plus ".reg".
@@ -43,9 +43,11 @@ class Registry;
 // A light handle on a key: a hive and a path inside one registry. It stays
 // valid as a name even when the key is deleted (reads then find nothing).
 class RegKey {
-public:
+  public:
     RegKey(Registry& registry, RegHive hive, std::string path)
-        : registry_(&registry), hive_(hive), path_(std::move(path)) {}
+        : registry_(&registry), hive_(hive), path_(std::move(path))
+    {
+    }
 
     std::optional<std::string> queryString(std::string_view name) const;
     std::optional<std::uint32_t> queryDword(std::string_view name) const;
@@ -60,14 +62,14 @@ public:
     RegHive hive() const { return hive_; }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     Registry* registry_;
     RegHive hive_;
     std::string path_;
 };
 
 class Registry {
-public:
+  public:
     // A registry saved in folder (created when first saved). An empty folder
     // keeps everything in memory only.
     explicit Registry(std::string folder);
@@ -123,7 +125,7 @@ public:
 
     struct Key;
 
-private:
+  private:
     Key* find(RegHive hive, std::string_view path) const;
     Key& make(RegHive hive, std::string_view path);
     std::string hivePath(RegHive hive) const;
@@ -134,4 +136,4 @@ private:
     int saveError_ = 0;
 };
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -103,9 +103,9 @@ constexpr StringEntry kStrings[] = {
     {55026, "An error has occured while creating the file."},
     {55027, "Icon Files(*.ico)|*.ico|All files (*.*)|*.*||"},
     {55028, "All Icon Files|*.ico;*.exe;*.dll;*.ocx;*.icl;*.il;*.nil;*.vbx;*.cpl;*.drv|Icon Files (*.ico)|*.ico|"
-             "Library Files(*.icl;*.il;*.nil)|*.icl;*.il;*.nil|"
-             "Program Files(*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx)|*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx|"
-             "Tous les fichiers (*.*)|*.*||"},
+            "Library Files(*.icl;*.il;*.nil)|*.icl;*.il;*.nil|"
+            "Program Files(*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx)|*.cpl;*.dll;*.drv;*.exe;*.ocx;*.vbx|"
+            "Tous les fichiers (*.*)|*.*||"},
     {55029, "Library Files (*.icl;*.il; *.nil)|*.icl;*.il;*.nil|All files (*.*)|*.*||"},
     {55030, "256 Color Palette Files (*.pa8)|*.pa8|All files (*.*)|*.*||"},
     {55031, "%dx%d - %s"},
@@ -138,7 +138,7 @@ constexpr StringEntry kStrings[] = {
     {55062, "Export the %d selected icons to ..."},
     {55063, "You can't remove the root folder."},
     {55064, "You have performed an operation wich will close all edit windows associated with the library.\nSave "
-             "changes in all edit windows associated with the library \"%s\" ?"},
+            "changes in all edit windows associated with the library \"%s\" ?"},
     {55065, "An error has occured while deleting the current library. Please exit and try again."},
     {55066, "Open an icon file..."},
     {55067, "Open a palette file ..."},
@@ -199,7 +199,7 @@ constexpr StringEntry kStrings[] = {
     {55128, "Image files(*.bmp;*.dib;*.jpg;*.rle)|*.bmp;*.dib;*.jpg;*.rle|"},
     {55129, "All files(*.*)|*.*|"},
     {55131, "To rename this folder, Kavrel must close some icon libraries.\nDo you want to automatically save these "
-             "libraries ?"},
+            "libraries ?"},
     {55132, "Unable to open the source file"},
     {55133, "Unable to create the target file"},
     {55134, "An error occured while reading the source file"},
@@ -311,7 +311,7 @@ constexpr StringEntry kStrings[] = {
     {56440, "WARNING : File Associations"},
     {56441, "Warning"},
     {56442, "The icon files (.ICO) and the library files (.ICL, .IL .ICL) can be associated with Kavrel. You can open "
-             "these files directly from Windows Explorer by checking boxes: "},
+            "these files directly from Windows Explorer by checking boxes: "},
     {56443, "&Icon files (*.ICO)"},
     {56444, "One icon in a file, several image formats"},
     {56445, "&Library files (*.ICL, *.IL, *.NIL)"},
@@ -336,7 +336,7 @@ constexpr StringEntry kStrings[] = {
     {56473, "&Default icon"},
     {56474, "Icons in %s :"},
     {56475, "You can also drag an icon from a library or a program document and drop it on an entry, without this "
-             "window."},
+            "window."},
     {56476, "Use these icons on this desktop"},
     {56477, " Icon size "},
     {56478, "&Horizontal spacing:"},
@@ -352,7 +352,7 @@ constexpr StringEntry kStrings[] = {
     {61706, " OK"},
     {61707, "&Always Display this Warning Message"},
     {61708, "%s\nThe file could not be written. Check that its folder exists, that the disk is not full and that "
-             "the file is not read-only."},
+            "the file is not read-only."},
     {61709, "%s\nThe file could not be written: %s."},
     {61710, "The settings could not be saved in %s: %s.\nChanges made to them in this session are lost."},
 };

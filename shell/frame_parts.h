@@ -28,7 +28,7 @@ class Registry;
 
 class CFrameParts : public QObject, public CCmdTarget {
     Q_OBJECT
-public:
+  public:
     // Creates the caption, the bars and the status bar in frame. Call it in
     // the frame's constructor, before the frame is first shown.
     CFrameParts(QMainWindow* frame, QMdiArea* area, CCommandRouter& router);
@@ -66,10 +66,10 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
     void OnCommand(std::uint16_t id) override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // Moves and resizes reorganise once the events in hand are done, so that
     // the layout has settled.
     void ReorganiseSoon();
@@ -83,7 +83,7 @@ private:
     CFrameCaption* caption_ = nullptr;
     CStatusBarEx* status_ = nullptr;
     MainBars bars_;
-    std::set<QObject*> windows_;  // the document windows seen so far
+    std::set<QObject*> windows_; // the document windows seen so far
     bool reorganiseScheduled_ = false;
     int reorganisations_ = 0;
 };
@@ -92,4 +92,4 @@ private:
 // or nowhere before it exists.
 ProgressSink& FrameProgress();
 
-}  // namespace kavrel
+} // namespace kavrel

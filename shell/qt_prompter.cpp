@@ -13,11 +13,20 @@ int QtPrompter::Message(const std::string& text, unsigned style)
     box.setWindowTitle(QString::fromStdString(LoadString(2)));
     box.setText(QString::fromStdString(text));
     switch (style & kMessageIconMask) {
-    case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case MB_ICONSTOP:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
     // Escape gives the answer that changes nothing: Cancel, else No, else OK.
     switch (style & kMessageButtonsMask) {
@@ -43,18 +52,28 @@ int QtPrompter::Message(const std::string& text, unsigned style)
         break;
     }
     switch (box.exec()) {
-    case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    case QMessageBox::Cancel: return IDCANCEL;
-    case QMessageBox::Abort: return IDABORT;
-    case QMessageBox::Retry: return IDRETRY;
-    case QMessageBox::Ignore: return IDIGNORE;
+    case QMessageBox::Ok:
+        return IDOK;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    case QMessageBox::Cancel:
+        return IDCANCEL;
+    case QMessageBox::Abort:
+        return IDABORT;
+    case QMessageBox::Retry:
+        return IDRETRY;
+    case QMessageBox::Ignore:
+        return IDIGNORE;
     default: {
         unsigned buttons = style & kMessageButtonsMask;
-        return buttons == MB_YESNO ? IDNO : buttons == MB_OK ? IDOK : buttons == MB_ABORTRETRYIGNORE ? IDABORT : IDCANCEL;
+        return buttons == MB_YESNO              ? IDNO
+               : buttons == MB_OK               ? IDOK
+               : buttons == MB_ABORTRETRYIGNORE ? IDABORT
+                                                : IDCANCEL;
     }
     }
 }
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -27,4 +27,4 @@ const std::vector<FuzzTarget>& FuzzTargets()
     return table;
 }
 
-}  // namespace kavrel::fuzz
+} // namespace kavrel::fuzz

@@ -32,27 +32,27 @@ inline constexpr const char* kProductTitle = "Kavrel 4.0";
 // DefaultZoomAuto, ShowApercu, TransparentCopy, GrilleAuto, AfficheOmbreIcone,
 // CouleurFondEditeur and ShowWarnColor: editor/settings_editor.h; ConfirmeSave,
 // ORVBankSeparator*, LibBar* and File*: librarian/settings_librarian.h.
-extern int OptionsDeCollage;      // propose the paste-options dialog
-extern int IconeAuto;             // new icon at start-up when no file is named
-extern int ReorganiseAuto;        // automatic desktop reorganisation (F11)
-extern int ReorganiseLancement;   // reorganise at start-up
-extern int AfficheTaille;         // kept in the store only
-extern int ShowWarnColor16;       // warn at start-up on a 16-colour display
-extern int ShowBienvenue;         // welcome and tip of the day at start-up
-extern int IndexOfTheTip;         // next tip to show
-extern int ReorganiserPalettes;   // kept in the store only
-extern int PosEditeur;            // kept in the store only
-extern int PosPalette;            // kept in the store only
-extern int Agrandissement;        // document windows open maximised
-extern int ShowIcoToolBar;        // local toolbar of icon editor windows
-extern int ShowIclToolBar;        // local toolbar of icon-library windows
-extern int ShowExeToolBar;        // local toolbar of program-file windows
-extern int TypeReorganisation;    // 0 full window, 1 horizontal, 2 vertical
-extern int ShowWarnExeType;       // "NOTE: Program File" after opening a program file
-extern int ShowWarnTypes;         // warn at start-up when the associations are wrong
-extern int TypesCorrectionAuto;   // repair the associations without asking
-extern int TypesTypeIcl;          // associate .icl, .il, .nil
-extern int TypesTypeIco;          // associate .ico
+extern int OptionsDeCollage;    // propose the paste-options dialog
+extern int IconeAuto;           // new icon at start-up when no file is named
+extern int ReorganiseAuto;      // automatic desktop reorganisation (F11)
+extern int ReorganiseLancement; // reorganise at start-up
+extern int AfficheTaille;       // kept in the store only
+extern int ShowWarnColor16;     // warn at start-up on a 16-colour display
+extern int ShowBienvenue;       // welcome and tip of the day at start-up
+extern int IndexOfTheTip;       // next tip to show
+extern int ReorganiserPalettes; // kept in the store only
+extern int PosEditeur;          // kept in the store only
+extern int PosPalette;          // kept in the store only
+extern int Agrandissement;      // document windows open maximised
+extern int ShowIcoToolBar;      // local toolbar of icon editor windows
+extern int ShowIclToolBar;      // local toolbar of icon-library windows
+extern int ShowExeToolBar;      // local toolbar of program-file windows
+extern int TypeReorganisation;  // 0 full window, 1 horizontal, 2 vertical
+extern int ShowWarnExeType;     // "NOTE: Program File" after opening a program file
+extern int ShowWarnTypes;       // warn at start-up when the associations are wrong
+extern int TypesCorrectionAuto; // repair the associations without asking
+extern int TypesTypeIcl;        // associate .icl, .il, .nil
+extern int TypesTypeIco;        // associate .ico
 
 // ---- paths ---- BankPathName: librarian/settings_librarian.h.
 

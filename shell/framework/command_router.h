@@ -25,7 +25,7 @@ namespace kavrel {
 
 class CCommandRouter : public QObject {
     Q_OBJECT
-public:
+  public:
     using RouteProvider = std::function<std::vector<CCmdTarget*>()>;
 
     explicit CCommandRouter(RouteProvider route, QObject* parent = nullptr);
@@ -80,11 +80,11 @@ public:
     // The command id an action carries (0 for none).
     static std::uint16_t CommandOf(const QAction* action);
 
-signals:
+  signals:
     // A command was sent (handled or not): for tests and the splash window.
     void commandSent(std::uint16_t id, bool handled);
 
-private:
+  private:
     void FillMenu(QMenu* menu, const std::vector<MenuItem>& items);
     void FillRecentFiles(QMenu* menu, QAction* placeholder);
     void FillWindowList(QMenu* menu);
@@ -102,4 +102,4 @@ private:
 // Menu text for a caption and a shown shortcut: "caption\tshortcut".
 QString MenuText(const std::string& caption, const std::string& shortcut);
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -409,7 +409,8 @@ TEST_F(MdiFixture, WindowsAtTheEdgesTakeTheRoomOfAHiddenBar)
     full->setGeometry(0, 0, area.width(), area.height());
     small->setGeometry(20, 20, 200, 150);
 
-    for (std::uint16_t bar : {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_VIEW_DRAW_TOOLBAR}) { // status bar, Standard, Draw
+    for (std::uint16_t bar :
+         {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_VIEW_DRAW_TOOLBAR}) { // status bar, Standard, Draw
         parts.OnCommand(bar);
         QApplication::processEvents();
         EXPECT_EQ(full->geometry(), QRect(QPoint(0, 0), area_->viewport()->size())) << bar;

@@ -15,13 +15,13 @@ namespace {
 namespace fs = std::filesystem;
 
 class RegistryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/kavrel-registry-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root_ = pattern;
-        folder_ = root_ + "/config/kavrel";  // does not exist yet: saving creates it
+        folder_ = root_ + "/config/kavrel"; // does not exist yet: saving creates it
     }
     void TearDown() override { fs::remove_all(root_); }
 
@@ -52,8 +52,8 @@ TEST_F(RegistryTest, KeysAndValuesFollowTheSystemRules)
 
     reg.setDword(RegHive::CurrentUser, key, "GrilleAuto", 0);
     reg.setString(RegHive::CurrentUser, key, "Name", "value");
-    EXPECT_TRUE(reg.keyExists(RegHive::CurrentUser, "software\\ORVANE"));  // parents made, case folded
-    EXPECT_FALSE(reg.keyExists(RegHive::LocalMachine, "Software"));         // hives are separate
+    EXPECT_TRUE(reg.keyExists(RegHive::CurrentUser, "software\\ORVANE")); // parents made, case folded
+    EXPECT_FALSE(reg.keyExists(RegHive::LocalMachine, "Software"));       // hives are separate
     EXPECT_EQ(reg.queryDword(RegHive::CurrentUser, key, "grilleauto"), 0u);
     // A value of the other type is not returned as this one.
     EXPECT_FALSE(reg.queryString(RegHive::CurrentUser, key, "GrilleAuto"));
@@ -67,7 +67,7 @@ TEST_F(RegistryTest, KeysAndValuesFollowTheSystemRules)
 
     EXPECT_TRUE(reg.deleteValue(RegHive::CurrentUser, key, "Name"));
     EXPECT_FALSE(reg.deleteValue(RegHive::CurrentUser, key, "Name"));
-    EXPECT_FALSE(reg.deleteKey(RegHive::CurrentUser, "Software\\Orvane"));  // has subkeys
+    EXPECT_FALSE(reg.deleteKey(RegHive::CurrentUser, "Software\\Orvane")); // has subkeys
     EXPECT_TRUE(reg.deleteKey(RegHive::CurrentUser, key));
     EXPECT_TRUE(reg.deleteTree(RegHive::CurrentUser, "Software\\Orvane"));
     EXPECT_FALSE(reg.keyExists(RegHive::CurrentUser, "Software\\Orvane"));
@@ -93,7 +93,7 @@ TEST_F(RegistryTest, SavedHivesReadBackAndLookLikeRegistryFiles)
         reg.setString(RegHive::ClassesRoot, ".ico", "", "Kavrel.Document");
         ASSERT_TRUE(reg.save());
     }
-    EXPECT_FALSE(fs::exists(hiveFile("HKEY_LOCAL_MACHINE")));  // nothing changed there
+    EXPECT_FALSE(fs::exists(hiveFile("HKEY_LOCAL_MACHINE"))); // nothing changed there
 
     std::string text = readFile(hiveFile("HKEY_CURRENT_USER"));
     EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\r\n\r\n", 0), 0u);
@@ -206,7 +206,7 @@ TEST_F(RegistryTest, FailedSaveKeepsTheOldFile)
     SetAtomicFileFaultHook(nullptr);
     EXPECT_FALSE(saved);
     EXPECT_EQ(readFile(hiveFile("HKEY_CURRENT_USER")), before);
-    ASSERT_TRUE(reg.save());  // still pending, written once possible
+    ASSERT_TRUE(reg.save()); // still pending, written once possible
     Registry again(folder_);
     again.load();
     EXPECT_EQ(again.queryDword(RegHive::CurrentUser, "Software\\K", "v"), 2u);
@@ -266,5 +266,5 @@ TEST(RegistryConfigFolder, FollowsTheEnvironment)
     }
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
