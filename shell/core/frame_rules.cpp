@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "model/icon_model.h"
 #include "resources/strings.h"
 
 namespace kavrel {
@@ -68,24 +69,9 @@ int TakeTip(int& index)
 
 std::string ScreenDepthName(int bitsPerPixel)
 {
-    switch (bitsPerPixel) {
-    case 1:
-        return LoadString(55085);
-    case 4:
-        return LoadString(55086);
-    case 8:
-        return LoadString(55087);
-    case 15:
-        return LoadString(55125);
-    case 16:
-        return LoadString(55088);
-    case 24:
-        return LoadString(55089);
-    case 32:
-        return LoadString(55126);
-    default:
-        return "?";
-    }
+    // Screens are named as image depths are.
+    std::string name = ColorName(bitsPerPixel);
+    return name.empty() ? "?" : name;
 }
 
 std::string VideoLine(const ScreenInfo& screen)
