@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "editor/ui/format_list.h"
 #include "librarian/icon_payload.h"
 #include "model/ico_file.h"
 #include "model/render.h"
@@ -249,15 +250,7 @@ bool QtIconChooser::ChooseIcon(const std::string& title, std::string& path, int&
 CCustomizeEntryList::CCustomizeEntryList(QWidget* parent) : QListWidget(parent)
 {
     setObjectName(QStringLiteral("1027"));
-    setViewMode(QListView::IconMode);
-    setFlow(QListView::LeftToRight);
-    setWrapping(true);
-    setResizeMode(QListView::Adjust);
-    setMovement(QListView::Static);
-    setUniformItemSizes(true);
-    setGridSize(QSize(kItemWidth, kItemHeight));
-    setSpacing(0);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    SetUpIconGrid(*this, QSize(kItemWidth, kItemHeight));
     setItemDelegate(new EntryDelegate(this));
     setAcceptDrops(true);
     setDragEnabled(false);

@@ -65,19 +65,24 @@ class FormatItemDelegate final : public QStyledItemDelegate {
 
 } // namespace
 
+void SetUpIconGrid(QListWidget& list, QSize cell)
+{
+    list.setViewMode(QListView::IconMode);
+    list.setFlow(QListView::LeftToRight);
+    list.setWrapping(true);
+    list.setResizeMode(QListView::Adjust);
+    list.setMovement(QListView::Static);
+    list.setUniformItemSizes(true);
+    list.setGridSize(cell);
+    list.setSpacing(0);
+    list.setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
 CFormatListBox::CFormatListBox(QWidget* parent) : QListWidget(parent)
 {
     setObjectName(QStringLiteral("formatList"));
     setItemDelegate(new FormatItemDelegate(this));
-    setViewMode(QListView::IconMode);
-    setFlow(QListView::LeftToRight);
-    setWrapping(true);
-    setResizeMode(QListView::Adjust);
-    setMovement(QListView::Static);
-    setUniformItemSizes(true);
-    setGridSize(QSize(kItemWidth, kItemHeight));
-    setSpacing(0);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    SetUpIconGrid(*this, QSize(kItemWidth, kItemHeight));
 }
 
 QImage CFormatListBox::Thumbnail(const CIcon& icon)

@@ -10,6 +10,10 @@
 
 namespace kavrel {
 
+// A list of equal cells laid out left to right and wrapped, one selectable:
+// the look of every format and icon picker.
+void SetUpIconGrid(QListWidget& list, QSize cell);
+
 class CFormatListBox : public QListWidget {
     Q_OBJECT
   public:
