@@ -312,6 +312,48 @@ void CIcon::Pack(const Bitmap& colorBitmap, const Bitmap& maskBitmap, const Pale
     StoreU32(block + 8, static_cast<std::uint32_t>(2 * height));
 }
 
+bool CIcon::PackArgb(const PngPixels& pixels, bool compressed)
+{
+    const int w = pixels.width, h = pixels.height;
+    if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide ||
+        pixels.argb.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h))
+        return false;
+    std::vector<std::uint8_t> block;
+    if (compressed) {
+        block = EncodePng(pixels);
+        if (block.empty())
+            return false;
+    } else {
+        const BlockLayout l = LayoutFor(w, h, 32, 0);
+        if (l.total > kMaxImageBytes)
+            return false;
+        block.assign(static_cast<std::size_t>(l.total), 0);
+        WriteHeader(block.data(), w, h, 32, static_cast<std::uint32_t>(l.xorBytes), 0);
+        StoreU32(block.data() + 8, static_cast<std::uint32_t>(2 * h));
+        const std::uint64_t andRow = DibRowBytes(w, 1);
+        for (int y = 0; y < h; ++y) {
+            const std::uint64_t flipped = static_cast<std::uint64_t>(h - 1 - y);
+            std::uint8_t* xorRow = block.data() + l.xorOffset + flipped * DibRowBytes(w, 32);
+            std::uint8_t* andBits = block.data() + l.andOffset + flipped * andRow;
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t px = pixels.argb[static_cast<std::size_t>(y) * w + x];
+                StoreU32(xorRow + 4 * x, px);
+                if ((px >> 24) == 0)
+                    andBits[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+            }
+        }
+    }
+    image = std::move(block);
+    width = w;
+    height = h;
+    colorCount = 0;
+    bitCountRaw = 32;
+    png = compressed;
+    imageSize = static_cast<int>(image.size());
+    FreeThumbnail();
+    return true;
+}
+
 bool CIcon::Unpack(Bitmap& colorOut, Bitmap& maskOut, const Palette* /*palette*/) const
 {
     // On a true-colour screen the colour table itself gives every pixel's

@@ -16,6 +16,7 @@
 namespace kavrel {
 
 class AtomicFile;
+struct PngPixels;
 
 // Bit depth <-> colour count (0 means 24 bits; any other count orders as 4 bits).
 int BitDepthFromColorCount(int colorCount);
@@ -57,6 +58,11 @@ class CIcon {
     // Creates the two bitmaps from the block. 32-bit and PNG images are
     // flattened: alpha below 128 becomes transparent. False on a bad block.
     bool Unpack(Bitmap& color, Bitmap& mask, const Palette* palette = nullptr) const;
+    // Makes this a 32-bit image of the given pixels (top-down 0xAARRGGBB,
+    // straight alpha): a PNG stream when `compressed`, else a 32-bit DIB
+    // whose AND mask is set where alpha is 0. False, leaving this icon
+    // unchanged, for sizes outside the limits or a failed encoding.
+    bool PackArgb(const PngPixels& pixels, bool compressed);
     // A palette from the colour table; none without a table. Clears the
     // standard-palette flag when a 256-entry table differs from the standard
     // palette.

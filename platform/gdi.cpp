@@ -71,6 +71,27 @@ Bitmap Bitmap::Color(int width, int height)
     return b;
 }
 
+Bitmap Bitmap::ColorAlpha(int width, int height)
+{
+    Bitmap b = Color(width, height);
+    if (!b.isNull()) {
+        b.alpha_ = true;
+        std::fill(b.color_.begin(), b.color_.end(), 0u);
+    }
+    return b;
+}
+
+void Bitmap::setHasAlpha(bool on)
+{
+    if (mono_ || isNull() || alpha_ == on)
+        return;
+    alpha_ = on;
+    if (!on) {
+        for (std::uint32_t& v : color_)
+            v |= 0xFF000000u;
+    }
+}
+
 Bitmap Bitmap::Mono(int width, int height)
 {
     Bitmap b;
@@ -97,7 +118,7 @@ void Bitmap::setRawPixel(int x, int y, std::uint32_t v)
     if (mono_)
         mono_bits_[i] = static_cast<std::uint8_t>(v & 1u);
     else
-        color_[i] = v | 0xFF000000u;
+        color_[i] = alpha_ ? v : v | 0xFF000000u;
 }
 
 COLORREF Bitmap::pixel(int x, int y) const
@@ -151,9 +172,9 @@ COLORREF ResolveColor(const DC& dc, COLORREF c)
             return index < dc.palette->size() ? dc.palette->colorRef(index) : dc.palette->colorRef(0);
         }
         const auto& statics = StaticColors();
-        const PaletteEntry& e = index < 10 ? statics[static_cast<std::size_t>(index)]
+        const PaletteEntry& e = index < 10                    ? statics[static_cast<std::size_t>(index)]
                                 : index >= 246 && index < 256 ? statics[static_cast<std::size_t>(index - 236)]
-                                                               : statics[0];
+                                                              : statics[0];
         return RGB(e.red, e.green, e.blue);
     }
     // Plain RGB and palette-relative RGB both name the colour itself on a
@@ -161,16 +182,19 @@ COLORREF ResolveColor(const DC& dc, COLORREF c)
     return c & 0x00FFFFFFu;
 }
 
-std::uint32_t DevicePixel(const Bitmap& target, COLORREF rgb)
+std::uint32_t DevicePixel(const Bitmap& target, COLORREF rgb, std::uint8_t alpha)
 {
-    return target.isMono() ? MonoFromColor(rgb) : PixelFromColorRef(rgb);
+    if (target.isMono())
+        return MonoFromColor(rgb);
+    const std::uint32_t v = PixelFromColorRef(rgb);
+    return target.hasAlpha() ? (v & 0x00FFFFFFu) | (static_cast<std::uint32_t>(alpha) << 24) : v;
 }
 
 bool PatternTable::build(const DC& dc, const Brush& brush)
 {
     const Bitmap& target = *dc.bitmap;
     if (brush.kind == Brush::Kind::Solid) {
-        std::fill(std::begin(cells), std::end(cells), DevicePixel(target, ResolveColor(dc, brush.color)));
+        std::fill(std::begin(cells), std::end(cells), DevicePixel(target, ResolveColor(dc, brush.color), brush.alpha));
         solid = true;
         return true;
     }
@@ -178,23 +202,25 @@ bool PatternTable::build(const DC& dc, const Brush& brush)
         return false;
     solid = false;
     const Bitmap& pattern = brush.pattern;
-    const std::uint32_t text = DevicePixel(target, ResolveColor(dc, dc.textColor));
-    const std::uint32_t back = DevicePixel(target, ResolveColor(dc, dc.bkColor));
+    const std::uint32_t text = DevicePixel(target, ResolveColor(dc, dc.textColor), brush.alpha);
+    const std::uint32_t back = DevicePixel(target, ResolveColor(dc, dc.bkColor), brush.alpha);
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 8; ++x) {
             const std::uint32_t v = pattern.rawPixel(x % pattern.width(), y % pattern.height());
             std::uint32_t out;
             if (pattern.isMono())
                 out = target.isMono() ? v : (v ? back : text);
+            else if (target.isMono())
+                out = MonoFromColor(ColorRefFromPixel(v));
             else
-                out = target.isMono() ? MonoFromColor(ColorRefFromPixel(v)) : v;
+                out = pattern.hasAlpha() && target.hasAlpha() ? v : v | 0xFF000000u;
             cells[y * 8 + x] = out;
         }
     }
     return true;
 }
 
-}  // namespace raster
+} // namespace raster
 
 using namespace raster;
 
@@ -216,31 +242,68 @@ inline std::uint32_t Rop3Generic(std::uint8_t index, std::uint32_t p, std::uint3
     return r;
 }
 
-template <class Fn>
-void WithRop(std::uint8_t index, Fn&& fn)
+template <class Fn> void WithRop(std::uint8_t index, Fn&& fn)
 {
     switch (index) {
-    case 0xCC: fn([](std::uint32_t, std::uint32_t s, std::uint32_t) { return s; }); break;
-    case 0xEE: fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return s | d; }); break;
-    case 0x88: fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return s & d; }); break;
-    case 0x66: fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return s ^ d; }); break;
-    case 0x33: fn([](std::uint32_t, std::uint32_t s, std::uint32_t) { return ~s; }); break;
-    case 0xF0: fn([](std::uint32_t p, std::uint32_t, std::uint32_t) { return p; }); break;
-    case 0x5A: fn([](std::uint32_t p, std::uint32_t, std::uint32_t d) { return p ^ d; }); break;
-    case 0x55: fn([](std::uint32_t, std::uint32_t, std::uint32_t d) { return ~d; }); break;
-    case 0x00: fn([](std::uint32_t, std::uint32_t, std::uint32_t) { return 0u; }); break;
-    case 0xFF: fn([](std::uint32_t, std::uint32_t, std::uint32_t) { return 0xFFFFFFFFu; }); break;
-    case 0x22: fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return ~s & d; }); break;
-    case 0xBB: fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return ~s | d; }); break;
-    case 0xB8: fn([](std::uint32_t p, std::uint32_t s, std::uint32_t d) { return ((p ^ d) & s) ^ p; }); break;
-    case 0xE2: fn([](std::uint32_t p, std::uint32_t s, std::uint32_t d) { return ((p ^ d) & s) ^ d; }); break;
-    default: fn([index](std::uint32_t p, std::uint32_t s, std::uint32_t d) { return Rop3Generic(index, p, s, d); });
+    case 0xCC:
+        fn([](std::uint32_t, std::uint32_t s, std::uint32_t) { return s; });
+        break;
+    case 0xEE:
+        fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return s | d; });
+        break;
+    case 0x88:
+        fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return s & d; });
+        break;
+    case 0x66:
+        fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return s ^ d; });
+        break;
+    case 0x33:
+        fn([](std::uint32_t, std::uint32_t s, std::uint32_t) { return ~s; });
+        break;
+    case 0xF0:
+        fn([](std::uint32_t p, std::uint32_t, std::uint32_t) { return p; });
+        break;
+    case 0x5A:
+        fn([](std::uint32_t p, std::uint32_t, std::uint32_t d) { return p ^ d; });
+        break;
+    case 0x55:
+        fn([](std::uint32_t, std::uint32_t, std::uint32_t d) { return ~d; });
+        break;
+    case 0x00:
+        fn([](std::uint32_t, std::uint32_t, std::uint32_t) { return 0u; });
+        break;
+    case 0xFF:
+        fn([](std::uint32_t, std::uint32_t, std::uint32_t) { return 0xFFFFFFFFu; });
+        break;
+    case 0x22:
+        fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return ~s & d; });
+        break;
+    case 0xBB:
+        fn([](std::uint32_t, std::uint32_t s, std::uint32_t d) { return ~s | d; });
+        break;
+    case 0xB8:
+        fn([](std::uint32_t p, std::uint32_t s, std::uint32_t d) { return ((p ^ d) & s) ^ p; });
+        break;
+    case 0xE2:
+        fn([](std::uint32_t p, std::uint32_t s, std::uint32_t d) { return ((p ^ d) & s) ^ d; });
+        break;
+    default:
+        fn([index](std::uint32_t p, std::uint32_t s, std::uint32_t d) { return Rop3Generic(index, p, s, d); });
     }
 }
 
-inline std::uint8_t RopIndex(std::uint32_t rop) { return static_cast<std::uint8_t>((rop >> 16) & 0xFF); }
-inline bool RopUsesSource(std::uint8_t i) { return ((i >> 2) & 0x33) != (i & 0x33); }
-inline bool RopUsesPattern(std::uint8_t i) { return ((i >> 4) & 0x0F) != (i & 0x0F); }
+inline std::uint8_t RopIndex(std::uint32_t rop)
+{
+    return static_cast<std::uint8_t>((rop >> 16) & 0xFF);
+}
+inline bool RopUsesSource(std::uint8_t i)
+{
+    return ((i >> 2) & 0x33) != (i & 0x33);
+}
+inline bool RopUsesPattern(std::uint8_t i)
+{
+    return ((i >> 4) & 0x0F) != (i & 0x0F);
+}
 
 // Row source for the raster loop: returns destination-format values for the
 // given destination row, or nullptr when the operation has no source.
@@ -264,6 +327,12 @@ void RasterRect(Bitmap& target, const Rect& r, std::uint8_t index, const Pattern
                 for (int i = 0; i < n; ++i) {
                     const int x = r.left + i;
                     d[i] = static_cast<std::uint8_t>(op(pat[x & 7], src ? src[i] : 0u, d[i]) & 1u);
+                }
+            } else if (target.hasAlpha()) {
+                std::uint32_t* d = target.colorBits() + rowStart + r.left;
+                for (int i = 0; i < n; ++i) {
+                    const int x = r.left + i;
+                    d[i] = op(pat[x & 7], src ? src[i] : 0u, d[i]);
                 }
             } else {
                 std::uint32_t* d = target.colorBits() + rowStart + r.left;
@@ -297,7 +366,9 @@ struct SourceConverter {
             return monoToColor ? (v ? back : text) : v;
         }
         const std::uint32_t v = b.colorBits()[i];
-        return colorToMono ? (v == colorKey ? 1u : 0u) : v;
+        if (colorToMono)
+            return (v & 0x00FFFFFFu) == (colorKey & 0x00FFFFFFu) ? 1u : 0u;
+        return b.hasAlpha() ? v : v | 0xFF000000u;
     }
 };
 
@@ -320,7 +391,7 @@ const Bitmap* StableSource(const DC& dst, const DC& src, Bitmap& copy)
     return &copy;
 }
 
-}  // namespace
+} // namespace
 
 bool PatBlt(DC& dc, int x, int y, int w, int h, std::uint32_t rop)
 {
@@ -338,7 +409,7 @@ bool PatBlt(DC& dc, int x, int y, int w, int h, std::uint32_t rop)
     const std::uint8_t index = RopIndex(rop);
     PatternTable pattern;
     if (!PreparePattern(dc, index, pattern))
-        return true;  // a null brush paints nothing
+        return true; // a null brush paints nothing
     if (r.empty())
         return true;
     if (index == 0xF0 && pattern.solid) {
@@ -371,7 +442,9 @@ bool BitBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, int sy, 
     const int dx = sx - x, dy = sy - y;
     const int n = r.width();
     const bool sameKind = source->isMono() == dst.bitmap->isMono();
-    if (index == 0xCC && sameKind) {
+    // A plain copy, unless an alpha source would leave its alpha in a bitmap
+    // that has none.
+    if (index == 0xCC && sameKind && (source->isMono() || !source->hasAlpha() || dst.bitmap->hasAlpha())) {
         for (int row = r.top; row < r.bottom; ++row) {
             const std::size_t s = static_cast<std::size_t>(row + dy) * static_cast<std::size_t>(source->width()) +
                                   static_cast<std::size_t>(r.left + dx);
@@ -399,8 +472,7 @@ bool BitBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, int sy, 
     return true;
 }
 
-bool StretchBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, int sy, int sw, int sh,
-                std::uint32_t rop)
+bool StretchBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, int sy, int sw, int sh, std::uint32_t rop)
 {
     if (w == sw && h == sh)
         return BitBlt(dst, x, y, w, h, src, sx, sy, rop);
@@ -505,11 +577,12 @@ void BrushSpan(Bitmap& target, const PatternTable& pattern, int y, int x0, int x
         if (target.isMono())
             target.monoBits()[row + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(pat[x & 7] & 1u);
         else
-            target.colorBits()[row + static_cast<std::size_t>(x)] = pat[x & 7] | 0xFF000000u;
+            target.colorBits()[row + static_cast<std::size_t>(x)] =
+                target.hasAlpha() ? pat[x & 7] : pat[x & 7] | 0xFF000000u;
     }
 }
 
-}  // namespace raster
+} // namespace raster
 
 // ---------------------------------------------------------------------------
 // Pixels
@@ -524,6 +597,14 @@ COLORREF SetPixel(DC& dc, int x, int y, COLORREF c)
     return dc.bitmap->pixel(x, y);
 }
 
+COLORREF SetPixelAlpha(DC& dc, int x, int y, COLORREF c, std::uint8_t alpha)
+{
+    if (!dc.bitmap || !dc.bitmap->rect().contains(x, y))
+        return CLR_INVALID;
+    dc.bitmap->setRawPixel(x, y, DevicePixel(*dc.bitmap, ResolveColor(dc, c), alpha));
+    return dc.bitmap->pixel(x, y);
+}
+
 COLORREF GetPixel(const DC& dc, int x, int y)
 {
     if (!dc.bitmap)
@@ -531,4 +612,4 @@ COLORREF GetPixel(const DC& dc, int x, int y)
     return dc.bitmap->pixel(x, y);
 }
 
-}  // namespace kavrel
+} // namespace kavrel

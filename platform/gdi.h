@@ -4,8 +4,12 @@
 //
 // Colour bitmaps hold 32 bits per pixel as 0xFFRRGGBB (QImage::Format_RGB32),
 // rows top-down, so the view shows them without copying; the top byte stays
-// 0xFF through every operation. Monochrome bitmaps hold one byte per pixel,
-// 0 black and 1 white. Colours at the API are colour references 0x00BBGGRR.
+// 0xFF through every operation. Alpha bitmaps (the colour bitmaps of 32-bit
+// image formats) hold 0xAARRGGBB with straight, not premultiplied, alpha
+// (QImage::Format_ARGB32): there every raster operation acts on all four
+// bytes, and brushes and pens carry their own alpha. Monochrome bitmaps hold
+// one byte per pixel, 0 black and 1 white. Colours at the API are colour
+// references 0x00BBGGRR; alpha travels beside them, never in them.
 #pragma once
 
 #include <cstdint>
@@ -20,13 +24,25 @@ constexpr COLORREF RGB(int r, int g, int b)
 {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // A colour reference with 0x02000000 added names "the nearest entry of the
 // selected palette"; on a true-colour screen that is the RGB colour itself.
-constexpr COLORREF PALETTERGB(int r, int g, int b) { return 0x02000000u | RGB(r, g, b); }
+constexpr COLORREF PALETTERGB(int r, int g, int b)
+{
+    return 0x02000000u | RGB(r, g, b);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
 // Converts between a colour reference and a stored colour pixel.
@@ -41,13 +57,13 @@ constexpr COLORREF ColorRefFromPixel(std::uint32_t p)
 }
 
 struct Rect {
-    int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+    int left = 0, top = 0, right = 0, bottom = 0; // right and bottom exclusive
     int width() const { return right - left; }
     int height() const { return bottom - top; }
     bool empty() const { return right <= left || bottom <= top; }
     Rect normalized() const;
     Rect intersected(const Rect& o) const;
-    Rect united(const Rect& o) const;  // an empty side is ignored
+    Rect united(const Rect& o) const; // an empty side is ignored
     bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     bool operator==(const Rect&) const = default;
 };
@@ -59,7 +75,7 @@ struct PaletteEntry {
 
 // A logical palette (CreatePalette / GetPaletteEntries).
 class Palette {
-public:
+  public:
     Palette() = default;
     explicit Palette(std::vector<PaletteEntry> entries) : entries_(std::move(entries)) {}
 
@@ -75,19 +91,25 @@ public:
 
     bool operator==(const Palette&) const = default;
 
-private:
+  private:
     std::vector<PaletteEntry> entries_;
 };
 
 // A bitmap compatible with the screen (colour) or a monochrome bitmap.
 class Bitmap {
-public:
-    Bitmap() = default;  // null bitmap
-    static Bitmap Color(int width, int height);  // filled black
-    static Bitmap Mono(int width, int height);   // filled black (0)
+  public:
+    Bitmap() = default;                         // null bitmap
+    static Bitmap Color(int width, int height); // filled black
+    static Bitmap Mono(int width, int height);  // filled black (0)
+    // A colour bitmap with an alpha channel, filled transparent (0x00000000).
+    static Bitmap ColorAlpha(int width, int height);
 
     bool isNull() const { return width_ <= 0 || height_ <= 0; }
     bool isMono() const { return mono_; }
+    bool hasAlpha() const { return alpha_; }
+    // Gives a colour bitmap an alpha channel (its pixels stay as they are:
+    // opaque) or takes it away (every pixel becomes opaque).
+    void setHasAlpha(bool on);
     int width() const { return width_; }
     int height() const { return height_; }
     Rect rect() const { return {0, 0, width_, height_}; }
@@ -99,7 +121,7 @@ public:
     const std::uint8_t* monoBits() const { return mono_bits_.data(); }
 
     // Raw pixel access without clipping checks beyond an assertion: the
-    // stored value (0xFFRRGGBB, or 0/1 for mono).
+    // stored value (0xFFRRGGBB, 0xAARRGGBB with alpha, or 0/1 for mono).
     std::uint32_t rawPixel(int x, int y) const;
     void setRawPixel(int x, int y, std::uint32_t v);
 
@@ -110,9 +132,10 @@ public:
 
     bool operator==(const Bitmap&) const = default;
 
-private:
+  private:
     int width_ = 0, height_ = 0;
     bool mono_ = false;
+    bool alpha_ = false;
     std::vector<std::uint32_t> color_;
     std::vector<std::uint8_t> mono_bits_;
 };
@@ -126,25 +149,38 @@ std::uint8_t MonoFromColor(COLORREF c);
 // for 1 when drawn into a colour bitmap. Patterns are aligned to the origin of
 // the destination bitmap (pixel x, y uses pattern pixel x % 8, y % 8). A
 // colour pattern drawn into a monochrome bitmap goes through MonoFromColor.
+//
+// Drawn into an alpha bitmap, a solid brush gives its alpha to the pixels it
+// paints, and a monochrome pattern gives it to both of its colours; a colour
+// pattern brings its own pixels' alpha (opaque unless it is an alpha bitmap).
 struct Brush {
     enum class Kind { Null, Solid, Pattern };
     Kind kind = Kind::Null;
     COLORREF color = 0;
     Bitmap pattern;
+    std::uint8_t alpha = 255;
 
-    static Brush Solid(COLORREF c) { return Brush{Kind::Solid, c & 0x00FFFFFFu, {}}; }
-    static Brush FromPattern(Bitmap pattern8x8) { return Brush{Kind::Pattern, 0, std::move(pattern8x8)}; }
+    static Brush Solid(COLORREF c, std::uint8_t alpha = 255) { return Brush{Kind::Solid, c & 0x00FFFFFFu, {}, alpha}; }
+    static Brush FromPattern(Bitmap pattern8x8, std::uint8_t alpha = 255)
+    {
+        return Brush{Kind::Pattern, 0, std::move(pattern8x8), alpha};
+    }
     static Brush None() { return Brush{}; }
     bool operator==(const Brush&) const = default;
 };
 
+// In an alpha bitmap a pen's pixels take its alpha.
 struct Pen {
     enum class Style { Solid, Null };
     Style style = Style::Solid;
     int width = 1;
     COLORREF color = 0;
-    static Pen Solid(int width, COLORREF c) { return Pen{Style::Solid, width, c & 0x00FFFFFFu}; }
-    static Pen None() { return Pen{Style::Null, 0, 0}; }
+    std::uint8_t alpha = 255;
+    static Pen Solid(int width, COLORREF c, std::uint8_t alpha = 255)
+    {
+        return Pen{Style::Solid, width, c & 0x00FFFFFFu, alpha};
+    }
+    static Pen None() { return Pen{Style::Null, 0, 0, 255}; }
 };
 
 // A device context over one bitmap: what is selected into it and the
@@ -177,19 +213,24 @@ enum : std::uint32_t {
 
 // Blits clip to both bitmaps. Between kinds: a monochrome source drawn into a
 // colour bitmap maps 0 to the destination's text colour and 1 to its
-// background colour; a colour source drawn into a monochrome bitmap gives 1
-// where the pixel equals the source's background colour, else 0.
+// background colour (both opaque); a colour source drawn into a monochrome
+// bitmap gives 1 where the pixel's colour equals the source's background
+// colour, else 0 (alpha is not compared). A colour source without alpha
+// drawn into an alpha bitmap is opaque; an alpha source drawn into a bitmap
+// without alpha loses its alpha.
 bool PatBlt(DC& dc, int x, int y, int w, int h, std::uint32_t rop);
 bool BitBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, int sy, std::uint32_t rop);
 // Colour-on-colour stretching: each destination pixel takes the source pixel
 // at (sx + (dx * sw) / w, ...). Negative sizes are not supported.
-bool StretchBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, int sy, int sw, int sh,
-                std::uint32_t rop);
+bool StretchBlt(DC& dst, int x, int y, int w, int h, const DC& src, int sx, int sy, int sw, int sh, std::uint32_t rop);
 // Fills with a brush (PATCOPY) without touching the DC's selection.
 void FillRect(DC& dc, const Rect& r, const Brush& brush);
 
-COLORREF SetPixel(DC& dc, int x, int y, COLORREF c);  // returns the colour set, CLR_INVALID outside
-COLORREF GetPixel(const DC& dc, int x, int y);        // CLR_INVALID outside
+// Returns the colour set, CLR_INVALID outside. An alpha bitmap's pixel is
+// made opaque; `SetPixelAlpha` sets it with the given alpha.
+COLORREF SetPixel(DC& dc, int x, int y, COLORREF c);
+COLORREF SetPixelAlpha(DC& dc, int x, int y, COLORREF c, std::uint8_t alpha);
+COLORREF GetPixel(const DC& dc, int x, int y); // CLR_INVALID outside
 
 // The DDA line from (x1, y1) towards (x2, y2), end point excluded: calls
 // visit for every point in order. Nothing when the two points are equal.
@@ -212,7 +253,9 @@ void EllipseSpans(int left, int top, int right, int bottom, const std::function<
 
 // Surface flood fill (FLOODFILLSURFACE): from (x, y), every 4-connected pixel
 // whose value equals `surface` is filled with the DC's brush. Returns false
-// when the seed is outside or not of that colour.
-bool ExtFloodFill(DC& dc, int x, int y, COLORREF surface);
+// when the seed is outside or not of that colour. In an alpha bitmap the
+// surface is the seed's colour with `surfaceAlpha`: pixels of another alpha
+// are borders.
+bool ExtFloodFill(DC& dc, int x, int y, COLORREF surface, std::uint8_t surfaceAlpha = 255);
 
-}  // namespace kavrel
+} // namespace kavrel

@@ -17,8 +17,7 @@ namespace {
 // The DDA line: one point per step along the major axis, the minor offset
 // rounded to the nearest pixel with exact halves going towards the start, so
 // the eight octants are mirror images of each other.
-template <class Visit>
-void ForEachLinePoint(int x1, int y1, int x2, int y2, Visit&& visit)
+template <class Visit> void ForEachLinePoint(int x1, int y1, int x2, int y2, Visit&& visit)
 {
     const std::int64_t dx = static_cast<std::int64_t>(x2) - x1;
     const std::int64_t dy = static_cast<std::int64_t>(y2) - y1;
@@ -41,8 +40,8 @@ void ForEachLinePoint(int x1, int y1, int x2, int y2, Visit&& visit)
 // exact and the shape is built from one quadrant, mirrored both ways.
 struct EllipseShape {
     int left = 0, top = 0, width = 0, height = 0;
-    std::vector<std::vector<int>> rows;  // per row, the outline columns (relative to left), ascending
-    std::vector<int> spanLeft, spanRight;  // per row, the filled columns [spanLeft, spanRight)
+    std::vector<std::vector<int>> rows;   // per row, the outline columns (relative to left), ascending
+    std::vector<int> spanLeft, spanRight; // per row, the filled columns [spanLeft, spanRight)
 
     EllipseShape(int l, int t, int r, int b)
     {
@@ -57,7 +56,7 @@ struct EllipseShape {
             return;
         }
         const int A = width - 1, B = height - 1;
-        std::vector<std::vector<int>> quadrant(static_cast<std::size_t>(height));  // |u| per row index
+        std::vector<std::vector<int>> quadrant(static_cast<std::size_t>(height)); // |u| per row index
         auto nearest = [](double c, int parity) {
             const int u = parity + 2 * static_cast<int>(std::ceil((c - parity) / 2.0 - 0.5));
             return std::abs(u);
@@ -118,11 +117,11 @@ struct PenFootprint {
 
 // Draws pen points: single pixels for width 1, footprints for wider pens.
 class PenPainter {
-public:
+  public:
     explicit PenPainter(DC& dc) : target_(*dc.bitmap), footprint_(std::max(dc.pen.width, 1))
     {
         std::fill(std::begin(table_.cells), std::end(table_.cells),
-                  DevicePixel(target_, ResolveColor(dc, dc.pen.color)));
+                  DevicePixel(target_, ResolveColor(dc, dc.pen.color), dc.pen.alpha));
         table_.solid = true;
         wide_ = dc.pen.width > 1;
     }
@@ -138,17 +137,23 @@ public:
             BrushSpan(target_, table_, y + s.dy, x + s.dx0, x + s.dx1);
     }
 
-private:
+  private:
     Bitmap& target_;
     PatternTable table_;
     PenFootprint footprint_;
     bool wide_ = false;
 };
 
-bool CanDraw(const DC& dc) { return dc.bitmap && !dc.bitmap->isNull(); }
-bool HasPen(const DC& dc) { return dc.pen.style != Pen::Style::Null && dc.pen.width > 0; }
+bool CanDraw(const DC& dc)
+{
+    return dc.bitmap && !dc.bitmap->isNull();
+}
+bool HasPen(const DC& dc)
+{
+    return dc.pen.style != Pen::Style::Null && dc.pen.width > 0;
+}
 
-}  // namespace
+} // namespace
 
 void LineDDA(int x1, int y1, int x2, int y2, const std::function<void(int, int)>& visit)
 {
@@ -182,7 +187,7 @@ void Rectangle(DC& dc, int left, int top, int right, int bottom)
     if (pen == 0)
         return;
     // The frame lies inside the rectangle, pen width thick.
-    const std::uint32_t value = DevicePixel(target, ResolveColor(dc, dc.pen.color));
+    const std::uint32_t value = DevicePixel(target, ResolveColor(dc, dc.pen.color), dc.pen.alpha);
     const Rect bands[4] = {
         {r.left, r.top, r.right, std::min(r.top + pen, r.bottom)},
         {r.left, std::max(r.bottom - pen, r.top), r.right, r.bottom},
@@ -237,12 +242,12 @@ void Ellipse(DC& dc, int left, int top, int right, int bottom)
     }
 }
 
-bool ExtFloodFill(DC& dc, int x, int y, COLORREF surface)
+bool ExtFloodFill(DC& dc, int x, int y, COLORREF surface, std::uint8_t surfaceAlpha)
 {
     if (!CanDraw(dc) || !dc.bitmap->rect().contains(x, y))
         return false;
     Bitmap& target = *dc.bitmap;
-    const std::uint32_t want = DevicePixel(target, ResolveColor(dc, surface));
+    const std::uint32_t want = DevicePixel(target, ResolveColor(dc, surface), surfaceAlpha);
     if (target.rawPixel(x, y) != want)
         return false;
     const int width = target.width(), height = target.height();
@@ -265,12 +270,13 @@ bool ExtFloodFill(DC& dc, int x, int y, COLORREF surface)
         if (seen[row + static_cast<std::size_t>(sx)] || !matches(row + static_cast<std::size_t>(sx)))
             continue;
         int x0 = sx, x1 = sx + 1;
-        while (x0 > 0 && !seen[row + static_cast<std::size_t>(x0 - 1)] && matches(row + static_cast<std::size_t>(x0 - 1)))
+        while (x0 > 0 && !seen[row + static_cast<std::size_t>(x0 - 1)] &&
+               matches(row + static_cast<std::size_t>(x0 - 1)))
             --x0;
         while (x1 < width && !seen[row + static_cast<std::size_t>(x1)] && matches(row + static_cast<std::size_t>(x1)))
             ++x1;
-        std::fill(seen.begin() + static_cast<std::ptrdiff_t>(row) + x0, seen.begin() + static_cast<std::ptrdiff_t>(row) + x1,
-                  std::uint8_t{1});
+        std::fill(seen.begin() + static_cast<std::ptrdiff_t>(row) + x0,
+                  seen.begin() + static_cast<std::ptrdiff_t>(row) + x1, std::uint8_t{1});
         region.push_back({sy, x0, x1});
         for (int ny : {sy - 1, sy + 1}) {
             if (ny < 0 || ny >= height)
@@ -294,4 +300,4 @@ bool ExtFloodFill(DC& dc, int x, int y, COLORREF surface)
     return true;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

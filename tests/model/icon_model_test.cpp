@@ -469,3 +469,45 @@ TEST(IconModel, ReadingIntoAnObject)
 
 } // namespace
 } // namespace kavrel
+
+namespace kavrel {
+namespace {
+
+// Packing pixels with alpha as a 32-bit image or a PNG stream: both read back
+// with every RGBA value, and the AND mask of the 32-bit image follows alpha 0.
+TEST(IconModel, PackArgbRoundTripsBothWays)
+{
+    PngPixels pixels;
+    pixels.width = 9;
+    pixels.height = 2;
+    for (int i = 0; i < 18; ++i)
+        pixels.argb.push_back(static_cast<std::uint32_t>(i * 15) << 24 | static_cast<std::uint32_t>(i * 0x010203));
+    for (bool compressed : {false, true}) {
+        CIcon icon;
+        ASSERT_TRUE(icon.PackArgb(pixels, compressed));
+        EXPECT_EQ(icon.isPng(), compressed);
+        EXPECT_EQ(icon.bitCount(), 32);
+        EXPECT_EQ(icon.FormatLabel(), compressed ? "9x2xpng" : "9x2x32");
+        CIcon again;
+        ASSERT_TRUE(ReadBlock(again, icon.image));
+        EXPECT_EQ(again.image, icon.image);
+        auto back = RenderWithAlpha(again);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->argb, pixels.argb) << compressed;
+    }
+    CIcon dib;
+    ASSERT_TRUE(dib.PackArgb(pixels, false));
+    // Bottom-up: the first row of the file is the image's last; its AND row
+    // follows the 9x2 colour rows; only pixel 0 of the top row has alpha 0.
+    const std::size_t andOffset = 40 + 2 * 9 * 4;
+    EXPECT_EQ(dib.image[andOffset + 4], 0x80);
+    EXPECT_EQ(dib.image[andOffset], 0x00);
+
+    PngPixels wrong = pixels;
+    wrong.argb.pop_back();
+    EXPECT_FALSE(dib.PackArgb(wrong, false));
+    EXPECT_EQ(dib.FormatLabel(), "9x2x32");
+}
+
+} // namespace
+} // namespace kavrel

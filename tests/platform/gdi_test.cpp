@@ -19,12 +19,12 @@ TEST(RectAndPalette, HelpersAndNearestColour)
     EXPECT_EQ((Rect{0, 0, 1, 1}.united({3, 3, 4, 5})), (Rect{0, 0, 4, 5}));
 
     Palette palette({{0, 0, 0, 0}, {0x81, 0x81, 0x81, 0}, {0x80, 0x80, 0x80, 0}, {0x80, 0x80, 0x80, 0}});
-    EXPECT_EQ(palette.nearestIndex(RGB(0x7F, 0x7F, 0x7F)), 2);  // distance 3 beats 6, lowest index on ties
+    EXPECT_EQ(palette.nearestIndex(RGB(0x7F, 0x7F, 0x7F)), 2); // distance 3 beats 6, lowest index on ties
     EXPECT_EQ(palette.nearestIndex(RGB(1, 0, 0)), 0);
     EXPECT_EQ(palette.colorRef(1), RGB(0x81, 0x81, 0x81));
     EXPECT_EQ(Palette().nearestIndex(0), -1);
 
-    EXPECT_EQ(MonoFromColor(RGB(128, 127, 127)), 0);  // 382: nearer black
+    EXPECT_EQ(MonoFromColor(RGB(128, 127, 127)), 0); // 382: nearer black
     EXPECT_EQ(MonoFromColor(RGB(128, 128, 127)), 1);
     EXPECT_EQ(Bitmap::Color(2, 1).rawPixel(1, 0), 0xFF000000u);
     EXPECT_EQ(Bitmap::Mono(2, 1).rawPixel(1, 0), 0u);
@@ -70,9 +70,9 @@ TEST(Rop, EveryCodeOnColourAndMono)
         {DSTINVERT, ~d},
         {BLACKNESS, 0},
         {WHITENESS, 0xFFFFFFFFu},
-        {0x00B8074A, ((p ^ d) & s) ^ p},  // not specialised: through the generic table
+        {0x00B8074A, ((p ^ d) & s) ^ p}, // not specialised: through the generic table
         {0x00E20746, ((p ^ d) & s) ^ d},
-        {0x001D0000, 0},  // checked bit by bit below
+        {0x001D0000, 0}, // checked bit by bit below
     };
     for (const Case& c : cases) {
         Bitmap dst = Bitmap::Color(3, 2);
@@ -94,13 +94,13 @@ TEST(Rop, EveryCodeOnColourAndMono)
             }
         }
         EXPECT_EQ(dst.rawPixel(1, 1), 0xFF000000u | (expected & mask)) << std::hex << c.rop;
-        EXPECT_EQ(dst.rawPixel(0, 1), d) << std::hex << c.rop;  // outside the blit
+        EXPECT_EQ(dst.rawPixel(0, 1), d) << std::hex << c.rop; // outside the blit
 
         // Mono: all eight (P, S, D) combinations at once.
         Bitmap mdst = MonoPicture({"#w#w#w#w"});
         Bitmap msrc = MonoPicture({"##ww##ww"});
-        Bitmap pattern = MonoPicture({"####wwww", "####wwww", "####wwww", "####wwww", "####wwww", "####wwww",
-                                      "####wwww", "####wwww"});
+        Bitmap pattern = MonoPicture(
+            {"####wwww", "####wwww", "####wwww", "####wwww", "####wwww", "####wwww", "####wwww", "####wwww"});
         DC mdc(mdst), msdc(msrc);
         mdc.brush = Brush::FromPattern(pattern);
         ASSERT_TRUE(BitBlt(mdc, 0, 0, 8, 1, msdc, 0, 0, c.rop));
@@ -172,7 +172,7 @@ TEST(Brush, PatternsAlignToTheDestinationOrigin)
     dc.bkColor = RGB(255, 255, 0);
     dc.brush = Brush::FromPattern(checker);
     EXPECT_TRUE(PatBlt(dc, 0, 0, 3, 1, PATCOPY));
-    EXPECT_TRUE(PatBlt(dc, 3, 0, -1, 1, DSTINVERT));  // negative width normalised: x = 2
+    EXPECT_TRUE(PatBlt(dc, 3, 0, -1, 1, DSTINVERT)); // negative width normalised: x = 2
     EXPECT_TRUE(PictureIs(b, {"gymwwwwwww", "wwwwwwwbrb", "wwwwwwwrbr"}));
     Bitmap m = Bitmap::Mono(3, 1);
     DC mdc(m);
@@ -208,5 +208,55 @@ TEST(StretchBlt, NearestSamplingUpAndDown)
     EXPECT_FALSE(StretchBlt(pdc, 0, 0, 2, 2, sdc, 0, 0, -2, 2, SRCCOPY));
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
+
+namespace kavrel {
+namespace {
+
+// Alpha bitmaps: brushes, pens and copies carry alpha; bitmaps without alpha
+// stay opaque whatever is drawn into them.
+TEST(AlphaBitmap, OperationsCarryAlpha)
+{
+    Bitmap b = Bitmap::ColorAlpha(4, 2);
+    EXPECT_TRUE(b.hasAlpha());
+    EXPECT_EQ(b.rawPixel(3, 1), 0u);
+    DC dc(b);
+    FillRect(dc, Rect{0, 0, 2, 1}, Brush::Solid(RGB(255, 0, 0), 128));
+    EXPECT_EQ(b.rawPixel(0, 0), 0x80FF0000u);
+    EXPECT_EQ(b.rawPixel(2, 0), 0u);
+    dc.pen = Pen::Solid(1, RGB(0, 0, 255), 64);
+    LineTo(dc, 0, 1, 4, 1);
+    EXPECT_EQ(b.rawPixel(3, 1), 0x400000FFu);
+    EXPECT_EQ(SetPixelAlpha(dc, 3, 0, RGB(0, 255, 0), 7), RGB(0, 255, 0));
+    EXPECT_EQ(b.rawPixel(3, 0), 0x0700FF00u);
+
+    // Copies between alpha bitmaps keep alpha; into a plain bitmap it is lost.
+    Bitmap plain = Bitmap::Color(4, 2);
+    DC plainDc(plain);
+    BitBlt(plainDc, 0, 0, 4, 2, dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(plain.rawPixel(0, 0), 0xFFFF0000u);
+    Bitmap other = Bitmap::ColorAlpha(4, 2);
+    DC otherDc(other);
+    BitBlt(otherDc, 0, 0, 4, 2, dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(other, b);
+    // A plain source is opaque in an alpha bitmap.
+    BitBlt(otherDc, 0, 0, 1, 1, plainDc, 2, 0, SRCCOPY);
+    EXPECT_EQ(other.rawPixel(0, 0), 0xFF000000u);
+
+    // Flood fill: pixels of the same colour but another alpha are borders.
+    Bitmap f = Bitmap::ColorAlpha(3, 1);
+    f.setRawPixel(1, 0, 0x80000000u);
+    DC fdc(f);
+    fdc.brush = Brush::Solid(RGB(255, 255, 255), 255);
+    EXPECT_TRUE(ExtFloodFill(fdc, 0, 0, RGB(0, 0, 0), 0));
+    EXPECT_EQ(f.rawPixel(0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(f.rawPixel(1, 0), 0x80000000u);
+    EXPECT_EQ(f.rawPixel(2, 0), 0u);
+
+    f.setHasAlpha(false);
+    EXPECT_EQ(f.rawPixel(2, 0), 0xFF000000u);
+}
+
+} // namespace
+} // namespace kavrel
