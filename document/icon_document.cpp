@@ -18,28 +18,17 @@ namespace {
 
 ProgressSink* g_progress = nullptr;
 
+// "...converted from 32 bits with alpha...: %s ... Save anyway?"
+constexpr int kStrFlattenQuestion = 61720;
+
 ProgressSink& Progress()
 {
     return g_progress ? *g_progress : NullProgress();
 }
 
-// The image a converted format was made from, flattened as the editor first
-// saw it. A format whose bitmaps still equal it was never edited, so its
-// original bytes can be written back unchanged.
-bool UneditedSinceLoad(const CIconObject& o)
-{
-    // Once packed, the original bytes are gone whatever the bitmaps hold.
-    if (o.packed.isClassic())
-        return false;
-    Bitmap c, m;
-    if (!o.packed.Unpack(c, m))
-        return false;
-    return c == o.color && m == o.mask;
-}
-
 std::string FlattenedFormatName(const CIconObject& o)
 {
-    return FormatString(o.packed.isPng() ? 55302 : 55301, o.width, o.height);
+    return FormatString(o.compressed ? 55302 : 55301, o.width, o.height);
 }
 
 } // namespace
@@ -172,29 +161,25 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
     // Ask before anything changes: a No must leave document and file as they were.
     std::string flattened;
     for (const auto& o : formats_) {
-        if (o->converted && !UneditedSinceLoad(*o)) {
+        if (o->converted) {
             if (!flattened.empty())
                 flattened += ", ";
             flattened += FlattenedFormatName(*o);
         }
     }
-    if (!flattened.empty() && Prompts().Message(FormatString(55300, flattened), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!flattened.empty() &&
+        Prompts().Message(FormatString(kStrFlattenQuestion, flattened), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
 
     PrepareForSave();
     ProgressScope busy(Progress(), LoadString(55039), 0);
 
+    // Formats whose image did not change since it was read keep their bytes.
     std::vector<const CIcon*> images;
-    std::vector<CIconObject*> repacked;
     images.reserve(formats_.size());
     for (auto& o : formats_) {
-        if (o->converted && UneditedSinceLoad(*o)) {
-            images.push_back(&o->packed); // the original 32-bit or PNG bytes
-            continue;
-        }
         o->PackToIcon();
         images.push_back(&o->packed);
-        repacked.push_back(o.get());
     }
     int error = 0;
     if (!WriteIcoFile(path, images, &error)) {
@@ -202,8 +187,8 @@ bool CIconDocument::OnSaveDocument(const std::string& path)
         Prompts().Message(CannotSaveText(path, error), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    // What was written is now an ordinary 24-bit format.
-    for (CIconObject* o : repacked)
+    // What was written is now what these formats hold.
+    for (auto& o : formats_)
         o->converted = false;
     for (int i = 0; i < GetFormatCount(); ++i)
         DiscardUndo(i);
@@ -226,7 +211,7 @@ bool CIconDocument::AddFormat(int width, int height, int bitDepth, int ownPalett
 {
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
         return false;
-    if (bitDepth != 1 && bitDepth != 4 && bitDepth != 8 && bitDepth != 24)
+    if (bitDepth != 1 && bitDepth != 4 && bitDepth != 8 && bitDepth != 24 && bitDepth != 32)
         return false;
     std::unique_ptr<CIconObject> o;
     try {
@@ -277,8 +262,7 @@ CIconGroup CIconDocument::ToIconGroup()
     CIconGroup group;
     group.name = name_;
     for (auto& o : formats_) {
-        if (!(o->converted && UneditedSinceLoad(*o)))
-            o->PackToIcon();
+        o->PackToIcon();
         group.AddFormat(o->packed);
     }
     return group;

@@ -1,10 +1,14 @@
 #include "editor/format_rules.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "document/icon_document.h"
 #include "editor/icon_view_state.h"
+#include "editor/selection.h"
 #include "editor/settings_editor.h"
+#include "editor/undo.h"
+#include "model/palettes.h"
 #include "platform/prompter.h"
 #include "platform/screen.h"
 #include "resources/strings.h"
@@ -19,7 +23,6 @@ constexpr int kStrWarnContains = 56310;      // "You are about to modify an icon
 constexpr int kStrWarnConfigure = 56311;     // "You should configure your display settings to %s ..."
 constexpr int kStrTrueColourAdvice = 55092;  // "16,8M or 65536 colors"
 constexpr int kStrFormatDescription = 55084; // "%dx%d - %s"
-constexpr int kStrAlphaName = 55340;         // "16,8M colors + alpha"
 constexpr int kStrPngName = 55341;           // "PNG"
 
 // Cancels everything: what the program does before it installs its dialogs.
@@ -82,6 +85,9 @@ FormatSpec FormatFromChoices(const NewFormatChoices& c)
     case 4:
         spec.bitDepth = 24;
         break;
+    case 5:
+        spec.bitDepth = 32;
+        break;
     default:
         spec.bitDepth = 4;
         break;
@@ -118,16 +124,81 @@ std::pair<std::string, std::string> ColourWarningTexts(int formatBitDepth, int s
 
 std::string FormatListText(const CIconObject& format)
 {
-    if (!format.converted || format.packed.isClassic())
+    if (format.bitDepth != 32 || !format.compressed)
         return format.description;
-    return FormatString(kStrFormatDescription, format.width, format.height,
-                        LoadString(format.packed.isPng() ? kStrPngName : kStrAlphaName));
+    return FormatString(kStrFormatDescription, format.width, format.height, LoadString(kStrPngName));
 }
 
 std::string FormatExistsText(int width, int height, int bitDepth, const std::string& iconName)
 {
     return FormatString(kStrFormatExists, width, height, ColorName(bitDepth),
                         iconName.empty() ? LoadString(kStrUntitled) : iconName);
+}
+
+void ConvertImage(const CIconObject& from, int bitDepth, Bitmap& color, Bitmap& mask, const Palette* ownPalette)
+{
+    const int w = from.color.width(), h = from.color.height();
+    if (bitDepth == 32) {
+        BitmapsFromArgb(ArgbFromBitmaps(from.color, &from.mask), color, mask);
+        return;
+    }
+    const bool alpha = from.color.hasAlpha();
+    const bool masked = from.mask.width() == w && from.mask.height() == h;
+    // The colours alone, opaque, as the dithering reads them.
+    Bitmap opaque = Bitmap::Color(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            opaque.setRawPixel(x, y, 0xFF000000u | from.color.rawPixel(x, y));
+    color = Bitmap::Color(w, h);
+    mask = Bitmap::Mono(w, h);
+    if (bitDepth == 24)
+        color = opaque;
+    else if (!ownPalette)
+        DitherCopy(color, 0, 0, w, h, opaque, 0, 0, w, h, bitDepth);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t px = from.color.rawPixel(x, y);
+            bool see = false;       // transparent or inverted: the mask is 1
+            std::uint32_t kept = 0; // then black (transparent) or white (inverted)
+            if (alpha) {
+                see = (px >> 24) < 128;
+            } else if (masked && from.mask.rawPixel(x, y)) {
+                see = true;
+                kept = (px & 0x00FFFFFFu) ? 0x00FFFFFFu : 0u;
+            }
+            if (see) {
+                color.setRawPixel(x, y, 0xFF000000u | kept);
+                mask.setRawPixel(x, y, 1);
+            } else if (ownPalette && bitDepth != 24) {
+                const int i = std::max(NearestPaletteIndex(ColorRefFromPixel(px), *ownPalette), 0);
+                color.setRawPixel(x, y, PixelFromColorRef(ownPalette->colorRef(i)));
+            }
+        }
+}
+
+bool ConvertFormatDepth(CIconDocument& doc, int index, int bitDepth)
+{
+    CIconObject* f = doc.GetFormat(index);
+    if (!f || f->bitDepth == bitDepth ||
+        (bitDepth != 1 && bitDepth != 4 && bitDepth != 8 && bitDepth != 24 && bitDepth != 32) ||
+        FindFormat(doc, f->width, f->height, bitDepth) >= 0)
+        return false;
+    Bitmap color, mask;
+    ConvertImage(*f, bitDepth, color, mask);
+    const bool fromAlpha = f->bitDepth == 32 || f->converted;
+    const int w = f->width, h = f->height;
+    f->floatingColor.reset();
+    f->floatingMask.reset();
+    f->SetFormat(bitDepth, w, h, 0);
+    f->palette = StandardPalette();
+    f->color = std::move(color);
+    f->mask = std::move(mask);
+    f->converted = bitDepth != 32 && fromAlpha;
+    ClearUndo(*f);
+    f->contentId = NewContentId();
+    doc.SortFormats();
+    doc.SetModifiedFlag(true);
+    return true;
 }
 
 std::vector<CIcon> PackedFormatCopies(const CIconDocument& doc)
@@ -137,8 +208,7 @@ std::vector<CIcon> PackedFormatCopies(const CIconDocument& doc)
     for (int i = 0; i < doc.GetFormatCount(); ++i) {
         const CIconObject* o = doc.GetFormat(i);
         CIcon icon;
-        if (icon.AllocateImage(o->width, o->height, o->colorCount))
-            icon.Pack(o->color, o->mask, o->palette.size() ? &o->palette : nullptr);
+        o->PackInto(icon);
         copies.push_back(std::move(icon));
     }
     return copies;
@@ -201,12 +271,81 @@ void NewImageFormat(CIconViewState& view)
     }
     // The state is saved while the index still names the edited format: the
     // sorted insertion renumbers the formats.
+    view.CommitSelection();
     view.SaveFormatState();
+    const CIconObject* current = view.Format();
+    // The edited image scaled to the new size (nearest pixel), alpha or mask
+    // and all, to be converted to the new depth.
+    std::optional<CIconObject> source;
+    if (result.choices.fromCurrent && current && !current->color.isNull()) {
+        source.emplace(current->bitDepth == 32 ? 32 : 24, spec.width, spec.height, 0);
+        const int cw = current->color.width(), ch = current->color.height();
+        for (int y = 0; y < spec.height; ++y)
+            for (int x = 0; x < spec.width; ++x) {
+                const int sx = static_cast<int>(static_cast<long long>(cw) * x / spec.width);
+                const int sy = static_cast<int>(static_cast<long long>(ch) * y / spec.height);
+                source->color.setRawPixel(x, y, current->color.rawPixel(sx, sy));
+                source->mask.setRawPixel(x, y, current->mask.rawPixel(sx, sy));
+            }
+    }
     if (!doc->AddFormat(spec.width, spec.height, spec.bitDepth, spec.ownPalette))
         return;
+    CIconObject* added = doc->GetFormat(FindFormat(*doc, spec.width, spec.height, spec.bitDepth));
+    if (added && spec.bitDepth == 32)
+        added->compressed = result.choices.compressed;
+    if (added && source) {
+        Bitmap color, mask;
+        ConvertImage(*source, spec.bitDepth, color, mask, spec.ownPalette ? &added->palette : nullptr);
+        if (color.width() == added->width && color.height() == added->height) {
+            added->color = std::move(color);
+            added->mask = std::move(mask);
+        }
+    }
     doc->SetModifiedFlag(true);
     view.RebuildFormatStates();
     view.EnterFormat(FindFormat(*doc, spec.width, spec.height, spec.bitDepth));
+    view.NotifyOtherViewsFormatsChanged();
+}
+
+void ConvertImageFormat(CIconViewState& view)
+{
+    CIconDocument* doc = view.Document();
+    if (!doc || !view.Format())
+        return;
+    const int index = std::clamp(view.formatIndex, 0, doc->GetFormatCount() - 1);
+    const CIconObject* f = doc->GetFormat(index);
+    CIcon shown;
+    f->PackInto(shown);
+    const int depth = FormatDialogBoxes().ConvertDepth(shown, f->bitDepth);
+    if (depth < 0 || depth == f->bitDepth)
+        return;
+    const int w = f->width, h = f->height;
+    const int existing = FindFormat(*doc, w, h, depth);
+    if (existing >= 0) {
+        Prompts().Message(FormatExistsText(w, h, depth, doc->GetName()), MB_OK | MB_ICONINFORMATION);
+        SwitchToExisting(view, existing);
+        return;
+    }
+    view.CommitSelection();
+    view.SaveFormatState();
+    if (!ConvertFormatDepth(*doc, index, depth))
+        return;
+    view.RebuildFormatStates();
+    view.EnterFormat(FindFormat(*doc, w, h, depth));
+    view.NotifyOtherViewsFormatsChanged();
+    ShowColourWarning(depth);
+}
+
+void ToggleCompressed(CIconViewState& view)
+{
+    CIconDocument* doc = view.Document();
+    CIconObject* f = view.Format();
+    if (!doc || !f || f->bitDepth != 32)
+        return;
+    f->compressed = !f->compressed;
+    // The image is the same; only the bytes a save writes differ.
+    f->contentId = NewContentId();
+    doc->SetModifiedFlag(true);
     view.NotifyOtherViewsFormatsChanged();
 }
 
@@ -248,6 +387,15 @@ bool OnUpdateFormatCommand(const CIconViewState& view, CCmdUI& ui)
     case ID_FORMAT_DELETE:
         ui.Enable(view.Document() && view.Document()->GetFormatCount() > 1);
         return true;
+    case ID_FORMAT_CONVERT:
+        ui.Enable(view.Format() != nullptr);
+        return true;
+    case ID_FORMAT_COMPRESSED: {
+        const CIconObject* f = view.Format();
+        ui.Enable(f && f->bitDepth == 32);
+        ui.SetCheck(f && f->bitDepth == 32 && f->compressed);
+        return true;
+    }
     default:
         return false;
     }
@@ -264,6 +412,12 @@ bool OnFormatCommand(CIconViewState& view, std::uint16_t id)
         return true;
     case ID_FORMAT_CHOOSE:
         SelectImageFormat(view);
+        return true;
+    case ID_FORMAT_CONVERT:
+        ConvertImageFormat(view);
+        return true;
+    case ID_FORMAT_COMPRESSED:
+        ToggleCompressed(view);
         return true;
     default:
         return false;

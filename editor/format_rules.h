@@ -22,7 +22,7 @@ class CIconViewState;
 constexpr int kMinCustomSide = 8;
 constexpr int kMaxCustomSide = 256;
 constexpr int kSizeChoiceCount = 6;  // 16, 32, 48, 64, 72, custom
-constexpr int kColorChoiceCount = 5; // mono, 16, 256 dithered, 256 indexed, 24 bits
+constexpr int kColorChoiceCount = 6; // mono, 16, 256 dithered, 256 indexed, 24 bits, 32 bits with alpha
 constexpr int kCustomSizeChoice = 5;
 
 // The choices of the New image format dialog; the last ones confirmed are
@@ -33,6 +33,10 @@ struct NewFormatChoices {
     int customWidth = 32;
     int customHeight = 32;
     bool squareAspect = true;
+    // The new format starts as the edited one, scaled and converted to its depth.
+    bool fromCurrent = false;
+    // 32 bits: written as PNG; the dialog proposes DefaultCompressed.
+    bool compressed = false;
     bool operator==(const NewFormatChoices&) const = default;
 };
 NewFormatChoices& RememberedNewFormatChoices();
@@ -57,6 +61,23 @@ std::string FormatListText(const CIconObject& format);
 // Message 23: the format already exists in the named icon.
 std::string FormatExistsText(int width, int height, int bitDepth, const std::string& iconName);
 
+// Converts a format's image to another depth (1, 4, 8, 24 or 32) into the
+// given bitmaps, the format itself unchanged. Towards a legacy depth, alpha
+// below 128 becomes transparent (legacy images keep their transparent and
+// inverted pixels), and colours follow the depth's dithering rules (24 bits
+// keep them; an own palette, given, takes the nearest entry). Towards 32
+// bits, pixels are opaque where the mask is 0; transparent and inverted
+// pixels alike become alpha 0.
+void ConvertImage(const CIconObject& from, int bitDepth, Bitmap& color, Bitmap& mask,
+                  const Palette* ownPalette = nullptr);
+// Gives the format at `index` of the document another depth: its image
+// converted, a standard palette, no undo history (states of another depth
+// cannot come back). A 32-bit format taken to a legacy depth is marked
+// `converted`, so that saving asks before its alpha is lost. False when the
+// depth is not one of the five, is the format's own, or the document already
+// has a format of that size and depth.
+bool ConvertFormatDepth(CIconDocument& doc, int index, int bitDepth);
+
 // Packed copies of every format of the document, in document order, for the
 // dialogs' lists. The document's own packed forms are left alone, so a format
 // still holding the bytes of a 32-bit or PNG image keeps them.
@@ -78,6 +99,13 @@ class FormatDialogs {
     virtual int SelectFormat(const std::vector<CIcon>& formats, int current) = 0;
     // Shows the warning; returns the state of its "always" box.
     virtual bool ColourWarning(const std::string& text1, const std::string& text2) = 0;
+    // The depth to convert the format to (1, 4, 8, 24 or 32), or -1.
+    virtual int ConvertDepth(const CIcon& format, int currentDepth)
+    {
+        (void)format;
+        (void)currentDepth;
+        return -1;
+    }
 };
 // The dialogs in use; the program installs its own. Before that every dialog
 // is cancelled and the warning is not shown.
@@ -93,6 +121,11 @@ void ShowColourWarning(int formatBitDepth);
 void NewImageFormat(CIconViewState& view);
 void DeleteImageFormat(CIconViewState& view);
 void SelectImageFormat(CIconViewState& view);
+// Converts the edited format to the depth the dialog gives; a format of that
+// size and depth already there is named and switched to instead.
+void ConvertImageFormat(CIconViewState& view);
+// "Compressed (PNG)" of the edited 32-bit format, on or off.
+void ToggleCompressed(CIconViewState& view);
 bool OnUpdateFormatCommand(const CIconViewState& view, CCmdUI& ui);
 bool OnFormatCommand(CIconViewState& view, std::uint16_t id);
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "editor/view_patterns.h"
+#include "model/render.h"
 
 namespace kavrel {
 
@@ -122,6 +123,8 @@ Rect RenderViewRegion(Bitmap& frame, const ViewGeometry& g, const Bitmap& color,
     std::uint32_t* out = frame.colorBits();
     const std::uint32_t* cbits = color.colorBits();
     const std::uint8_t* mbits = mask.monoBits();
+    // 32-bit formats are blended over the pattern with their alpha.
+    const bool alpha = color.hasAlpha();
     for (int y = visible.top; y < visible.bottom; ++y) {
         const int ey = y - dy;
         const int row = ey < fullH ? ey / z : -1;
@@ -139,8 +142,12 @@ Rect RenderViewRegion(Bitmap& frame, const ViewGeometry& g, const Bitmap& color,
             } else {
                 const std::size_t p = static_cast<std::size_t>(row) * color.width() + colImage[i];
                 const std::size_t mp = static_cast<std::size_t>(row) * mask.width() + colImage[i];
-                const std::uint32_t under = mbits[mp] ? patRow[colPat[i]] : 0xFF000000u;
-                v = 0xFF000000u | ((under ^ cbits[p]) & 0x00FFFFFFu);
+                if (alpha) {
+                    v = BlendOver(cbits[p], patRow[colPat[i]] & 0x00FFFFFFu);
+                } else {
+                    const std::uint32_t under = mbits[mp] ? patRow[colPat[i]] : 0xFF000000u;
+                    v = 0xFF000000u | ((under ^ cbits[p]) & 0x00FFFFFFu);
+                }
             }
             o[i] = v;
         }
@@ -193,10 +200,14 @@ void RenderActualSizePreview(Bitmap& target, const Bitmap* color, const Bitmap* 
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             std::uint32_t& o = bits[static_cast<std::size_t>(top + y) * W + left + x];
+            const std::uint32_t c = color->colorBits()[static_cast<std::size_t>(y) * color->width() + x];
+            if (color->hasAlpha()) {
+                o = BlendOver(c, o & 0x00FFFFFFu);
+                continue;
+            }
             const std::uint32_t under =
                 mask->monoBits()[static_cast<std::size_t>(y) * mask->width() + x] ? o : 0xFF000000u;
-            o = 0xFF000000u |
-                ((under ^ color->colorBits()[static_cast<std::size_t>(y) * color->width() + x]) & 0x00FFFFFFu);
+            o = 0xFF000000u | ((under ^ c) & 0x00FFFFFFu);
         }
 }
 

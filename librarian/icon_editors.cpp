@@ -24,7 +24,9 @@ CIconGroup PackedGroup(CIconDocument& doc)
     for (int i = 0; i < doc.GetFormatCount(); ++i) {
         CIconObject& o = *doc.GetFormat(i);
         Bitmap color, mask;
-        bool unchanged = !o.packed.empty() && o.packed.Unpack(color, mask) && color == o.color && mask == o.mask;
+        // 32-bit formats know by themselves whether their bytes still hold.
+        bool unchanged =
+            o.bitDepth != 32 && !o.packed.empty() && o.packed.Unpack(color, mask) && color == o.color && mask == o.mask;
         if (!unchanged)
             o.PackToIcon();
         group.AddFormat(o.packed);

@@ -62,35 +62,39 @@ BitmapInfoHeader HeaderFor(int width, int height, int bitCount, std::uint32_t co
     return h;
 }
 
-// A modern image flattened to a colour bitmap and a mask: alpha below 128 is
-// transparent. A 32-bit image whose alpha is zero everywhere was written by a
-// tool that left alpha out, and its AND mask is what counts.
-void FlattenArgb(const std::uint32_t* argbTopDown, int width, int height, const std::uint8_t* andBottomUp,
-                 Bitmap& color, Bitmap& mask)
+// A 32-bit image as an alpha bitmap and its mask. A 32-bit image whose alpha
+// is zero everywhere was written by a tool that left alpha out: its AND mask
+// says what is transparent, and the rest is opaque.
+void ArgbToBitmaps(const std::uint32_t* argbTopDown, int width, int height, const std::uint8_t* andBottomUp,
+                   Bitmap& color, Bitmap& mask)
 {
-    color = Bitmap::Color(width, height);
+    color = Bitmap::ColorAlpha(width, height);
     mask = Bitmap::Mono(width, height);
-    std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     bool anyAlpha = false;
     for (std::size_t i = 0; i < n && !anyAlpha; ++i)
         anyAlpha = (argbTopDown[i] >> 24) != 0;
-    std::uint64_t andRow = DibRowBytes(width, 1);
+    const std::uint64_t andRow = DibRowBytes(width, 1);
     std::uint32_t* c = color.colorBits();
     std::uint8_t* m = mask.monoBits();
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+            const std::size_t i =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
             std::uint32_t px = argbTopDown[i];
-            bool transparent;
-            if (anyAlpha || !andBottomUp) {
-                transparent = anyAlpha ? (px >> 24) < 128 : false;
-                c[i] = transparent ? 0xFF000000u : (0xFF000000u | (px & 0x00FFFFFFu));
-            } else {
-                const std::uint8_t* row = andBottomUp + static_cast<std::uint64_t>(height - 1 - y) * andRow;
-                transparent = (row[x >> 3] >> (7 - (x & 7))) & 1;
-                c[i] = 0xFF000000u | (px & 0x00FFFFFFu);
+            if (!anyAlpha) {
+                bool transparent = false;
+                if (andBottomUp) {
+                    const std::uint8_t* row = andBottomUp + static_cast<std::uint64_t>(height - 1 - y) * andRow;
+                    transparent = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                }
+                px = transparent ? 0u : (0xFF000000u | px);
             }
-            m[i] = transparent ? 1 : 0;
+            // A fully transparent pixel has no colour of its own.
+            if ((px >> 24) == 0)
+                px = 0;
+            c[i] = px;
+            m[i] = px == 0 ? 1 : 0;
         }
     }
 }
@@ -161,6 +165,16 @@ int ColorCountFromBitDepth(int bitDepth)
     }
 }
 
+bool DefaultCompressed(int width, int height)
+{
+    return width >= 256 && height >= 256;
+}
+
+std::string FormatDepthName(int bitDepth)
+{
+    return bitDepth == 32 ? LoadString(55340) : ColorName(bitDepth);
+}
+
 std::string ColorName(int bitDepth)
 {
     switch (bitDepth) {
@@ -181,6 +195,43 @@ std::string ColorName(int bitDepth)
     default:
         return {};
     }
+}
+
+void BitmapsFromArgb(const PngPixels& pixels, Bitmap& color, Bitmap& mask)
+{
+    if (pixels.width <= 0 || pixels.height <= 0 ||
+        pixels.argb.size() != static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height)) {
+        color = Bitmap();
+        mask = Bitmap();
+        return;
+    }
+    // Pixels that come with alpha keep it, even when all of it is zero.
+    color = Bitmap::ColorAlpha(pixels.width, pixels.height);
+    mask = Bitmap::Mono(pixels.width, pixels.height);
+    for (std::size_t i = 0; i < pixels.argb.size(); ++i) {
+        const std::uint32_t px = (pixels.argb[i] >> 24) == 0 ? 0u : pixels.argb[i];
+        color.colorBits()[i] = px;
+        mask.monoBits()[i] = px == 0 ? 1 : 0;
+    }
+}
+
+PngPixels ArgbFromBitmaps(const Bitmap& color, const Bitmap* mask)
+{
+    PngPixels out;
+    if (color.isNull() || color.isMono())
+        return out;
+    out.width = color.width();
+    out.height = color.height();
+    const std::size_t n = static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height);
+    out.argb.resize(n);
+    const bool masked = mask && !mask->isNull() && mask->width() == color.width() && mask->height() == color.height();
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint32_t px = color.colorBits()[i];
+        if (!color.hasAlpha())
+            px = masked && mask->monoBits()[i] ? 0u : (0xFF000000u | px);
+        out.argb[i] = (px >> 24) == 0 ? 0u : px;
+    }
+    return out;
 }
 
 // ---------------------------------------------------------------- CIcon
@@ -364,7 +415,7 @@ bool CIcon::Unpack(Bitmap& colorOut, Bitmap& maskOut, const Palette* /*palette*/
         auto pixels = DecodePng(image);
         if (!pixels)
             return false;
-        FlattenArgb(pixels->argb.data(), pixels->width, pixels->height, nullptr, colorOut, maskOut);
+        ArgbToBitmaps(pixels->argb.data(), pixels->width, pixels->height, nullptr, colorOut, maskOut);
         return true;
     }
     auto h = ParseBlockHeader(image);
@@ -379,7 +430,7 @@ bool CIcon::Unpack(Bitmap& colorOut, Bitmap& maskOut, const Palette* /*palette*/
             for (int x = 0; x < h->width; ++x)
                 argb[static_cast<std::size_t>(y) * h->width + x] = LoadU32(row + 4 * x);
         }
-        FlattenArgb(argb.data(), h->width, h->height, block + h->layout.andOffset, colorOut, maskOut);
+        ArgbToBitmaps(argb.data(), h->width, h->height, block + h->layout.andOffset, colorOut, maskOut);
         return true;
     }
 
@@ -545,7 +596,11 @@ int BestFormatIndex(std::span<const FormatKey> formats, int sizeIndex, int color
         long long distance = std::llabs(static_cast<long long>(wantedSize) - f.width) +
                              std::llabs(static_cast<long long>(wantedSize) - f.height) +
                              2 * std::llabs(static_cast<long long>(value) - wantedColor);
-        if (bestDistance < 0 || distance < bestDistance) {
+        // At equal distance the deepest format, 32 bits with alpha, wins over
+        // 24 bits; between legacy formats the first one stays.
+        const bool deeper =
+            distance == bestDistance && f.bitDepth == 32 && formats[static_cast<std::size_t>(best)].bitDepth != 32;
+        if (bestDistance < 0 || distance < bestDistance || deeper) {
             bestDistance = distance;
             best = static_cast<int>(i);
         }
@@ -709,15 +764,21 @@ void AdoptIcon(CIconObject& o, const CIcon& icon, Bitmap c, Bitmap m)
     o.ownPalette = o.packed.standardPalette ? 0 : 1;
     o.width = o.packed.width;
     o.height = o.packed.height;
+    o.converted = false;
     if (o.packed.isClassic()) {
         o.colorCount = o.packed.colorCount;
         o.bitDepth = BitDepthFromColorCount(o.colorCount);
-        o.converted = false;
+        o.compressed = false;
+        o.packedColor.reset();
         KeepFileIndices(o);
     } else {
         o.colorCount = 0;
-        o.bitDepth = 24;
-        o.converted = true;
+        o.bitDepth = 32;
+        o.compressed = o.packed.isPng();
+        o.keptIndex.clear();
+        o.keptColour.clear();
+        // The bytes read stand for this image until it changes.
+        o.packedColor = o.color;
     }
     o.UpdateDescription();
 }
@@ -730,7 +791,7 @@ CIconObject::CIconObject(const CIcon& icon)
     if (!icon.Unpack(c, m)) {
         // An image that cannot be decoded still gives an editable, empty
         // format of its size rather than no format at all.
-        c = Bitmap::Color(icon.width, icon.height);
+        c = icon.isClassic() ? Bitmap::Color(icon.width, icon.height) : Bitmap::ColorAlpha(icon.width, icon.height);
         m = Bitmap::Mono(icon.width, icon.height);
         m.fill(RGB(255, 255, 255));
     }
@@ -756,6 +817,7 @@ bool CIconObject::SetFormat(int depth, int w, int h, int own)
         ownPalette = own;
         break;
     case 24:
+    case 32:
         colorCount = 0;
         ownPalette = 0;
         break;
@@ -765,6 +827,8 @@ bool CIconObject::SetFormat(int depth, int w, int h, int own)
     width = w;
     height = h;
     converted = false;
+    compressed = depth == 32 && DefaultCompressed(w, h);
+    packedColor.reset();
     UpdateDescription();
     CreateBitmaps();
     return true;
@@ -776,8 +840,12 @@ void CIconObject::CreateBitmaps()
     keptColour.clear();
     if (ownPalette)
         palette = SpectrumPalette();
-    color = Bitmap::Color(width, height);
-    color.fill(RGB(0, 0, 0));
+    if (bitDepth == 32) {
+        color = Bitmap::ColorAlpha(width, height);
+    } else {
+        color = Bitmap::Color(width, height);
+        color.fill(RGB(0, 0, 0));
+    }
     mask = Bitmap::Mono(width, height);
     mask.fill(RGB(255, 255, 255));
 }
@@ -790,11 +858,41 @@ void CIconObject::UpdateDescription()
     floatingMask.reset();
     workingWidth = width;
     workingHeight = height;
-    description = FormatString(55084, width, height, ColorName(bitDepth));
+    description = FormatString(55084, width, height, FormatDepthName(bitDepth));
+}
+
+bool CIconObject::PackedIsCurrent() const
+{
+    return bitDepth == 32 && !packed.empty() && !packed.isClassic() && packed.isPng() == compressed &&
+           packed.width == width && packed.height == height && packedColor && *packedColor == color;
+}
+
+bool CIconObject::PackInto(CIcon& out) const
+{
+    if (bitDepth == 32) {
+        if (PackedIsCurrent()) {
+            out.CopyFrom(packed);
+            return true;
+        }
+        return out.PackArgb(ArgbFromBitmaps(color, &mask), compressed);
+    }
+    if (!out.AllocateImage(width, height, colorCount))
+        return false;
+    out.Pack(color, mask, palette.size() ? &palette : nullptr);
+    return true;
 }
 
 void CIconObject::PackToIcon()
 {
+    if (bitDepth == 32) {
+        // Unchanged images keep the bytes they were read or last packed with.
+        if (PackedIsCurrent())
+            return;
+        if (packed.PackArgb(ArgbFromBitmaps(color, &mask), compressed))
+            packedColor = color;
+        return;
+    }
+    packedColor.reset();
     if (!packed.AllocateImage(width, height, colorCount))
         return;
     packed.Pack(color, mask, palette.size() ? &palette : nullptr);

@@ -10,19 +10,25 @@
 #include <string>
 #include <vector>
 
+#include "model/png_image.h"
 #include "platform/byte_reader.h"
 #include "platform/gdi.h"
 
 namespace kavrel {
 
 class AtomicFile;
-struct PngPixels;
 
 // Bit depth <-> colour count (0 means 24 bits; any other count orders as 4 bits).
 int BitDepthFromColorCount(int colorCount);
 int ColorCountFromBitDepth(int bitDepth);
 // "Mono", "16 colors", ... by bit depth, also the screen-only 15, 16 and 32.
 std::string ColorName(int bitDepth);
+
+// The name of an image format's depth: ColorName, except that 32 bits are
+// true colours with alpha (ColorName(32) names a screen depth).
+std::string FormatDepthName(int bitDepth);
+// Whether a new 32-bit format of this size is written PNG-compressed.
+bool DefaultCompressed(int width, int height);
 
 // Hard limits on what any reader decodes.
 constexpr int kMaxImageSide = 4096;
@@ -55,8 +61,9 @@ class CIcon {
 
     // Fills the allocated block from a format's bitmaps.
     void Pack(const Bitmap& color, const Bitmap& mask, const Palette* palette);
-    // Creates the two bitmaps from the block. 32-bit and PNG images are
-    // flattened: alpha below 128 becomes transparent. False on a bad block.
+    // Creates the two bitmaps from the block. 32-bit and PNG images give an
+    // alpha colour bitmap (see BitmapsFromArgb); a 32-bit image without any
+    // alpha takes its AND mask. False on a bad block.
     bool Unpack(Bitmap& color, Bitmap& mask, const Palette* palette = nullptr) const;
     // Makes this a 32-bit image of the given pixels (top-down 0xAARRGGBB,
     // straight alpha): a PNG stream when `compressed`, else a 32-bit DIB
@@ -109,6 +116,15 @@ class CIcon {
     int bitCountRaw = 0; // 32 for a 32-bit image; else 0 (derived from colorCount)
     bool png = false;
 };
+
+// A 32-bit image format's bitmaps from top-down 0xAARRGGBB pixels: an alpha
+// colour bitmap (a pixel of alpha 0 is 0x00000000) and the mask, 1 exactly
+// where alpha is 0. Null bitmaps when the pixels do not fill their size.
+void BitmapsFromArgb(const PngPixels& pixels, Bitmap& color, Bitmap& mask);
+// The reverse, for any colour bitmap: an alpha bitmap keeps its alpha; a
+// plain one is opaque where the mask is 0 and transparent where it is 1
+// (inverted pixels too: alpha cannot invert what lies behind).
+PngPixels ArgbFromBitmaps(const Bitmap& color, const Bitmap* mask);
 
 // An icon in stored form: a name and its formats, always sorted.
 class CIconDocument;
@@ -166,7 +182,12 @@ class CIconObject {
     bool SetFormat(int bitDepth, int width, int height, int ownPalette);
     virtual void CreateBitmaps();
     void UpdateDescription();
+    // Packs the bitmaps into `packed`. A 32-bit format goes through
+    // CIcon::PackArgb as `compressed` says, unless its image is still the one
+    // `packed` holds: then the bytes stay as they are.
     void PackToIcon();
+    // The same into another icon, leaving this object alone.
+    bool PackInto(CIcon& out) const;
     // Reads one image of a file into this object (false on a bad image).
     bool ReadFromFile(ByteSource& source, std::uint64_t offset);
     void WriteToFile(std::vector<std::uint8_t>& out);
@@ -212,9 +233,18 @@ class CIconObject {
     std::vector<std::uint8_t> keptIndex;
     std::vector<std::uint32_t> keptColour;
     std::string description;
-    // Set when this format was made from a 32-bit or PNG image and flattened:
-    // saving it replaces the original image by a 24-bit one with a mask.
+    // Set when a 32-bit format was converted to a legacy depth since it was
+    // last saved: saving it loses its alpha, so a save asks first.
     bool converted = false;
+    // 32-bit formats: written as a PNG stream ("Compressed (PNG)") or as a
+    // 32-bit DIB. Read formats keep their form; new ones follow
+    // DefaultCompressed.
+    bool compressed = false;
+    // 32-bit formats: the colour bitmap `packed` was read or packed from.
+    std::optional<Bitmap> packedColor;
+
+  private:
+    bool PackedIsCurrent() const;
 };
 
 } // namespace kavrel

@@ -1,8 +1,55 @@
 #include "model/render.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "model/palettes.h"
+
 namespace kavrel {
+
+void DrawImageInto(const Bitmap& color, const Bitmap& mask, DC& target, int x, int y, int w, int h)
+{
+    if (color.isNull() || mask.isNull() || w <= 0 || h <= 0)
+        return;
+    if (color.hasAlpha()) {
+        if (!target.bitmap || target.bitmap->isNull() || target.bitmap->isMono())
+            return;
+        Bitmap& dst = *target.bitmap;
+        const Rect r = Rect{x, y, x + w, y + h}.intersected(dst.rect());
+        const bool dstAlpha = dst.hasAlpha();
+        for (int ty = r.top; ty < r.bottom; ++ty) {
+            const int sy = static_cast<int>(static_cast<std::int64_t>(ty - y) * color.height() / h);
+            for (int tx = r.left; tx < r.right; ++tx) {
+                const int sx = static_cast<int>(static_cast<std::int64_t>(tx - x) * color.width() / w);
+                const std::uint32_t under = dst.rawPixel(tx, ty);
+                std::uint32_t v = BlendOver(color.rawPixel(sx, sy), under & 0x00FFFFFFu);
+                if (dstAlpha)
+                    v = (v & 0x00FFFFFFu) | (under & 0xFF000000u);
+                dst.setRawPixel(tx, ty, v);
+            }
+        }
+        return;
+    }
+    // Mask pixels map 0 to black and 1 to white whatever colours the caller
+    // left in the target.
+    const COLORREF savedText = target.textColor, savedBk = target.bkColor;
+    const Palette* savedPalette = target.palette;
+    target.textColor = RGB(0, 0, 0);
+    target.bkColor = RGB(255, 255, 255);
+    target.palette = &StandardPalette();
+    // The source DCs are only read from.
+    const DC colorDC(const_cast<Bitmap&>(color)), maskDC(const_cast<Bitmap&>(mask));
+    if (w == color.width() && h == color.height()) {
+        BitBlt(target, x, y, w, h, maskDC, 0, 0, SRCAND);
+        BitBlt(target, x, y, w, h, colorDC, 0, 0, SRCINVERT);
+    } else {
+        StretchBlt(target, x, y, w, h, maskDC, 0, 0, mask.width(), mask.height(), SRCAND);
+        StretchBlt(target, x, y, w, h, colorDC, 0, 0, color.width(), color.height(), SRCINVERT);
+    }
+    target.textColor = savedText;
+    target.bkColor = savedBk;
+    target.palette = savedPalette;
+}
 
 Bitmap RenderComposite(const CIcon& icon, COLORREF background)
 {
@@ -15,6 +62,11 @@ Bitmap RenderComposite(const CIcon& icon, COLORREF background)
     const std::uint32_t* c = color.colorBits();
     const std::uint8_t* m = mask.monoBits();
     std::uint32_t* o = out.colorBits();
+    if (color.hasAlpha()) {
+        for (std::size_t i = 0; i < n; ++i)
+            o[i] = BlendOver(c[i], bg & 0x00FFFFFFu);
+        return out;
+    }
     for (std::size_t i = 0; i < n; ++i) {
         // SRCAND with a mask bit (1 keeps the background, 0 clears it), then
         // SRCINVERT with the colour pixel.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/palettes.h"
+#include "model/render.h"
 #include "model/settings_model.h"
 #include "platform/screen.h"
 
@@ -15,28 +16,11 @@ namespace {
 constexpr std::size_t kCellPixels = static_cast<std::size_t>(kThumbnailCellSize) * kThumbnailCellSize;
 
 // Draws an unpacked image into (x, y, w, h) of the target, stretching when the
-// size differs. Mask pixels map 0 to black and 1 to white whatever colours
-// the caller left in the target.
+// size differs: 32-bit images blended with their alpha, the others through
+// their mask.
 void DrawMaskedImage(Bitmap& color, Bitmap& mask, DC& target, int x, int y, int w, int h)
 {
-    const COLORREF savedText = target.textColor, savedBk = target.bkColor;
-    const Palette* savedPalette = target.palette;
-    target.textColor = RGB(0, 0, 0);
-    target.bkColor = RGB(255, 255, 255);
-    target.palette = &StandardPalette();
-
-    const DC colorDC(color), maskDC(mask);
-    if (w == color.width() && h == color.height()) {
-        BitBlt(target, x, y, w, h, maskDC, 0, 0, SRCAND);
-        BitBlt(target, x, y, w, h, colorDC, 0, 0, SRCINVERT);
-    } else {
-        StretchBlt(target, x, y, w, h, maskDC, 0, 0, mask.width(), mask.height(), SRCAND);
-        StretchBlt(target, x, y, w, h, colorDC, 0, 0, color.width(), color.height(), SRCINVERT);
-    }
-
-    target.textColor = savedText;
-    target.bkColor = savedBk;
-    target.palette = savedPalette;
+    DrawImageInto(color, mask, target, x, y, w, h);
 }
 
 bool Unpacked(const CIcon& icon, Bitmap& color, Bitmap& mask)

@@ -1,6 +1,7 @@
 // Thumbnails of a packed image format for lists, grids and dialogs. Each one
 // ANDs the mask and then XORs the colour bits onto its background, so
-// transparent pixels show the background and inverted pixels invert it.
+// transparent pixels show the background and inverted pixels invert it;
+// 32-bit and PNG images are blended onto it with their alpha.
 #pragma once
 
 #include "model/icon_model.h"

@@ -355,6 +355,13 @@ constexpr StringEntry kStrings[] = {
             "the file is not read-only."},
     {61709, "%s\nThe file could not be written: %s."},
     {61710, "The settings could not be saved in %s: %s.\nChanges made to them in this session are lost."},
+    {61720, "These image formats were converted from 32 bits with alpha to fewer colors: %s.\nSaving them loses "
+            "their alpha: pixels less than half opaque become transparent, the others opaque. Save anyway?"},
+    {61721, "True colors + &alpha"},
+    {61722, "&From the current format"},
+    {61723, "Compressed (&PNG)"},
+    {61724, "Convert to another depth"},
+    {61725, "Convert this image format to:"},
 };
 
 constexpr bool TableIsSorted()

@@ -1,10 +1,12 @@
 #include "editor/ui/format_dialogs.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "editor/ui/format_list.h"
@@ -22,8 +24,12 @@ constexpr int kStrDeleteButton = 56321;
 constexpr int kStrCancel = 56322;
 constexpr int kStrSelectTitle = 56323;
 constexpr int kStrOk = 56326;
-constexpr int kStrWarnTitle = 61702;  // "Insufficient video configuration"
-constexpr int kStrWarnAlways = 61707; // "&Always Display this Warning Message"
+constexpr int kStrWarnTitle = 61702;   // "Insufficient video configuration"
+constexpr int kStrWarnAlways = 61707;  // "&Always Display this Warning Message"
+constexpr int kStrColours = 56312;     // the depths of the New image format dialog
+constexpr int kStrAlphaChoice = 61721; // "True colors + alpha"
+constexpr int kStrConvertTitle = 61724;
+constexpr int kStrConvertText = 61725;
 
 QString Text(int id)
 {
@@ -121,6 +127,45 @@ bool CColourWarningDialog::AlwaysWarn() const
     return always_->isChecked();
 }
 
+CConvertDepthDialog::CConvertDepthDialog(const CIcon& format, int currentDepth, QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(Text(kStrConvertTitle));
+    setObjectName(QStringLiteral("convertDepthDialog"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(WrappedLabel(Text(kStrConvertText), this));
+    auto* list = new CFormatListBox(this);
+    list->SetFormats({format});
+    list->setFixedSize(CFormatListBox::kItemWidth + 8, CFormatListBox::kItemHeight + 8);
+    list->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(list, 0, Qt::AlignHCenter);
+    group_ = new QButtonGroup(this);
+    // The depths of the New image format dialog, without the indexed 256.
+    const std::pair<int, int> depths[] = {
+        {1, kStrColours}, {4, kStrColours + 1}, {8, kStrColours + 2}, {24, kStrColours + 4}, {32, kStrAlphaChoice}};
+    bool checked = false;
+    for (auto [depth, text] : depths) {
+        auto* b = new QRadioButton(Text(text), this);
+        group_->addButton(b, depth);
+        layout->addWidget(b);
+        b->setEnabled(depth != currentDepth);
+        if (depth != currentDepth && !checked && (depth > currentDepth || depth == 24)) {
+            b->setChecked(true);
+            checked = true;
+        }
+    }
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(Text(kStrOk), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(Text(kStrCancel), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+int CConvertDepthDialog::Chosen() const
+{
+    return group_->checkedId();
+}
+
 FormatDialogs::NewFormatResult CQtFormatDialogs::NewFormat(const std::vector<CIcon>& formats,
                                                            const NewFormatChoices& start)
 {
@@ -141,6 +186,12 @@ bool CQtFormatDialogs::ConfirmDelete(const CIcon& format)
 int CQtFormatDialogs::SelectFormat(const std::vector<CIcon>& formats, int current)
 {
     CSelectFormatDialog dialog(formats, current, DialogParent());
+    return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : -1;
+}
+
+int CQtFormatDialogs::ConvertDepth(const CIcon& format, int currentDepth)
+{
+    CConvertDepthDialog dialog(format, currentDepth, DialogParent());
     return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : -1;
 }
 

@@ -1,5 +1,6 @@
 // The other dialogs of the format commands ("Delete an image format",
-// "Select an image format", "Insufficient video configuration") and the Qt
+// "Select an image format", "Insufficient video configuration", "Convert to
+// another depth") and the Qt
 // side of FormatDialogs that the program installs at start-up.
 #pragma once
 
@@ -8,6 +9,7 @@
 
 #include "editor/format_rules.h"
 
+class QButtonGroup;
 class QCheckBox;
 
 namespace kavrel {
@@ -42,6 +44,18 @@ class CColourWarningDialog : public QDialog {
     QCheckBox* always_ = nullptr;
 };
 
+// "Convert to another depth": the format and the depths it can go to.
+class CConvertDepthDialog : public QDialog {
+    Q_OBJECT
+  public:
+    CConvertDepthDialog(const CIcon& format, int currentDepth, QWidget* parent = nullptr);
+    int Chosen() const; // the depth checked, or -1
+    QButtonGroup* Depths() const { return group_; }
+
+  private:
+    QButtonGroup* group_ = nullptr;
+};
+
 // Shows the dialogs above the active window.
 class CQtFormatDialogs final : public FormatDialogs {
   public:
@@ -49,6 +63,7 @@ class CQtFormatDialogs final : public FormatDialogs {
     bool ConfirmDelete(const CIcon& format) override;
     int SelectFormat(const std::vector<CIcon>& formats, int current) override;
     bool ColourWarning(const std::string& text1, const std::string& text2) override;
+    int ConvertDepth(const CIcon& format, int currentDepth) override;
 };
 
 // The program's one instance.

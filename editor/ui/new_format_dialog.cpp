@@ -36,6 +36,9 @@ constexpr int kStrColourBox = 56325;
 constexpr int kStrOk = 56326;
 constexpr int kStrWidthRange = 56327;
 constexpr int kStrHeightRange = 56328;
+constexpr int kStrAlphaChoice = 61721; // "True colors + alpha"
+constexpr int kStrFromCurrent = 61722; // "From the current format"
+constexpr int kStrCompressed = 61723;  // "Compressed (PNG)"
 
 // A custom side. Whatever is typed stays as typed, so that a side out of
 // range is refused with its reason instead of being cut ("300" to "30") or
@@ -104,13 +107,20 @@ CNewFormatDialog::CNewFormatDialog(const std::vector<CIcon>& formats, const NewF
     auto* colourLayout = new QVBoxLayout(colourBox);
     colourGroup_ = new QButtonGroup(this);
     for (int i = 0; i < kColorChoiceCount; ++i) {
-        auto* b = new QRadioButton(Text(kStrColours + i), colourBox);
+        auto* b = new QRadioButton(Text(i < 5 ? kStrColours + i : kStrAlphaChoice), colourBox);
         colours_[static_cast<std::size_t>(i)] = b;
         colourGroup_->addButton(b, i);
         colourLayout->addWidget(b);
         b->installEventFilter(this);
     }
+    compressed_ = new QCheckBox(Text(kStrCompressed), colourBox);
+    auto* compressedRow = new QHBoxLayout;
+    compressedRow->setContentsMargins(20, 0, 0, 0);
+    compressedRow->addWidget(compressed_);
+    colourLayout->addLayout(compressedRow);
     colourLayout->addStretch(1);
+    fromCurrent_ = new QCheckBox(Text(kStrFromCurrent), colourBox);
+    colourLayout->addWidget(fromCurrent_);
 
     auto* existingLabel = new QLabel(Text(kStrExisting), this);
     list_ = new CFormatListBox(this);
@@ -146,12 +156,24 @@ CNewFormatDialog::CNewFormatDialog(const std::vector<CIcon>& formats, const NewF
     width_->setValue(start.customWidth);
     height_->setValue(start.customHeight);
     square_->setChecked(start.squareAspect);
+    fromCurrent_->setChecked(start.fromCurrent);
     UpdateCustomFields();
+    ProposeCompressed();
 
-    connect(sizeGroup_, &QButtonGroup::idToggled, this, [this](int, bool) { UpdateCustomFields(); });
+    connect(sizeGroup_, &QButtonGroup::idToggled, this, [this](int, bool) {
+        UpdateCustomFields();
+        ProposeCompressed();
+    });
+    connect(colourGroup_, &QButtonGroup::idToggled, this, [this](int, bool) { UpdateCustomFields(); });
     // Each digit typed is copied as it comes, so the other side ends as typed.
-    connect(width_, &QSpinBox::valueChanged, this, [this] { CopySide(width_, height_); });
-    connect(height_, &QSpinBox::valueChanged, this, [this] { CopySide(height_, width_); });
+    connect(width_, &QSpinBox::valueChanged, this, [this] {
+        CopySide(width_, height_);
+        ProposeCompressed();
+    });
+    connect(height_, &QSpinBox::valueChanged, this, [this] {
+        CopySide(height_, width_);
+        ProposeCompressed();
+    });
     connect(square_, &QCheckBox::toggled, this, [this](bool on) {
         if (on)
             CopySide(width_, height_);
@@ -168,6 +190,13 @@ void CNewFormatDialog::UpdateCustomFields()
     width_->setEnabled(custom);
     height_->setEnabled(custom);
     square_->setEnabled(custom);
+    compressed_->setEnabled(colours_[kColorChoiceCount - 1]->isChecked());
+}
+
+void CNewFormatDialog::ProposeCompressed()
+{
+    const FormatSpec spec = FormatFromChoices(Choices());
+    compressed_->setChecked(DefaultCompressed(spec.width, spec.height));
 }
 
 void CNewFormatDialog::CopySide(QSpinBox* from, QSpinBox* to)
@@ -187,6 +216,8 @@ NewFormatChoices CNewFormatDialog::Choices() const
     c.customWidth = width_->value();
     c.customHeight = height_->value();
     c.squareAspect = square_->isChecked();
+    c.fromCurrent = fromCurrent_->isChecked();
+    c.compressed = compressed_->isChecked();
     return c;
 }
 

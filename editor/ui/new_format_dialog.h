@@ -1,4 +1,6 @@
-// "Create a new image format": six size and five colour choices, a custom
+// "Create a new image format": six size and six colour choices (the last,
+// 32 bits with alpha, with its "Compressed (PNG)" box), "From the current
+// format", a custom
 // size of 8 to 256 pixels (Square aspect keeps both sides equal) and the
 // icon's existing formats. A double-click on a choice confirms the dialog; a
 // double-click on an existing format confirms it with that format chosen.
@@ -34,6 +36,8 @@ class CNewFormatDialog : public QDialog {
     QSpinBox* WidthBox() const { return width_; }
     QSpinBox* HeightBox() const { return height_; }
     QCheckBox* SquareBox() const { return square_; }
+    QCheckBox* CompressedBox() const { return compressed_; }
+    QCheckBox* FromCurrentBox() const { return fromCurrent_; }
     CFormatListBox* FormatList() const { return list_; }
 
     void accept() override;
@@ -44,6 +48,8 @@ class CNewFormatDialog : public QDialog {
   private:
     void UpdateCustomFields();
     void CopySide(QSpinBox* from, QSpinBox* to);
+    // The PNG choice follows the size: on for 256x256.
+    void ProposeCompressed();
 
     std::array<QRadioButton*, kSizeChoiceCount> sizes_{};
     std::array<QRadioButton*, kColorChoiceCount> colours_{};
@@ -52,6 +58,8 @@ class CNewFormatDialog : public QDialog {
     QSpinBox* width_ = nullptr;
     QSpinBox* height_ = nullptr;
     QCheckBox* square_ = nullptr;
+    QCheckBox* compressed_ = nullptr;
+    QCheckBox* fromCurrent_ = nullptr;
     CFormatListBox* list_ = nullptr;
     int existing_ = -1;
     bool copying_ = false;

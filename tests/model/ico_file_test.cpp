@@ -537,9 +537,10 @@ TEST(IcoFile, DocumentSideReadsSortedAndWritesSorted)
     EXPECT_EQ(objects[0]->description, "16x16 - 16 colors");
     EXPECT_EQ(objects[1]->description, "32x32 - 16 colors");
     EXPECT_EQ(objects[2]->description, "32x32 - 256 colors");
-    EXPECT_EQ(objects[3]->description, "64x64 - 16,8M colors");
-    EXPECT_TRUE(objects[3]->converted);
-    EXPECT_FALSE(objects[0]->converted);
+    EXPECT_EQ(objects[3]->description, "64x64 - 16,8M colors + alpha");
+    EXPECT_EQ(objects[3]->bitDepth, 32);
+    EXPECT_TRUE(objects[3]->compressed);
+    EXPECT_FALSE(objects[3]->converted);
 
     // Added as 32x32 256 colours then 16x16 16 colours: written 16x16 first.
     std::vector<std::unique_ptr<CIconObject>> added;

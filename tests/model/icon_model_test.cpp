@@ -208,6 +208,10 @@ TEST(IconModel, SortingAndBestFormat)
     EXPECT_EQ(BestFormatIndex(deep, 2, 2), 0);
     std::vector<FormatKey> onlyDeep = {{16, 16, 4, 16}, {48, 48, 32, 0}};
     EXPECT_EQ(BestFormatIndex(onlyDeep, 2, 2), 1); // 15 against 32
+    // 32 bits are the deepest: at equal distance they beat 24 bits.
+    std::vector<FormatKey> trueColour = {{32, 32, 24, 0}, {32, 32, 32, 0}, {48, 48, 24, 0}};
+    EXPECT_EQ(BestFormatIndex(trueColour, 1, 2), 1);
+    EXPECT_EQ(BestFormatIndex(trueColour, 2, 2), 2);
 }
 
 TEST(IconModel, TextsOfGroupsAndFormats)
@@ -359,9 +363,8 @@ TEST(IconModel, EightBitPackingTakesTheNearestPaletteEntry)
     EXPECT_FALSE(truecolour.CreateImagePalette());
 }
 
-TEST(IconModel, ThirtyTwoBitImagesAreKeptAndFlattened)
+TEST(IconModel, ThirtyTwoBitImagesAreEditableWithTheirAlpha)
 {
-    // Alpha 127 is transparent, 128 opaque.
     const std::vector<std::uint32_t> argb = {0x7FFF0000u, 0x80FF0000u, 0xFF00FF00u, 0x000000FFu};
     auto block = ArgbBlock(2, 2, argb);
     CIcon icon;
@@ -375,24 +378,78 @@ TEST(IconModel, ThirtyTwoBitImagesAreKeptAndFlattened)
     EXPECT_FALSE(icon.CreateImagePalette());
 
     CIconObject object(icon);
-    EXPECT_TRUE(object.converted);
-    EXPECT_EQ(object.bitDepth, 24);
+    EXPECT_FALSE(object.converted);
+    EXPECT_EQ(object.bitDepth, 32);
     EXPECT_EQ(object.colorCount, 0);
-    EXPECT_EQ(object.packed.image, block); // untouched until packed
-    EXPECT_TRUE(PictureIs(object.color, object.mask, {".r", "g."}));
+    EXPECT_FALSE(object.compressed);
+    EXPECT_EQ(object.description, "2x2 - 16,8M colors + alpha");
+    EXPECT_TRUE(object.color.hasAlpha());
+    // Alpha as read; a pixel of alpha 0 has no colour and is masked.
+    EXPECT_EQ(object.color.rawPixel(0, 0), 0x7FFF0000u);
+    EXPECT_EQ(object.color.rawPixel(1, 0), 0x80FF0000u);
+    EXPECT_EQ(object.color.rawPixel(1, 1), 0u);
+    EXPECT_TRUE(PictureIs(object.mask, {"##", "#w"}));
+    // Unedited, the bytes stay; edited, the pixels are packed again.
     object.PackToIcon();
-    EXPECT_EQ(object.packed.bitCount(), 24);
+    EXPECT_EQ(object.packed.image, block);
+    object.color.setRawPixel(0, 1, 0x40123456u);
+    object.PackToIcon();
+    EXPECT_NE(object.packed.image, block);
+    EXPECT_EQ(object.packed.bitCount(), 32);
+    EXPECT_FALSE(object.packed.isPng());
+    CIconObject again(object.packed);
+    EXPECT_EQ(again.color.rawPixel(0, 1), 0x40123456u);
+    EXPECT_EQ(again.color.rawPixel(0, 0), 0x7FFF0000u);
 
-    // Without any alpha, the AND mask says what is transparent.
+    // Without any alpha, the AND mask says what is transparent; the rest is opaque.
     auto noAlpha = ArgbBlock(2, 1, {0x00FF0000u, 0x0000FF00u});
     noAlpha[40 + 8] = 0x40; // second pixel's mask bit
     ASSERT_TRUE(ReadBlock(icon, noAlpha));
     Bitmap color, mask;
     ASSERT_TRUE(icon.Unpack(color, mask));
-    EXPECT_EQ(color.pixel(0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(color.pixel(1, 0), RGB(0, 255, 0));
+    EXPECT_EQ(color.rawPixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(color.rawPixel(1, 0), 0u);
     EXPECT_EQ(mask.rawPixel(0, 0), 0u);
     EXPECT_EQ(mask.rawPixel(1, 0), 1u);
+}
+
+TEST(IconModel, NewThirtyTwoBitFormatsAndTheirForm)
+{
+    CIconObject small(32, 48, 48, 0), large(32, 256, 256, 0);
+    EXPECT_FALSE(small.compressed);
+    EXPECT_TRUE(large.compressed);
+    EXPECT_TRUE(small.color.hasAlpha());
+    EXPECT_EQ(small.color.rawPixel(5, 5), 0u);
+    EXPECT_EQ(small.mask.rawPixel(5, 5), 1u);
+    // Half-transparent pixels come back as they were, in both forms.
+    for (bool compressed : {false, true}) {
+        CIconObject o(32, 3, 2, 0);
+        o.compressed = compressed;
+        o.color.setRawPixel(0, 0, 0x80FF0000u);
+        o.color.setRawPixel(1, 0, 0x01010203u);
+        o.color.setRawPixel(2, 1, 0xFF00FF00u);
+        for (int x : {0, 1})
+            o.mask.setRawPixel(x, 0, 0);
+        o.mask.setRawPixel(2, 1, 0);
+        o.PackToIcon();
+        EXPECT_EQ(o.packed.isPng(), compressed);
+        CIconObject back(o.packed);
+        EXPECT_TRUE(back.color == o.color) << compressed;
+        EXPECT_TRUE(back.mask == o.mask) << compressed;
+        EXPECT_EQ(back.compressed, compressed);
+        // A change of form alone writes the other form.
+        back.compressed = !compressed;
+        back.PackToIcon();
+        EXPECT_EQ(back.packed.isPng(), !compressed);
+    }
+    // Undo states keep alpha.
+    CIconObject o(32, 2, 2, 0);
+    o.color.setRawPixel(0, 0, 0x80112233u);
+    o.mask.setRawPixel(0, 0, 0);
+    o.undo[0].color = o.color;
+    o.color.setRawPixel(0, 0, 0u);
+    EXPECT_EQ(o.undo[0].color->rawPixel(0, 0), 0x80112233u);
+    EXPECT_TRUE(o.undo[0].color->hasAlpha());
 }
 
 TEST(IconModel, PngImagesAreKeptAndDecoded)
@@ -414,10 +471,20 @@ TEST(IconModel, PngImagesAreKeptAndDecoded)
     EXPECT_EQ(icon.image, png);
     EXPECT_EQ(icon.FormatLabel(), "3x2xpng");
     EXPECT_EQ(icon.bitCount(), 32);
-    EXPECT_TRUE(PictureIs(RenderComposite(icon, RGB(0, 255, 0)), {"rgb", "wg#"}));
+    // Over green: 50 % white is the average of the two, 1/16 white nearly green.
+    const Bitmap over = RenderComposite(icon, RGB(0, 255, 0));
+    EXPECT_EQ(over.pixel(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(over.pixel(1, 0), RGB(0, 255, 0));
+    EXPECT_EQ(over.pixel(0, 1), RGB(128, 255, 128));
+    EXPECT_EQ(over.pixel(1, 1), RGB(16, 255, 16));
+    EXPECT_EQ(over.pixel(2, 1), RGB(0, 0, 0));
     CIconObject object(icon);
-    EXPECT_TRUE(object.converted);
-    EXPECT_TRUE(PictureIs(object.color, object.mask, {"r.b", "w.#"}));
+    EXPECT_FALSE(object.converted);
+    EXPECT_EQ(object.bitDepth, 32);
+    EXPECT_TRUE(object.compressed);
+    EXPECT_EQ(object.color.rawPixel(0, 1), 0x80FFFFFFu);
+    object.PackToIcon();
+    EXPECT_EQ(object.packed.image, png);
 
     // A stream cut short, and headers over the limits, are refused.
     std::vector<std::uint8_t> cut(png.begin(), png.end() - 1);
