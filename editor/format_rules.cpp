@@ -112,13 +112,14 @@ int FindFormat(const CIconDocument& doc, int width, int height, int bitDepth)
 
 bool NeedsColourWarning(int formatBitDepth, int screenBitsPerPixel)
 {
-    return EffectiveScreenDepth(screenBitsPerPixel) < formatBitDepth;
+    // Alpha is no colour a screen lacks: 32-bit formats ask what 24 bits ask.
+    return EffectiveScreenDepth(screenBitsPerPixel) < std::min(formatBitDepth, 24);
 }
 
 std::pair<std::string, std::string> ColourWarningTexts(int formatBitDepth, int screenBitsPerPixel)
 {
-    const std::string advice = formatBitDepth == 24 ? LoadString(kStrTrueColourAdvice) : ColorName(formatBitDepth);
-    return {FormatString(kStrWarnContains, ColorName(formatBitDepth), ColorName(screenBitsPerPixel)),
+    const std::string advice = formatBitDepth >= 24 ? LoadString(kStrTrueColourAdvice) : ColorName(formatBitDepth);
+    return {FormatString(kStrWarnContains, FormatDepthName(formatBitDepth), ColorName(screenBitsPerPixel)),
             FormatString(kStrWarnConfigure, advice)};
 }
 
@@ -131,7 +132,7 @@ std::string FormatListText(const CIconObject& format)
 
 std::string FormatExistsText(int width, int height, int bitDepth, const std::string& iconName)
 {
-    return FormatString(kStrFormatExists, width, height, ColorName(bitDepth),
+    return FormatString(kStrFormatExists, width, height, FormatDepthName(bitDepth),
                         iconName.empty() ? LoadString(kStrUntitled) : iconName);
 }
 

@@ -398,7 +398,7 @@ std::string CIconViewState::StatusText(int pane) const
     const CIconObject* f = Format();
     switch (pane) {
     case 1:
-        return f ? FormatString(kFormatLine, f->width, f->height, ColorName(f->bitDepth)) : std::string();
+        return f ? FormatString(kFormatLine, f->width, f->height, FormatDepthName(f->bitDepth)) : std::string();
     case 2:
         if (currentColumn < 0 || currentRow < 0)
             return "@0 ";

@@ -23,7 +23,7 @@ ProgramSaveResult Refuse(const std::string& path, const std::string& detail = {}
 std::string FormatDetail(int id, const CIconGroup& group, int index, const CIcon& format)
 {
     std::string icon = group.name.empty() ? FormatString(44, index + 1) : "\"" + group.name + "\"";
-    return FormatString(id, icon, FormatString(55084, format.width, format.height, ColorName(format.bitCount())));
+    return FormatString(id, icon, FormatString(55084, format.width, format.height, FormatDepthName(format.bitCount())));
 }
 
 } // namespace

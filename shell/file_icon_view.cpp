@@ -41,6 +41,8 @@ bool CFileIconView::OnUpdateCommand(CCmdUI& ui)
         return true;
     case ID_FORMAT_NEW:
     case ID_FORMAT_DELETE:
+    case ID_FORMAT_CONVERT:
+    case ID_FORMAT_COMPRESSED:
         // A program file keeps the layout of its images.
         if (!fileDoc_->CanChangeFormats()) {
             ui.Enable(false);

@@ -101,10 +101,10 @@ void CFormatListBox::SetFormats(const std::vector<CIcon>& formats)
         auto* item = new QListWidgetItem(this);
         item->setData(kThumbRole, Thumbnail(icon));
         item->setData(kSizeRole, QStringLiteral("%1x%2").arg(icon.width).arg(icon.height));
-        item->setData(kColourRole, QString::fromStdString(ColorName(icon.bitCount())));
+        item->setData(kColourRole, QString::fromStdString(FormatDepthName(icon.bitCount())));
         item->setSizeHint(QSize(kItemWidth, kItemHeight));
         item->setToolTip(
-            QString::fromStdString(FormatString(55084, icon.width, icon.height, ColorName(icon.bitCount()))));
+            QString::fromStdString(FormatString(55084, icon.width, icon.height, FormatDepthName(icon.bitCount()))));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "document/icon_document.h"
 #include "editor/ui/icon_view.h"
 #include "model/icon_model.h"
+#include "model/render.h"
 #include "resources/strings.h"
 
 namespace kavrel {
@@ -27,6 +28,11 @@ QImage PrintedImage(const CIconObject& f)
     QImage image(f.width, f.height, QImage::Format_RGB32);
     for (int y = 0; y < f.height; ++y)
         for (int x = 0; x < f.width; ++x) {
+            // On white paper: alpha blends, a legacy mask ANDs and XORs.
+            if (f.color.hasAlpha()) {
+                image.setPixel(x, y, BlendOver(f.color.rawPixel(x, y), 0x00FFFFFFu));
+                continue;
+            }
             const std::uint32_t under = f.mask.rawPixel(x, y) ? 0xFFFFFFFFu : 0xFF000000u;
             image.setPixel(x, y, 0xFF000000u | ((under ^ f.color.rawPixel(x, y)) & 0x00FFFFFFu));
         }
@@ -69,7 +75,7 @@ void PaintIconPage(QPainter& painter, const CIconView& view, const IconPrintSour
     };
     painter.setPen(Qt::black);
     line(IconPrintTitle(doc ? doc->GetName() : std::string()), Arial(16, true));
-    line(FormatString(kFormatLine, f->width, f->height, ColorName(f->bitDepth)), Arial(12, true));
+    line(FormatString(kFormatLine, f->width, f->height, FormatDepthName(f->bitDepth)), Arial(12, true));
     if (source.kind != IconPrintSource::Kind::None)
         line(FormatString(source.kind == IconPrintSource::Kind::ProgramFile ? kInProgramFile : kInIconLibrary,
                           source.iconIndex + 1, source.fileName),

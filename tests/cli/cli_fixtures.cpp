@@ -27,9 +27,12 @@ void Put32(std::vector<std::uint8_t>& b, std::uint32_t v)
     Put16(b, v & 0xFFFF);
     Put16(b, v >> 16);
 }
-std::size_t RowBytes(int width, int bits) { return static_cast<std::size_t>((bits * width + 31) / 32) * 4; }
+std::size_t RowBytes(int width, int bits)
+{
+    return static_cast<std::size_t>((bits * width + 31) / 32) * 4;
+}
 
-}  // namespace
+} // namespace
 
 std::vector<std::uint8_t> FixtureImage::Packed() const
 {
@@ -54,9 +57,15 @@ std::vector<std::uint8_t> FixtureImage::Packed() const
         for (int x = 0; x < width; ++x) {
             const std::uint32_t v = pixel(x, y);
             switch (bitCount) {
-            case 1: row[x / 8] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8)); break;
-            case 4: row[x / 2] |= static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
-            case 8: row[x] = static_cast<std::uint8_t>(v); break;
+            case 1:
+                row[x / 8] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8));
+                break;
+            case 4:
+                row[x / 2] |= static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4));
+                break;
+            case 8:
+                row[x] = static_cast<std::uint8_t>(v);
+                break;
             case 24:
             case 32:
                 row[x * (bitCount / 8)] = static_cast<std::uint8_t>(v);
@@ -82,8 +91,16 @@ std::vector<std::uint8_t> FixtureImage::Packed() const
 std::uint32_t FixtureImage::Composite(int x, int y, std::uint32_t background) const
 {
     const std::uint32_t v = pixel(x, y);
-    if (bitCount == 32)
-        return (v >> 24) < 128 ? background : (v & 0xFFFFFF);
+    if (bitCount == 32) {
+        // Blended with its alpha, rounded to the nearest.
+        const std::uint32_t a = v >> 24;
+        std::uint32_t out = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const std::uint32_t c = (v >> shift) & 0xFF, b = (background >> shift) & 0xFF;
+            out |= ((c * a + b * (255 - a) + 127) / 255) << shift;
+        }
+        return out;
+    }
     const std::uint32_t color = bitCount <= 8 ? table.at(v) : v & 0xFFFFFF;
     const bool m = mask && mask(x, y);
     return ((m ? background : 0) ^ color) & 0xFFFFFF;
@@ -165,7 +182,10 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     return r;
 }
 
-RunResult RunCli(const std::vector<std::string>& args) { return RunProgram(KAVREL_CLI_PATH, args); }
+RunResult RunCli(const std::vector<std::string>& args)
+{
+    return RunProgram(KAVREL_CLI_PATH, args);
+}
 
 std::optional<PngFile> ReadPngFile(const std::filesystem::path& path)
 {
@@ -173,7 +193,7 @@ std::optional<PngFile> ReadPngFile(const std::filesystem::path& path)
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str()))
         return std::nullopt;
-    image.format = PNG_FORMAT_BGRA;  // little-endian words of 0xAARRGGBB
+    image.format = PNG_FORMAT_BGRA; // little-endian words of 0xAARRGGBB
     PngFile png;
     png.width = static_cast<int>(image.width);
     png.height = static_cast<int>(image.height);
@@ -201,4 +221,4 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ec);
 }
 
-}  // namespace kavrel::test
+} // namespace kavrel::test

@@ -1,6 +1,7 @@
 // The icon document: naming, new documents, the file it writes, refused
-// files, round trips through files made by independent tools, and the
-// question before flattening edited 32-bit or PNG formats.
+// files, round trips through files made by independent tools, 32-bit formats
+// saved with their alpha, and the question before a format converted from
+// 32 bits loses its alpha.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -463,7 +464,20 @@ TEST_F(IconDocumentTest, RoundTripThroughIcotool)
     EXPECT_EQ(fromMagick.GetFormat(0)->mask.rawPixel(12, 3), 1u);
 }
 
-TEST_F(IconDocumentTest, EditedAlphaAndPngFormatsAskBeforeFlattening)
+// The RGBA of pixel (x, y) of a picture file, as ImageMagick reads it.
+std::uint32_t MagickPixel(const std::string& file, int x, int y)
+{
+    int status = 0;
+    const std::string out = CommandOutput("convert '" + file + "' -crop 1x1+" + std::to_string(x) + "+" +
+                                              std::to_string(y) + " -depth 8 rgba:- | od -An -tx1",
+                                          &status);
+    unsigned r = 0, g = 0, b = 0, a = 0;
+    if (status != 0 || std::sscanf(out.c_str(), "%x %x %x %x", &r, &g, &b, &a) != 4)
+        return 0xDEADBEEFu;
+    return a << 24 | r << 16 | g << 8 | b;
+}
+
+TEST_F(IconDocumentTest, ModernFormatsKeepTheirAlphaThroughSaving)
 {
     if (!HaveTool("icotool") || !HaveTool("convert"))
         GTEST_SKIP() << "icotool or ImageMagick convert not installed";
@@ -472,13 +486,19 @@ TEST_F(IconDocumentTest, EditedAlphaAndPngFormatsAskBeforeFlattening)
     const std::string pngs = MakeIco("png.ico", "-r");
     for (const std::string& src : {alpha, pngs}) {
         SCOPED_TRACE(src);
+        const bool png = src == pngs;
         prompts.shown.clear();
         CIconDocument doc;
         ASSERT_TRUE(doc.OnOpenDocument(src));
         ASSERT_EQ(doc.GetFormatCount(), 2);
-        ASSERT_TRUE(doc.GetFormat(0)->converted);
+        EXPECT_TRUE(prompts.shown.empty());
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(doc.GetFormat(i)->bitDepth, 32);
+            EXPECT_EQ(doc.GetFormat(i)->compressed, png);
+            EXPECT_FALSE(doc.GetFormat(i)->converted);
+        }
 
-        // Unedited, the original images are written back exactly.
+        // Unedited, the file is written again byte for byte.
         const std::string copy = file("copy.ico");
         ASSERT_TRUE(doc.OnSaveDocument(copy));
         EXPECT_TRUE(prompts.shown.empty());
@@ -488,35 +508,68 @@ TEST_F(IconDocumentTest, EditedAlphaAndPngFormatsAskBeforeFlattening)
         for (int i = 0; i < 2; ++i)
             EXPECT_EQ(after[0].formats[i]->image, before[0].formats[i]->image) << i;
 
-        // Edited: No keeps the file byte for byte, Yes flattens.
-        doc.GetFormat(1)->color.setRawPixel(0, 0, 0xFF123456);
-        const auto old = Bytes(copy);
-        prompts.Answer(IDNO);
-        EXPECT_FALSE(doc.OnSaveDocument(copy));
-        ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].style, unsigned(MB_YESNO | MB_ICONQUESTION));
-        const std::string named = FormatString(src == pngs ? 55302 : 55301, 32, 32);
-        EXPECT_NE(prompts.shown[0].text.find(named), std::string::npos) << prompts.shown[0].text;
-        EXPECT_EQ(prompts.shown[0].text.find("16x16"), std::string::npos);
-        EXPECT_EQ(Bytes(copy), old);
-        EXPECT_TRUE(doc.GetFormat(1)->converted);
-
-        // Packing for a preview loses the original too: still a question.
-        doc.GetFormat(1)->color.setRawPixel(0, 0, 0xFFFFFFFF);
-        doc.PackToIcon(1);
-        prompts.Answer(IDNO);
-        EXPECT_FALSE(doc.OnSaveDocument(copy));
-        EXPECT_EQ(prompts.shown.size(), 2u);
-        EXPECT_EQ(Bytes(copy), old);
-
-        prompts.Answer(IDYES);
+        // Half-transparent pixels are saved without a question and come back
+        // as they were, for us, icotool and ImageMagick alike.
+        CIconObject& big = *doc.GetFormat(1);
+        big.color.setRawPixel(1, 2, 0x80123456u);
+        big.mask.setRawPixel(1, 2, 0);
+        big.color.setRawPixel(30, 30, 0x40FF0000u);
+        big.mask.setRawPixel(30, 30, 0);
+        big.contentId = NewContentId();
         ASSERT_TRUE(doc.OnSaveDocument(copy));
-        EXPECT_FALSE(doc.GetFormat(1)->converted);
-        std::vector<CIconGroup> flat;
-        ASSERT_TRUE(ReadIcoGroupFile(copy, flat));
-        EXPECT_EQ(flat[0].formats[1]->bitCount(), 24);
-        EXPECT_EQ(flat[0].formats[0]->image, before[0].formats[0]->image);
+        EXPECT_TRUE(prompts.shown.empty());
+        CIconDocument again;
+        ASSERT_TRUE(again.OnOpenDocument(copy));
+        EXPECT_EQ(again.GetFormat(1)->color.rawPixel(1, 2), 0x80123456u);
+        EXPECT_EQ(again.GetFormat(1)->color.rawPixel(30, 30), 0x40FF0000u);
+        EXPECT_EQ(again.GetFormat(1)->compressed, png);
+        EXPECT_TRUE(again.GetFormat(0)->color == doc.GetFormat(0)->color);
+
+        const std::string extracted = file("x");
+        fs::create_directories(extracted);
+        // All of them: this icotool gives the first PNG entry for "-i 2".
+        ASSERT_EQ(CommandOutput("icotool -x -o " + extracted + " " + copy + " 2>&1; echo $?"), "0\n");
+        const std::string second = extracted + "/copy_2_32x32x32.png";
+        EXPECT_EQ(MagickPixel(second, 1, 2), 0x80123456u);
+        EXPECT_EQ(MagickPixel(second, 30, 30), 0x40FF0000u);
+        EXPECT_EQ(MagickPixel(copy + "[1]", 1, 2), 0x80123456u);
+        EXPECT_EQ(MagickPixel(copy + "[1]", 30, 30), 0x40FF0000u);
+        const std::string listed = CommandOutput("icotool -l " + copy);
+        EXPECT_NE(listed.find("--index=2 --width=32 --height=32 --bit-depth=32"), std::string::npos) << listed;
+        const std::string identified = CommandOutput("identify " + copy);
+        EXPECT_EQ(identified.find("[1] PNG 32x32") != std::string::npos, png) << identified;
     }
+}
+
+TEST_F(IconDocumentTest, SavingAFormatConvertedFromAlphaAsksFirst)
+{
+    ScriptedPrompter prompts;
+    CIconDocument doc;
+    ASSERT_TRUE(doc.AddFormat(16, 16, 32, 0));
+    ASSERT_TRUE(doc.RemoveFormat(0)); // the 32x32 16-colour start
+    CIconObject& f = *doc.GetFormat(0);
+    f.color.setRawPixel(0, 0, 0x80FF0000u);
+    f.mask.setRawPixel(0, 0, 0);
+    const std::string path = file("alpha.ico");
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_TRUE(prompts.shown.empty());
+    const auto saved = Bytes(path);
+
+    // Taken to 24 bits, the format says what its alpha becomes before saving.
+    f.SetFormat(24, 16, 16, 0);
+    f.converted = true;
+    prompts.Answer(IDNO);
+    EXPECT_FALSE(doc.OnSaveDocument(path));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].style, unsigned(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_NE(prompts.shown[0].text.find(FormatString(55301, 16, 16)), std::string::npos) << prompts.shown[0].text;
+    EXPECT_EQ(Bytes(path), saved);
+    prompts.Answer(IDYES);
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_FALSE(doc.GetFormat(0)->converted);
+    std::vector<CIconGroup> flat;
+    ASSERT_TRUE(ReadIcoGroupFile(path, flat));
+    EXPECT_EQ(flat[0].formats[0]->bitCount(), 24);
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 #include "document/icon_document.h"
 #include "editor/format_rules.h"
 #include "editor/icon_view_state.h"
 #include "editor/settings_editor.h"
+#include "editor/undo.h"
+#include "model/palettes.h"
 #include "model/png_image.h"
 #include "platform/byte_reader.h"
 #include "platform/screen.h"
@@ -43,6 +46,11 @@ class ScriptedFormatDialogs final : public FormatDialogs {
         warnings.push_back({text1, text2});
         return keepWarning;
     }
+    int ConvertDepth(const CIcon& format, int currentDepth) override
+    {
+        convertShown.push_back({format.width, currentDepth});
+        return convertAnswer;
+    }
 
     NewFormatResult newAnswer;
     NewFormatChoices offered;
@@ -53,6 +61,8 @@ class ScriptedFormatDialogs final : public FormatDialogs {
     int selectAnswer = -1, selectCurrent = -2;
     bool keepWarning = true;
     std::vector<std::pair<std::string, std::string>> warnings;
+    int convertAnswer = -1;
+    std::vector<std::pair<int, int>> convertShown; // width, depth
 };
 
 // Views of one document: each window tells the others when its view changed
@@ -128,8 +138,9 @@ TEST_F(FormatCommandsTest, ChoicesGiveTheirSizeAndDepth)
     struct Case {
         int size, colour, w, h, depth, own;
     };
-    for (const Case& c : {Case{0, 0, 16, 16, 1, 0}, Case{1, 1, 32, 32, 4, 0}, Case{2, 2, 48, 48, 8, 0},
-                          Case{3, 3, 64, 64, 8, 1}, Case{4, 4, 72, 72, 24, 0}, Case{9, -1, 32, 32, 4, 0}}) {
+    for (const Case& c :
+         {Case{0, 0, 16, 16, 1, 0}, Case{1, 1, 32, 32, 4, 0}, Case{2, 2, 48, 48, 8, 0}, Case{3, 3, 64, 64, 8, 1},
+          Case{4, 4, 72, 72, 24, 0}, Case{0, 5, 16, 16, 32, 0}, Case{9, -1, 32, 32, 4, 0}}) {
         NewFormatChoices choices;
         choices.sizeChoice = c.size;
         choices.colorChoice = c.colour;
@@ -319,6 +330,8 @@ TEST_F(FormatCommandsTest, ColourWarningOnAScreenWithFewerColours)
     EXPECT_TRUE(NeedsColourWarning(24, 15));
     EXPECT_FALSE(NeedsColourWarning(8, 8));
     EXPECT_TRUE(NeedsColourWarning(8, 4));
+    EXPECT_FALSE(NeedsColourWarning(32, 24)); // alpha is not a colour the screen lacks
+    EXPECT_TRUE(NeedsColourWarning(32, 8));
     EXPECT_EQ(ColourWarningTexts(8, 4).second,
               "You should configure your display settings to 256 colors before modifying or creating this icon.");
     EXPECT_EQ(ColourWarningTexts(24, 15).first, "You are about to modify an icon that contains 16,8M colors  but your "
@@ -331,37 +344,154 @@ TEST_F(FormatCommandsTest, ColourWarningOnAScreenWithFewerColours)
 namespace kavrel {
 namespace {
 
-// The list tells formats still held as 32-bit or PNG images from 24-bit ones.
-TEST(FormatListText, NamesAlphaAndPngImages)
+TEST(FormatListText, NamesPngCompressedFormats)
 {
-    PngPixels pixels;
-    pixels.width = 2;
-    pixels.height = 2;
-    pixels.argb = {0xFFFF0000u, 0x00000000u, 0x80FFFFFFu, 0xFF000000u};
-    const std::vector<std::uint8_t> png = EncodePng(pixels);
-    // The same pixels as a 32-bit DIB: header, bottom-up BGRA rows, AND rows.
-    std::vector<std::uint8_t> dib(40 + 16 + 8, 0);
-    dib[0] = 40;
-    dib[4] = 2;
-    dib[8] = 4;
-    dib[12] = 1;
-    dib[14] = 32;
-    for (int i = 0; i < 4; ++i)
-        dib[40 + 4 * i + 3] = 0xFF;
-
-    CIcon fromPng, fromDib;
-    MemorySource pngSource(png), dibSource(dib);
-    ASSERT_TRUE(fromPng.ReadImage(pngSource, 0));
-    ASSERT_TRUE(fromDib.ReadImage(dibSource, 0));
-    CIconObject pngFormat(fromPng), alphaFormat(fromDib), plain(24, 2, 2, 0), mono(1, 2, 2, 0);
-    EXPECT_EQ(FormatListText(pngFormat), "2x2 - PNG");
-    EXPECT_EQ(FormatListText(alphaFormat), "2x2 - 16,8M colors + alpha");
+    CIconObject png(32, 256, 256, 0), alpha(32, 2, 2, 0), plain(24, 2, 2, 0), mono(1, 2, 2, 0);
+    EXPECT_EQ(FormatListText(png), "256x256 - PNG");
+    EXPECT_EQ(FormatListText(alpha), "2x2 - 16,8M colors + alpha");
     EXPECT_EQ(FormatListText(plain), "2x2 - 16,8M colors");
     EXPECT_EQ(FormatListText(mono), "2x2 - Mono");
-    // Once saved as 24 bits with a mask, it says so.
-    alphaFormat.PackToIcon();
-    alphaFormat.converted = false;
-    EXPECT_EQ(FormatListText(alphaFormat), "2x2 - 16,8M colors");
+    alpha.compressed = true;
+    EXPECT_EQ(FormatListText(alpha), "2x2 - PNG");
+}
+
+TEST(ConvertImage, AlphaToMaskAndBack)
+{
+    // 32 bits to legacy depths: alpha below 128 is transparent.
+    CIconObject alpha(32, 4, 1, 0);
+    const std::uint32_t px[4] = {0x7FFF0000u, 0x80FF0000u, 0xFFFFFFFFu, 0u};
+    for (int x = 0; x < 4; ++x)
+        alpha.color.setRawPixel(x, 0, px[x]);
+    for (int depth : {1, 4, 8, 24}) {
+        Bitmap color, mask;
+        ConvertImage(alpha, depth, color, mask);
+        EXPECT_FALSE(color.hasAlpha());
+        EXPECT_EQ(mask.rawPixel(0, 0), 1u) << depth;
+        EXPECT_EQ(color.rawPixel(0, 0), 0xFF000000u) << depth;
+        EXPECT_EQ(mask.rawPixel(1, 0), 0u) << depth;
+        EXPECT_EQ(mask.rawPixel(2, 0), 0u) << depth;
+        EXPECT_EQ(color.pixel(2, 0), RGB(255, 255, 255)) << depth;
+        EXPECT_EQ(mask.rawPixel(3, 0), 1u) << depth;
+        // Red exists at every depth but mono, where it dithers to black or white.
+        if (depth != 1) {
+            EXPECT_EQ(color.pixel(1, 0), RGB(255, 0, 0)) << depth;
+        }
+    }
+    // Through 16 colours a colour outside the palette dithers to its entries.
+    CIconObject orange(32, 8, 8, 0);
+    orange.color.setHasAlpha(false);
+    orange.color.fill(RGB(255, 128, 0));
+    orange.color.setHasAlpha(true);
+    Bitmap color, mask;
+    ConvertImage(orange, 4, color, mask);
+    std::set<COLORREF> used;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            used.insert(color.pixel(x, y));
+    EXPECT_GT(used.size(), 1u);
+    EXPECT_EQ(used.count(RGB(255, 128, 0)), 0u);
+
+    // Legacy to 32 bits: opaque where the mask is 0; transparent and inverted
+    // pixels become alpha 0.
+    CIconObject legacy(4, 3, 1, 0);
+    SetImagePixel(legacy.color, legacy.mask, RGB(0, 0, 255), 0, 0, nullptr);
+    SetImagePixel(legacy.color, legacy.mask, COLOR_TRANSPARENT, 1, 0, nullptr);
+    SetImagePixel(legacy.color, legacy.mask, COLOR_INVERTED, 2, 0, nullptr);
+    ConvertImage(legacy, 32, color, mask);
+    EXPECT_TRUE(color.hasAlpha());
+    EXPECT_EQ(color.rawPixel(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(color.rawPixel(1, 0), 0u);
+    EXPECT_EQ(color.rawPixel(2, 0), 0u);
+    EXPECT_TRUE(mask.rawPixel(1, 0) && mask.rawPixel(2, 0) && !mask.rawPixel(0, 0));
+    // Between legacy depths the inverted pixel stays inverted.
+    ConvertImage(legacy, 24, color, mask);
+    EXPECT_EQ(GetImagePixel(color, mask, 2, 0), COLOR_INVERTED);
+    EXPECT_EQ(GetImagePixel(color, mask, 1, 0), COLOR_TRANSPARENT);
+}
+
+TEST_F(FormatCommandsTest, ConvertingChangesTheDepthOfTheEditedFormat)
+{
+    auto doc = IconWith({{32, 32, 32}, {16, 16, 24}});
+    doc->SetModifiedFlag(false);
+    Views views(doc.get(), 1);
+    views[0].InitialUpdate(400, 300);
+    views[0].SwitchFormat(FindFormat(*doc, 32, 32, 32));
+    CIconObject* f = views[0].Format();
+    f->color.setRawPixel(3, 3, 0x80FF0000u);
+    f->mask.setRawPixel(3, 3, 0);
+    SaveUndoState(*f);
+
+    // Cancelled, or to a depth already there: nothing changes but a message.
+    views[0].OnCommand(ID_FORMAT_CONVERT);
+    ASSERT_EQ(dialogs_.convertShown.size(), 1u);
+    EXPECT_EQ(dialogs_.convertShown[0], std::make_pair(32, 32));
+    dialogs_.convertAnswer = 4;
+    views[0].OnCommand(ID_FORMAT_CONVERT);
+    EXPECT_EQ(prompter_.shown.size(), 1u);
+    EXPECT_EQ(views[0].Format()->bitDepth, 4);
+    EXPECT_EQ(doc->GetFormatCount(), 3);
+
+    views[0].SwitchFormat(FindFormat(*doc, 32, 32, 32));
+    dialogs_.convertAnswer = 24;
+    views[0].OnCommand(ID_FORMAT_CONVERT);
+    const int index = FindFormat(*doc, 32, 32, 24);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(views[0].formatIndex, index);
+    f = doc->GetFormat(index);
+    EXPECT_EQ(f->color.pixel(3, 3), RGB(255, 0, 0));
+    EXPECT_EQ(f->mask.rawPixel(3, 3), 0u);
+    EXPECT_EQ(f->mask.rawPixel(0, 0), 1u);
+    EXPECT_TRUE(f->converted);
+    EXPECT_FALSE(CanUndo(*f));
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(f->description, "32x32 - 16,8M colors");
+
+    // And back to 32 bits: no alpha to lose any more.
+    dialogs_.convertAnswer = 32;
+    views[0].OnCommand(ID_FORMAT_CONVERT);
+    f = views[0].Format();
+    EXPECT_EQ(f->bitDepth, 32);
+    EXPECT_FALSE(f->converted);
+    EXPECT_EQ(f->color.rawPixel(3, 3), 0xFFFF0000u);
+    EXPECT_FALSE(f->compressed);
+
+    // Compressed (PNG) is a choice of 32-bit formats only.
+    CCmdUI ui;
+    ui.id = ID_FORMAT_COMPRESSED;
+    ASSERT_TRUE(OnUpdateFormatCommand(views[0], ui));
+    EXPECT_TRUE(ui.enabled);
+    EXPECT_FALSE(ui.checked);
+    views[0].OnCommand(ID_FORMAT_COMPRESSED);
+    EXPECT_TRUE(f->compressed);
+    f->PackToIcon();
+    EXPECT_TRUE(f->packed.isPng());
+    views[0].SwitchFormat(FindFormat(*doc, 16, 16, 24));
+    ui = CCmdUI{};
+    ui.id = ID_FORMAT_COMPRESSED;
+    OnUpdateFormatCommand(views[0], ui);
+    EXPECT_FALSE(ui.enabled);
+}
+
+TEST_F(FormatCommandsTest, ANewFormatCanStartFromTheEditedOne)
+{
+    auto doc = IconWith({});
+    Views views(doc.get(), 1);
+    views[0].InitialUpdate(400, 300);
+    CIconObject* f = views[0].Format(); // 32x32, 16 colours
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            SetImagePixel(f->color, f->mask, RGB(255, 0, 0), x, y, nullptr);
+    dialogs_.newAnswer = Choose(0, 5); // 16x16 with alpha
+    dialogs_.newAnswer.choices.fromCurrent = true;
+    dialogs_.newAnswer.choices.compressed = true;
+    views[0].OnCommand(ID_FORMAT_NEW);
+    const int index = FindFormat(*doc, 16, 16, 32);
+    ASSERT_GE(index, 0);
+    const CIconObject* added = doc->GetFormat(index);
+    EXPECT_TRUE(added->compressed);
+    EXPECT_EQ(added->color.rawPixel(5, 7), 0xFFFF0000u);
+    EXPECT_EQ(added->color.rawPixel(5, 8), 0u);
+    EXPECT_EQ(added->mask.rawPixel(5, 8), 1u);
 }
 
 } // namespace

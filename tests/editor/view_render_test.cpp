@@ -20,17 +20,16 @@ std::vector<std::string> Sketch(const Bitmap& frame, const Rect& r, COLORREF bac
         std::string row;
         for (int x = r.left; x < r.right; ++x) {
             const COLORREF c = frame.pixel(x, y);
-            const COLORREF shade =
-                RGB(GetRValue(background) / 2, GetGValue(background) / 2, GetBValue(background) / 2);
+            const COLORREF shade = RGB(GetRValue(background) / 2, GetGValue(background) / 2, GetBValue(background) / 2);
             row += c == RGB(255, 255, 255) ? 'w'
-                   : c == 0                 ? '#'
-                   : c == 0xC0C0C0          ? 'L'
-                   : c == 0x808080          ? '-'
-                   : c == 0xDFDFDF          ? 'D'
-                   : c == RGB(255, 0, 0)    ? 'r'
-                   : c == background        ? 'B'
-                   : c == shade             ? 'S'
-                                            : '?';
+                   : c == 0                ? '#'
+                   : c == 0xC0C0C0         ? 'L'
+                   : c == 0x808080         ? '-'
+                   : c == 0xDFDFDF         ? 'D'
+                   : c == RGB(255, 0, 0)   ? 'r'
+                   : c == background       ? 'B'
+                   : c == shade            ? 'S'
+                                           : '?';
         }
         rows.push_back(row);
     }
@@ -38,7 +37,7 @@ std::vector<std::string> Sketch(const Bitmap& frame, const Rect& r, COLORREF bac
 }
 
 class RenderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         saved_ = {GrilleAuto, AfficheOmbreIcone, MotifTransparent};
@@ -96,7 +95,7 @@ TEST_F(RenderTest, GridOnlyAboveZoomThree)
     ASSERT_EQ(img.width(), 17);
     EXPECT_EQ(Sketch(view.Frame(), {img.left, img.top, img.left + 9, img.top + 5}),
               (std::vector<std::string>{"-L-L-L-L-", "LwwwLwwwL", "-www-www-", "LwwwLwwwL", "-L-L-L-L-"}));
-    EXPECT_EQ(view.Frame().pixel(img.right - 1, img.bottom - 1), 0x808080u);  // (16, 16)
+    EXPECT_EQ(view.Frame().pixel(img.right - 1, img.bottom - 1), 0x808080u); // (16, 16)
 
     // Switching the grid off closes the image with plain lines again.
     view.OnCommand(ID_VIEW_GRID);
@@ -114,7 +113,7 @@ TEST_F(RenderTest, BackgroundFramesShadeAndPixels)
     SetImagePixel(f->color, f->mask, COLOR_INVERTED, 1, 1, nullptr);
     CIconViewState view(doc.get());
     view.InitialUpdate(30, 30);
-    view.SetZoom(2);  // a shade of thickness 2
+    view.SetZoom(2); // a shade of thickness 2
     view.RenderAll();
     const Rect img = view.Geometry().EnlargedClientRect();
     ASSERT_EQ(img, (Rect{13, 13, 18, 18}));
@@ -141,6 +140,48 @@ TEST_F(RenderTest, BackgroundFramesShadeAndPixels)
     view.InvalidateFrame();
     view.EnsureFrame();
     EXPECT_EQ(view.Frame().pixel(22, 22), 0x804000u);
+}
+
+TEST_F(RenderTest, AlphaPixelsBlendOverThePatternOnCanvasAndPreview)
+{
+    auto doc = std::make_unique<CIconDocument>();
+    doc->OnNewDocument();
+    ASSERT_TRUE(doc->AddFormat(2, 1, 32, 0));
+    doc->RemoveFormat(doc->GetFormat(0)->bitDepth == 4 ? 0 : 1);
+    CIconObject* f = doc->GetFormat(0);
+    // 50 % red, then opaque blue; nothing transparent.
+    f->color.setRawPixel(0, 0, 0x80FF0000u);
+    f->color.setRawPixel(1, 0, 0xFF0000FFu);
+    f->mask.fill(RGB(0, 0, 0));
+    CIconViewState view(doc.get());
+    view.InitialUpdate(60, 60);
+    view.SetZoom(8);
+    view.OnCommand(ID_VIEW_GRID);
+    view.RenderAll();
+    const Rect img = view.Geometry().EnlargedClientRect();
+    const Bitmap& pattern = ViewTransparentPattern(MotifTransparent);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            // The average of red and the pattern pixel under it (the pattern
+            // starts at the image's corner).
+            const COLORREF under = pattern.pixel(x, y);
+            const COLORREF shown = view.Frame().pixel(img.left + x, img.top + y);
+            EXPECT_EQ(shown, RGB((255 * 128 + GetRValue(under) * 127 + 127) / 255, (GetGValue(under) * 127 + 127) / 255,
+                                 (GetBValue(under) * 127 + 127) / 255))
+                << x << "," << y;
+            EXPECT_EQ(view.Frame().pixel(img.left + 8 + x, img.top + y), RGB(0, 0, 255));
+        }
+
+    // The preview blends over its pattern the same way.
+    Bitmap preview = Bitmap::Color(20, 20);
+    const Bitmap& small = PreviewTransparentPattern(MotifTransparent);
+    RenderActualSizePreview(preview, &f->color, &f->mask, small);
+    const int left = 2 + (16 - 2 + 1) / 2, top = 2 + (16 - 1 + 1) / 2;
+    const COLORREF under = small.pixel(left & 7, top & 7);
+    EXPECT_EQ(preview.pixel(left, top),
+              RGB((255 * 128 + GetRValue(under) * 127 + 127) / 255, (GetGValue(under) * 127 + 127) / 255,
+                  (GetBValue(under) * 127 + 127) / 255));
+    EXPECT_EQ(preview.pixel(left + 1, top), RGB(0, 0, 255));
 }
 
 TEST_F(RenderTest, PatternsFollowTheSetting)
@@ -193,7 +234,7 @@ TEST_F(RenderTest, RegionRenderingTouchesOnlyTheRegion)
 {
     auto doc = WhiteDocument(16);
     CIconViewState view(doc.get());
-    view.InitialUpdate(200, 200);  // zoom 11
+    view.InitialUpdate(200, 200); // zoom 11
     view.SetZoom(8);
     view.RenderAll();
     CIconObject* f = doc->GetFormat(0);
@@ -216,8 +257,8 @@ TEST_F(RenderTest, RegionRenderingTouchesOnlyTheRegion)
     EXPECT_TRUE(ImageRectFromClientRect(g, {0, 0, ox, oy}).empty());
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
 
 namespace kavrel {
 namespace {
@@ -226,7 +267,7 @@ TEST_F(RenderTest, SelectionFrameIsDotted)
 {
     auto doc = WhiteDocument(4);
     CIconObject* f = doc->GetFormat(0);
-    f->selection = Rect{1, 1, 2, 1};  // inclusive: columns 1-2, row 1
+    f->selection = Rect{1, 1, 2, 1}; // inclusive: columns 1-2, row 1
     f->selectionActive = 1;
     CIconViewState view(doc.get());
     view.InitialUpdate(60, 60);
@@ -235,20 +276,19 @@ TEST_F(RenderTest, SelectionFrameIsDotted)
     view.RenderAll();
     const Rect img = view.Geometry().EnlargedClientRect();
     // From (4, 4) to (3 x 4 + 1, 2 x 4 + 1), far edges exclusive.
-    EXPECT_EQ(Sketch(view.Frame(), {img.left + 3, img.top + 3, img.left + 14, img.top + 10}),
-              (std::vector<std::string>{
-                  "wwwwwwwwwww",
-                  "w#w#w#w#w#w",
-                  "wwwwwwwwwww",
-                  "w#wwwwwww#w",
-                  "wwwwwwwwwww",
-                  "w#w#w#w#w#w",
-                  "wwwwwwwwwww",
-              }));
+    EXPECT_EQ(Sketch(view.Frame(), {img.left + 3, img.top + 3, img.left + 14, img.top + 10}), (std::vector<std::string>{
+                                                                                                  "wwwwwwwwwww",
+                                                                                                  "w#w#w#w#w#w",
+                                                                                                  "wwwwwwwwwww",
+                                                                                                  "w#wwwwwww#w",
+                                                                                                  "wwwwwwwwwww",
+                                                                                                  "w#w#w#w#w#w",
+                                                                                                  "wwwwwwwwwww",
+                                                                                              }));
     view.showSelectionFrame = 0;
     view.RenderAll();
     EXPECT_EQ(view.Frame().pixel(img.left + 4, img.top + 4), RGB(255, 255, 255));
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel

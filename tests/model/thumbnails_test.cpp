@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/png_image.h"
 #include "model/settings_model.h"
 #include "platform/byte_reader.h"
 #include "platform/dib.h"
@@ -152,6 +153,42 @@ TEST_F(Thumbnails, MaskAndColourCombineWithTheBackground)
     EXPECT_EQ(target.pixel(1, 3), RGB(255, 0, 0));
     EXPECT_EQ(target.pixel(4, 2), RGB(255, 255, 255));
     EXPECT_EQ(dc.textColor, RGB(255, 0, 0));
+}
+
+TEST_F(Thumbnails, AlphaImagesBlendWithTheBackground)
+{
+    // Opaque red, 50 % white, transparent; stored in both 32-bit forms.
+    PngPixels pixels{3, 1, {0xFFFF0000u, 0x80FFFFFFu, 0x00000000u}};
+    SysColors().window = RGB(0, 0, 0);
+    for (bool compressed : {false, true}) {
+        CIcon icon;
+        ASSERT_TRUE(icon.PackArgb(pixels, compressed));
+        Bitmap cell = Bitmap::Color(5, 3);
+        DC cellDC(cell);
+        DrawIconCell(icon, cellDC, 0, 0, false, 1, 32, 5, 3);
+        EXPECT_EQ(cell.pixel(1, 1), RGB(255, 0, 0));
+        EXPECT_EQ(cell.pixel(2, 1), RGB(128, 128, 128)) << compressed;
+        EXPECT_EQ(cell.pixel(3, 1), RGB(0, 0, 0));
+
+        // Drawn over what the target holds, stretched too.
+        Bitmap target = Bitmap::Color(32, 32);
+        target.fill(RGB(0, 0, 255));
+        DC dc(target);
+        DrawIconActual(icon, dc, 0, 0);
+        EXPECT_EQ(target.pixel(1, 0), RGB(128, 128, 255));
+        EXPECT_EQ(target.pixel(2, 0), RGB(0, 0, 255));
+        target.fill(RGB(0, 0, 255));
+        DrawIcon32(icon, dc, 0, 0); // centred at its size
+        EXPECT_EQ(target.pixel(14, 15), RGB(255, 0, 0));
+        EXPECT_EQ(target.pixel(15, 15), RGB(128, 128, 255));
+        EXPECT_EQ(target.pixel(16, 15), RGB(0, 0, 255));
+        // A cell smaller than the image stretches it and still blends.
+        target.fill(RGB(0, 0, 255));
+        icon.FreeThumbnail();
+        DrawIconCell(icon, dc, 0, 0, false, 1, 2, 6, 2);
+        EXPECT_EQ(target.pixel(2, 0), RGB(255, 0, 0));
+        EXPECT_EQ(target.pixel(3, 1), RGB(128, 128, 128)) << "on the window colour";
+    }
 }
 
 TEST_F(Thumbnails, LargeImagesFillThe48And32Squares)
