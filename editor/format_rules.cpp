@@ -187,6 +187,7 @@ bool ConvertFormatDepth(CIconDocument& doc, int index, int bitDepth)
     Bitmap color, mask;
     ConvertImage(*f, bitDepth, color, mask);
     const bool fromAlpha = f->bitDepth == 32 || f->converted;
+    const bool wasCompressed = f->compressed;
     const int w = f->width, h = f->height;
     f->floatingColor.reset();
     f->floatingMask.reset();
@@ -195,6 +196,9 @@ bool ConvertFormatDepth(CIconDocument& doc, int index, int bitDepth)
     f->color = std::move(color);
     f->mask = std::move(mask);
     f->converted = bitDepth != 32 && fromAlpha;
+    // The save question names the form the alpha was kept in.
+    if (bitDepth != 32)
+        f->compressed = wasCompressed;
     ClearUndo(*f);
     f->contentId = NewContentId();
     doc.SortFormats();

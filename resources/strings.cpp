@@ -362,6 +362,7 @@ constexpr StringEntry kStrings[] = {
     {61723, "Compressed (&PNG)"},
     {61724, "Convert to another depth"},
     {61725, "Convert this image format to:"},
+    {61726, "32 bits"},
 };
 
 constexpr bool TableIsSorted()

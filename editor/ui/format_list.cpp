@@ -14,6 +14,8 @@ namespace {
 constexpr int kThumbRole = Qt::UserRole + 1;
 constexpr int kSizeRole = Qt::UserRole + 2;
 constexpr int kColourRole = Qt::UserRole + 3;
+constexpr int kStrPngShort = 55341;   // "PNG"
+constexpr int kStrAlphaShort = 61726; // "32 bits"
 
 QColor FromColorRef(COLORREF c)
 {
@@ -101,7 +103,12 @@ void CFormatListBox::SetFormats(const std::vector<CIcon>& formats)
         auto* item = new QListWidgetItem(this);
         item->setData(kThumbRole, Thumbnail(icon));
         item->setData(kSizeRole, QStringLiteral("%1x%2").arg(icon.width).arg(icon.height));
-        item->setData(kColourRole, QString::fromStdString(FormatDepthName(icon.bitCount())));
+        // The cell is narrow: 32-bit images say "32 bits" or "PNG" there and
+        // their full name in the tooltip.
+        const std::string depth = icon.bitCount() != 32 ? ColorName(icon.bitCount())
+                                  : icon.isPng()        ? LoadString(kStrPngShort)
+                                                        : LoadString(kStrAlphaShort);
+        item->setData(kColourRole, QString::fromStdString(depth));
         item->setSizeHint(QSize(kItemWidth, kItemHeight));
         item->setToolTip(
             QString::fromStdString(FormatString(55084, icon.width, icon.height, FormatDepthName(icon.bitCount()))));
