@@ -246,9 +246,11 @@ bool ReadIcoObjects(ByteSource& source, std::vector<std::unique_ptr<CIconObject>
         auto object = std::make_unique<CIconObject>();
         if (!object->ReadFromFile(slot, offset))
             return ImageRead::Damaged;
-        // Decoded bitmaps cost four bytes a pixel whatever the file holds.
+        // Decoded bitmaps cost four bytes a pixel whatever the file holds; a
+        // 32-bit format keeps a second copy to know whether it changed.
+        const std::uint64_t perPixel = object->packedColor ? 8 : 4;
         total += object->packed.image.size() +
-                 4ull * static_cast<std::uint64_t>(object->width) * static_cast<std::uint64_t>(object->height);
+                 perPixel * static_cast<std::uint64_t>(object->width) * static_cast<std::uint64_t>(object->height);
         if (total > 4 * budget)
             return ImageRead::OverBudget;
         read.push_back(std::move(object));
