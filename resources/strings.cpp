@@ -355,6 +355,8 @@ constexpr StringEntry kStrings[] = {
             "the file is not read-only."},
     {61709, "%s\nThe file could not be written: %s."},
     {61710, "The settings could not be saved in %s: %s.\nChanges made to them in this session are lost."},
+    {61740, "No inverted colour in images with alpha: every pixel is a colour with its opacity, or transparent."},
+    {61741, "Opacity (alpha) of the left or right colour, whichever was chosen last"},
 };
 
 constexpr bool TableIsSorted()
