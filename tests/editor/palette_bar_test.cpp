@@ -478,6 +478,10 @@ TEST_F(PaletteBarTest, AlphaSliderAndNoInvertedColourInFormatsWithAlpha)
     bar.OnTimer();
     EXPECT_EQ(view.leftAlpha, 126);
     bar.ButtonUp();
+    // The colour dialog changes the colour, not its alpha.
+    bar.ModifyColour();
+    EXPECT_EQ(view.leftColor, RGB(10, 20, 30));
+    EXPECT_EQ(view.leftAlpha, 126);
 
     // Picking another cell keeps the alpha; swapping takes it along; the
     // default colours are opaque.

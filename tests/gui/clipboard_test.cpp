@@ -135,6 +135,53 @@ TEST_F(SystemClipboardTest, AnImageOfAnotherProgramPastesOpaqueAndAHugeOneIsMeas
     EXPECT_TRUE(c.dib.bits().empty());
 }
 
+TEST_F(SystemClipboardTest, FormatsWithAlphaCopyAndPastePngWithAlpha)
+{
+    doc_.AddFormat(16, 16, 24, 0);
+    const int index = doc_.GetFormatCount() - 1;
+    CIconObject& f = *doc_.GetFormat(index);
+    f.bitDepth = 32;
+    f.colorCount = 0;
+    f.color = Bitmap::ColorAlpha(16, 16);
+    f.mask = Bitmap::Mono(16, 16);
+    f.mask.fill(RGB(255, 255, 255));
+    SetImagePixel(f.color, f.mask, RGB(255, 0, 0), 0, 0, nullptr, 128);
+    SetImagePixel(f.color, f.mask, RGB(0, 255, 0), 1, 0, nullptr);
+    view_->SwitchFormat(index);
+    view_->OnCommand(ID_EDIT_COPY);
+
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    ASSERT_TRUE(mime->hasFormat("image/png"));
+    const QImage png = QImage::fromData(mime->data("image/png"), "PNG");
+    ASSERT_TRUE(png.hasAlphaChannel());
+    EXPECT_EQ(png.pixel(0, 0), qRgba(255, 0, 0, 128));
+    EXPECT_EQ(png.pixel(1, 0), qRgba(0, 255, 0, 255));
+    EXPECT_EQ(qAlpha(png.pixel(2, 0)), 0);
+    // The BMP stays laid on the clipboard background.
+    const QImage bmp = QImage::fromData(mime->data("image/bmp"), "BMP");
+    EXPECT_EQ(bmp.pixel(0, 0) & 0xFFFFFF, 0xFF7F7Fu);
+
+    // Another program's PNG with alpha pastes with it into a 32-bit format.
+    QImage picture(4, 4, QImage::Format_ARGB32);
+    picture.fill(qRgba(0, 0, 255, 200));
+    picture.setPixel(3, 3, qRgba(0, 0, 0, 0));
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    auto* other = new QMimeData;
+    other->setData("image/png", data);
+    QGuiApplication::clipboard()->setMimeData(other);
+    view_->OnCommand(ID_EDIT_PASTE);
+    ASSERT_TRUE(HasFloating(F()));
+    EXPECT_EQ(F().floatingColor->rawPixel(0, 0), 0xC80000FFu);
+    EXPECT_EQ(F().floatingColor->rawPixel(3, 3), 0u);
+    EXPECT_EQ(F().floatingMask->rawPixel(3, 3), 1u);
+    view_->CommitSelection();
+    EXPECT_EQ(F().color.rawPixel(2, 2), 0xC80000FFu);
+}
+
 // Another program on a real X display reads what we copied and gives us an
 // image. Run by hand: xvfb-run env QT_QPA_PLATFORM=xcb kavrel_tests_gui
 // --gtest_filter='*OtherPrograms*' (needs xclip and ImageMagick's convert).
