@@ -437,7 +437,11 @@ TEST_F(PaletteBarTest, SettingsAreReadAndWrittenBack)
 TEST_F(PaletteBarTest, AlphaSliderAndNoInvertedColourInFormatsWithAlpha)
 {
     doc.AddFormat(16, 16, 24, 0);
-    CIconObject& alpha = *doc.GetFormat(doc.GetFormatCount() - 1);
+    int index = 0;
+    for (int i = 0; i < doc.GetFormatCount(); ++i)
+        if (doc.GetFormat(i)->width == 16)
+            index = i;
+    CIconObject& alpha = *doc.GetFormat(index);
     alpha.bitDepth = 32;
     alpha.colorCount = 0;
     alpha.color = Bitmap::ColorAlpha(16, 16);

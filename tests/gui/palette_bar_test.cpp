@@ -108,7 +108,10 @@ TEST_F(PaletteBarWidgetTest, FormatsWithAlphaShowTheAlphaSliderAndGreyTheInverte
 {
     // A 32-bit format made by hand, with two half-transparent strokes.
     doc_.AddFormat(32, 32, 24, 0);
-    const int index = doc_.GetFormatCount() - 1;
+    int index = 0;
+    for (int i = 0; i < doc_.GetFormatCount(); ++i)
+        if (doc_.GetFormat(i)->bitDepth == 24)
+            index = i;
     CIconObject& f = *doc_.GetFormat(index);
     f.bitDepth = 32;
     f.colorCount = 0;
