@@ -42,7 +42,8 @@ void CopySource(const CIconObject& f, Bitmap& color, Bitmap& mask)
     Rect area{0, 0, f.width, f.height};
     if (HasSelection(f))
         area = Rect{f.selection.left, f.selection.top, f.selection.right + 1, f.selection.bottom + 1}.intersected(area);
-    color = Bitmap::Color(area.width(), area.height());
+    color = f.color.hasAlpha() ? Bitmap::ColorAlpha(area.width(), area.height())
+                               : Bitmap::Color(area.width(), area.height());
     mask = Bitmap::Mono(area.width(), area.height());
     DC dc(color), sc(const_cast<Bitmap&>(f.color));
     BitBlt(dc, 0, 0, area.width(), area.height(), sc, area.left, area.top, SRCCOPY);
@@ -102,10 +103,28 @@ ClipboardContents MakeClipboardContents(const Bitmap& color, const Bitmap& mask,
     // pixels show it, inverted pixels its inverse.
     Bitmap composite = Bitmap::Color(color.width(), color.height());
     composite.fill(background);
-    DC dc(composite);
-    const DC sm(const_cast<Bitmap&>(mask)), sc(const_cast<Bitmap&>(color));
-    BitBlt(dc, 0, 0, color.width(), color.height(), sm, 0, 0, SRCAND);
-    BitBlt(dc, 0, 0, color.width(), color.height(), sc, 0, 0, SRCINVERT);
+    if (color.hasAlpha()) {
+        // A picture with alpha goes as it is, and laid over the background.
+        c.alphaImage = color;
+        const COLORREF b = background & 0x00FFFFFFu;
+        for (int y = 0; y < color.height(); ++y)
+            for (int x = 0; x < color.width(); ++x) {
+                const std::uint32_t p = color.rawPixel(x, y);
+                const std::uint32_t a = p >> 24;
+                auto mix = [&](std::uint32_t fg, int bg) {
+                    return static_cast<int>((fg * a + static_cast<std::uint32_t>(bg) * (255 - a) + 127) / 255);
+                };
+                composite.setRawPixel(
+                    x, y,
+                    PixelFromColorRef(RGB(mix((p >> 16) & 0xFF, GetRValue(b)), mix((p >> 8) & 0xFF, GetGValue(b)),
+                                          mix(p & 0xFF, GetBValue(b)))));
+            }
+    } else {
+        DC dc(composite);
+        const DC sm(const_cast<Bitmap&>(mask)), sc(const_cast<Bitmap&>(color));
+        BitBlt(dc, 0, 0, color.width(), color.height(), sm, 0, 0, SRCAND);
+        BitBlt(dc, 0, 0, color.width(), color.height(), sc, 0, 0, SRCINVERT);
+    }
     c.dib = BitmapToDib(composite, palette);
     if (palette)
         c.palette = *palette;
@@ -140,7 +159,7 @@ bool CIconViewState::OnSelectionCommand(std::uint16_t id)
     CIconObject* f = Format();
     switch (id) {
     case ID_EDIT_CLEAR:
-        if (f && EraseSelection(*f, rightColor))
+        if (f && EraseSelection(*f, rightColor, rightAlpha))
             SelectionChanged(true);
         return true;
     case ID_EDIT_SELECT_ALL:
@@ -162,7 +181,7 @@ bool CIconViewState::OnSelectionCommand(std::uint16_t id)
             return true;
         const bool put =
             g_service->Put(MakeClipboardContents(color, mask, f->bitDepth, PaletteOf(*f), *g_backgroundSetting));
-        if (put && id == ID_EDIT_CUT && EraseSelection(*f, rightColor))
+        if (put && id == ID_EDIT_CUT && EraseSelection(*f, rightColor, rightAlpha))
             SelectionChanged(true);
         return true;
     }
@@ -197,6 +216,12 @@ bool CIconViewState::OnSelectionCommand(std::uint16_t id)
                     PasteFloating(*this, block->color, &block->mask, placement, colours);
                     return true;
                 }
+            // A picture with alpha keeps it in a format that has alpha.
+            if (f->bitDepth == 32 && !contents->alphaImage.isNull() && contents->alphaImage.hasAlpha()) {
+                colours.sourceDepth = 32;
+                PasteFloating(*this, contents->alphaImage, nullptr, placement, colours);
+                return true;
+            }
             if (contents->dib.empty())
                 return true;
             int w = 0, h = 0;

@@ -23,6 +23,10 @@ struct ClipboardContents {
     std::vector<std::uint8_t> privateBlock; // empty: not on the clipboard
     PackedDib dib;                          // the standard image; empty: none
     std::optional<Palette> palette;
+    // A picture with alpha (image/png from another program, or what a 32-bit
+    // format copies): an alpha bitmap, null when there is none. The standard
+    // image is then that picture laid on the background.
+    Bitmap alphaImage;
 };
 
 class ClipboardService {
@@ -48,7 +52,10 @@ class MemoryClipboard final : public ClipboardService {
         ++puts;
         return true;
     }
-    bool CanPaste() const override { return !contents.privateBlock.empty() || !contents.dib.empty(); }
+    bool CanPaste() const override
+    {
+        return !contents.privateBlock.empty() || !contents.dib.empty() || !contents.alphaImage.isNull();
+    }
     std::optional<ClipboardContents> Get() override
     {
         if (!openable)

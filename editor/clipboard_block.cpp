@@ -34,7 +34,10 @@ std::vector<std::uint8_t> BuildClipboardBlock(const Bitmap& color, const Bitmap&
     const std::uint64_t maskSize = MaskRowBytes(w) * h;
     const bool withPalette = bitDepth == 8 && palette && palette->size() > 0;
     const std::uint64_t paletteSize = bitDepth == 8 ? 1024 : 0;
-    const PackedDib dib = BitmapToDib(color, palette && palette->size() > 0 ? palette : nullptr);
+    // A picture with alpha has no device-independent copy: its colour bits
+    // are the picture.
+    const PackedDib dib =
+        color.hasAlpha() ? PackedDib{} : BitmapToDib(color, palette && palette->size() > 0 ? palette : nullptr);
     const std::uint64_t dibSize = dib.bytes.size();
 
     std::vector<std::uint8_t> out(kClipboardBlockHeader + colorSize + maskSize + paletteSize + dibSize);
@@ -54,7 +57,9 @@ std::vector<std::uint8_t> BuildClipboardBlock(const Bitmap& color, const Bitmap&
     Put32(out, kBlockDibOffset, dibSize ? static_cast<std::uint32_t>(dibOffset) : 0);
     Put32(out, kBlockDibSize, static_cast<std::uint32_t>(dibSize));
 
-    // The colour bits as a 32-bit screen holds them: blue, green, red, 0.
+    // The colour bits as a 32-bit screen holds them: blue, green, red, 0
+    // (the alpha in a bitmap that has one).
+    const bool alpha = color.hasAlpha();
     std::size_t at = colorOffset;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -62,7 +67,7 @@ std::vector<std::uint8_t> BuildClipboardBlock(const Bitmap& color, const Bitmap&
             out[at++] = static_cast<std::uint8_t>(p);
             out[at++] = static_cast<std::uint8_t>(p >> 8);
             out[at++] = static_cast<std::uint8_t>(p >> 16);
-            out[at++] = 0;
+            out[at++] = alpha ? static_cast<std::uint8_t>(p >> 24) : 0;
         }
     const bool maskOk = mask.width() == w && mask.height() == h;
     for (int y = 0; y < h; ++y) {
@@ -94,7 +99,7 @@ std::optional<ClipboardBlock> ParseClipboardBlock(std::span<const std::uint8_t> 
     const std::uint32_t depth = Get32(in, kBlockBitDepth);
     if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide || w * h * 4 > kMaxImageBytes)
         return std::nullopt;
-    if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32)
         return std::nullopt;
     const std::uint64_t colorOffset = Get32(in, kBlockColorOffset), colorSize = Get32(in, kBlockColorSize);
     const std::uint64_t maskOffset = Get32(in, kBlockMaskOffset), maskSize = Get32(in, kBlockMaskSize);
@@ -113,7 +118,19 @@ std::optional<ClipboardBlock> ParseClipboardBlock(std::span<const std::uint8_t> 
     b.width = static_cast<int>(w);
     b.height = static_cast<int>(h);
     b.bitDepth = static_cast<int>(depth);
-    if (dibSize != 0) {
+    if (depth == 32) {
+        // The colour bits carry the alpha; such a block has no copy.
+        if (colorSize != w * 4 * h || dibSize != 0)
+            return std::nullopt;
+        b.color = Bitmap::ColorAlpha(b.width, b.height);
+        std::size_t at = colorOffset;
+        for (int y = 0; y < b.height; ++y)
+            for (int x = 0; x < b.width; ++x, at += 4)
+                b.color.setRawPixel(x, y,
+                                    static_cast<std::uint32_t>(in[at + 3]) << 24 |
+                                        static_cast<std::uint32_t>(in[at + 2]) << 16 |
+                                        static_cast<std::uint32_t>(in[at + 1]) << 8 | in[at]);
+    } else if (dibSize != 0) {
         PackedDib dib;
         dib.bytes.assign(in.begin() + static_cast<std::ptrdiff_t>(dibOffset),
                          in.begin() + static_cast<std::ptrdiff_t>(dibOffset + dibSize));

@@ -3,7 +3,9 @@
 // the palette (8-bit formats only) and a packed device-independent copy of
 // the colour pixels. The colour bits are written at 32 bits per pixel, as a
 // true-colour screen holds them; the device-independent copy is what a paste
-// draws, so the block stays readable whatever the screen.
+// draws, so the block stays readable whatever the screen. A block of a 32-bit
+// format holds each pixel's alpha in the fourth byte of its colour bits and
+// no device-independent copy; a paste draws those bits with their alpha.
 #pragma once
 
 #include <cstdint>
@@ -46,7 +48,7 @@ std::vector<std::uint8_t> BuildClipboardBlock(const Bitmap& color, const Bitmap&
 
 struct ClipboardBlock {
     int width = 0, height = 0, bitDepth = 24;
-    Bitmap color; // the device-independent copy when present, else the colour bits
+    Bitmap color; // the device-independent copy when present, else the colour bits (with alpha for 32 bits)
     Bitmap mask;  // monochrome
     std::optional<Palette> palette;
 };

@@ -58,7 +58,9 @@ struct ToolContext {
     ColorValue leftColor = 0;
     ColorValue rightColor = COLOR_TRANSPARENT;
     ColorValue pressedColor = 0; // left or right colour by the button pressed
-    int lastButton = 0;          // 0 left, 1 right
+    // The colours' alphas, used by 32-bit formats only.
+    std::uint8_t leftAlpha = 255, rightAlpha = 255, pressedAlpha = 255;
+    int lastButton = 0; // 0 left, 1 right
     int brushShape = 0;
     int fillMode = 0;
     // Redraws a rectangle of image pixels from the given bitmaps (a tool's
@@ -67,10 +69,10 @@ struct ToolContext {
     std::function<void(const Bitmap& color, const Bitmap& mask, const Rect& imageRect)> renderRegion;
     // Pane 3: the inclusive rectangle being drawn, or none.
     std::function<void(const std::optional<Rect>& inclusive)> showSize;
-    // The colour picker hands the picked colour back for the pressed button,
-    // marks the palette cell it found, and at release brings back the tool
-    // it interrupted.
-    std::function<void(ColorValue picked)> setPressedColor;
+    // The colour picker hands the picked colour and its alpha back for the
+    // pressed button, marks the palette cell it found, and at release brings
+    // back the tool it interrupted.
+    std::function<void(ColorValue picked, std::uint8_t alpha)> setPressedColor;
     std::function<void(int index)> setSelectedPaletteIndex;
     std::function<void()> returnToPreviousTool;
     // For the hover step: the image area the last hover preview covered. The
@@ -82,6 +84,10 @@ struct ToolContext {
 inline ColorValue OtherColor(const ToolContext& c)
 {
     return c.lastButton == 0 ? c.rightColor : c.leftColor;
+}
+inline std::uint8_t OtherAlpha(const ToolContext& c)
+{
+    return c.lastButton == 0 ? c.rightAlpha : c.leftAlpha;
 }
 
 class CDrawTool {

@@ -235,6 +235,8 @@ void CIconViewState::SaveFormatState()
     s.selectedIndex = selectedPaletteIndex;
     s.leftColor = leftColor;
     s.rightColor = rightColor;
+    s.leftAlpha = leftAlpha;
+    s.rightAlpha = rightAlpha;
     s.lastButton = lastButton;
 }
 
@@ -264,6 +266,8 @@ void CIconViewState::RestoreFormatState()
         selectedPaletteIndex = s.selectedIndex;
         leftColor = s.leftColor;
         rightColor = s.rightColor;
+        leftAlpha = s.leftAlpha;
+        rightAlpha = s.rightAlpha;
         lastButton = s.lastButton;
         if (g_paletteBar)
             g_paletteBar->SetActiveView(this);
@@ -364,6 +368,8 @@ void CIconViewState::ApplyColoursOfFormat()
     if (g_paletteBar) {
         leftColor = g_paletteBar->LeftColor();
         rightColor = g_paletteBar->RightColor();
+        leftAlpha = g_paletteBar->LeftAlpha();
+        rightAlpha = g_paletteBar->RightAlpha();
         selectedPaletteIndex = g_paletteBar->SelectedIndex();
     } else {
         rightColor = COLOR_TRANSPARENT;
@@ -386,6 +392,13 @@ void CIconViewState::ApplyColoursOfFormat()
         rightColor = COLOR_TRANSPARENT;
         selectedPaletteIndex = 47;
         leftColor = BarCell47();
+    }
+    if (f->bitDepth == 32) {
+        // No Inverted colour in a format with alpha.
+        if (ColorKind(leftColor) == ColorKindType::Inverted)
+            leftColor = BarCell47();
+        if (ColorKind(rightColor) == ColorKindType::Inverted)
+            rightColor = COLOR_TRANSPARENT;
     }
     if (g_paletteBar)
         g_paletteBar->SetActiveView(this);
@@ -742,12 +755,18 @@ ToolContext CIconViewState::MakeToolContext()
     c.leftColor = leftColor;
     c.rightColor = rightColor;
     c.pressedColor = lastButton == 0 ? leftColor : rightColor;
+    c.leftAlpha = leftAlpha;
+    c.rightAlpha = rightAlpha;
+    c.pressedAlpha = lastButton == 0 ? leftAlpha : rightAlpha;
     c.lastButton = lastButton;
     c.brushShape = brushShape;
     c.fillMode = fillMode;
     c.renderRegion = [this](const Bitmap& color, const Bitmap& mask, const Rect& r) { RenderRegion(color, mask, r); };
     c.showSize = [this](const std::optional<Rect>& r) { ShowSize(r); };
-    c.setPressedColor = [this](ColorValue v) { (lastButton == 0 ? leftColor : rightColor) = v; };
+    c.setPressedColor = [this](ColorValue v, std::uint8_t alpha) {
+        (lastButton == 0 ? leftColor : rightColor) = v;
+        (lastButton == 0 ? leftAlpha : rightAlpha) = alpha;
+    };
     c.setSelectedPaletteIndex = [this](int index) { selectedPaletteIndex = index; };
     c.returnToPreviousTool = [this] { currentTool = Clamp(previousTool, 0, kToolCount - 1); };
     return c;

@@ -45,6 +45,7 @@ struct FormatState {
     int width = 0, height = 0, bitDepth = 0;
     int selectedIndex = 47;
     ColorValue leftColor = 0, rightColor = COLOR_TRANSPARENT;
+    std::uint8_t leftAlpha = 255, rightAlpha = 255;
     int lastButton = 0;
 };
 
@@ -55,6 +56,9 @@ class PaletteBarColours {
     virtual ~PaletteBarColours() = default;
     virtual ColorValue LeftColor() const = 0;
     virtual ColorValue RightColor() const = 0;
+    // The alphas of the two colours (32-bit formats only).
+    virtual std::uint8_t LeftAlpha() const { return 255; }
+    virtual std::uint8_t RightAlpha() const { return 255; }
     virtual int SelectedIndex() const = 0;
     virtual ColorValue Cell(int index) const = 0;
     // The bar follows the view (its colours become the bar's).
@@ -247,6 +251,8 @@ class CIconViewState : public CCmdTarget {
     int reportedColumn = -1, reportedRow = -1;
     ColorValue leftColor = 0;
     ColorValue rightColor = COLOR_TRANSPARENT;
+    // The colours' alphas, drawn in 32-bit formats only.
+    std::uint8_t leftAlpha = 255, rightAlpha = 255;
     int selectedPaletteIndex = 47;
     int originX = kMinOrigin, originY = kMinOrigin;
     int buttonDown = 0;

@@ -1,6 +1,7 @@
 #include "editor/palette_bar.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "document/icon_document.h"
@@ -270,7 +271,7 @@ Rect CPaletteBar::SliderPlusRect(int channel)
 
 CPaletteBar::SliderPart CPaletteBar::SliderHitTest(int x, int y, int& channel)
 {
-    for (channel = 0; channel < 3; ++channel) {
+    for (channel = 0; channel <= kAlphaChannel; ++channel) {
         if (SliderMinusRect(channel).contains(x, y))
             return SliderPart::Minus;
         if (SliderTrackRect(channel).contains(x, y))
@@ -304,11 +305,13 @@ void CPaletteBar::SetActiveView(CIconViewState* view)
     }
     const int own = f->ownPalette ? 1 : 0;
     const bool sameFace = f->bitDepth == shownDepth && own == shownOwnPalette && f->palette == shownPalette;
-    if (sameFace && view->leftColor == leftColor && view->rightColor == rightColor &&
-        view->selectedPaletteIndex == selected)
+    if (sameFace && view->leftColor == leftColor && view->rightColor == rightColor && view->leftAlpha == leftAlpha &&
+        view->rightAlpha == rightAlpha && view->selectedPaletteIndex == selected)
         return;
     leftColor = view->leftColor;
     rightColor = view->rightColor;
+    leftAlpha = view->leftAlpha;
+    rightAlpha = view->rightAlpha;
     previousSelected = selected;
     selected = view->selectedPaletteIndex;
     if (!sameFace) {
@@ -337,6 +340,8 @@ void CPaletteBar::SendToView()
     activeView->selectedPaletteIndex = selected;
     activeView->leftColor = leftColor;
     activeView->rightColor = rightColor;
+    activeView->leftAlpha = leftAlpha;
+    activeView->rightAlpha = rightAlpha;
     activeView->lastButton = lastButton;
 }
 
@@ -364,6 +369,9 @@ void CPaletteBar::PickCell(int cell, int button)
 {
     if (cell < 0 || cell >= CellCount())
         return;
+    // Images with alpha have no inverted pixels.
+    if (cell == InvertedCell() && AlphaShown())
+        return;
     SetSelected(cell);
     const ColorValue value = CellValue(cell);
     if (button == 0) {
@@ -376,8 +384,10 @@ void CPaletteBar::PickCell(int cell, int button)
     SendToView();
     // The right colour is also the transparent colour of the format's selection.
     if (button == 1 && activeView) {
-        if (CIconObject* f = ActiveFormat())
+        if (CIconObject* f = ActiveFormat()) {
             f->transparentColor = rightColor;
+            f->transparentAlpha = rightAlpha;
+        }
         window_->RedrawViews(activeView);
     }
     window_->Repaint(IndicatorRect());
@@ -386,10 +396,13 @@ void CPaletteBar::PickCell(int cell, int button)
 void CPaletteBar::Swap()
 {
     std::swap(leftColor, rightColor);
+    std::swap(leftAlpha, rightAlpha);
     lastButton ^= 1;
     if (activeView) {
         activeView->leftColor = leftColor;
         activeView->rightColor = rightColor;
+        activeView->leftAlpha = leftAlpha;
+        activeView->rightAlpha = rightAlpha;
         activeView->lastButton ^= 1;
         window_->RedrawViews(activeView);
     }
@@ -407,6 +420,7 @@ void CPaletteBar::DefaultColours()
         leftColor = RGB(0, 0, 0);
         rightColor = RGB(255, 255, 255);
     }
+    leftAlpha = rightAlpha = 255;
     lastButton = 0;
     SendToView();
     if (activeView)
@@ -436,14 +450,14 @@ CPaletteBar::Press CPaletteBar::ButtonDown(int button, int x, int y, bool coarse
     }
     int channel = -1;
     const SliderPart part = SliderHitTest(x, y, channel);
-    if (part == SliderPart::None || !SlidersActive())
+    if (part == SliderPart::None || !SliderActive(channel))
         return Press::None;
     sliderChannel_ = channel;
     sliderPart_ = part;
     sliderChanged_ = false;
     if (part == SliderPart::Track) {
         dragStartX_ = x;
-        dragStartValue_ = Channel(SelectedCellColour(), channel);
+        dragStartValue_ = channel == kAlphaChannel ? LastButtonAlpha() : Channel(SelectedCellColour(), channel);
     } else {
         StepSlider();
         if (timer_)
@@ -455,10 +469,14 @@ CPaletteBar::Press CPaletteBar::ButtonDown(int button, int x, int y, bool coarse
 void CPaletteBar::PointerMove(int x, int y, bool coarse)
 {
     (void)y;
-    if (sliderPart_ != SliderPart::Track || sliderChannel_ < 0 || !SlidersActive())
+    if (sliderPart_ != SliderPart::Track || sliderChannel_ < 0 || !SliderActive(sliderChannel_))
         return;
-    const COLORREF c = SelectedCellColour();
     const int value = DragValue(dragStartValue_, x - dragStartX_, coarse);
+    if (sliderChannel_ == kAlphaChannel) {
+        SetLastButtonAlpha(static_cast<std::uint8_t>(value));
+        return;
+    }
+    const COLORREF c = SelectedCellColour();
     if (value != Channel(c, sliderChannel_)) {
         SetSelectedCellColour(WithChannel(c, sliderChannel_, value));
         sliderChanged_ = true;
@@ -503,6 +521,35 @@ bool CPaletteBar::SlidersActive() const
         return f && selected >= 10 && selected <= 245 && selected < f->palette.size();
     }
     return shownDepth != 1 && selected >= 0 && selected < kColourCellCount;
+}
+
+bool CPaletteBar::AlphaSliderActive() const
+{
+    return AlphaShown() && ColorKind(lastButton == 0 ? leftColor : rightColor) == ColorKindType::Ordinary;
+}
+
+void CPaletteBar::SetLastButtonAlpha(std::uint8_t alpha)
+{
+    if (LastButtonAlpha() == alpha)
+        return;
+    (lastButton == 0 ? leftAlpha : rightAlpha) = alpha;
+    SendToView();
+    if (lastButton == 1 && activeView)
+        window_->RedrawViews(activeView);
+    window_->Repaint(SlidersRect());
+    window_->Repaint(IndicatorRect());
+}
+
+int CPaletteBar::ToolTipAt(int x, int y) const
+{
+    if (!AlphaShown())
+        return 0;
+    if (InvertedCellRect().contains(x, y))
+        return kNoInvertedTip;
+    int channel = -1;
+    if (SliderHitTest(x, y, channel) != SliderPart::None && channel == kAlphaChannel)
+        return kAlphaSliderTip;
+    return 0;
 }
 
 COLORREF CPaletteBar::SelectedCellColour() const
@@ -551,11 +598,16 @@ void CPaletteBar::SetSelectedCellColour(COLORREF rgb)
 
 void CPaletteBar::StepSlider()
 {
-    if (sliderChannel_ < 0 || !SlidersActive())
+    if (sliderChannel_ < 0 || !SliderActive(sliderChannel_))
         return;
+    const int step = sliderPart_ == SliderPart::Plus ? 1 : -1;
+    if (sliderChannel_ == kAlphaChannel) {
+        SetLastButtonAlpha(static_cast<std::uint8_t>(std::clamp(LastButtonAlpha() + step, 0, 255)));
+        return;
+    }
     const COLORREF c = SelectedCellColour();
     const int value = Channel(c, sliderChannel_);
-    const int next = std::clamp(value + (sliderPart_ == SliderPart::Plus ? 1 : -1), 0, 255);
+    const int next = std::clamp(value + step, 0, 255);
     if (next != value) {
         SetSelectedCellColour(WithChannel(c, sliderChannel_, next));
         sliderChanged_ = true;
@@ -564,7 +616,8 @@ void CPaletteBar::StepSlider()
 
 void CPaletteBar::SliderReleased()
 {
-    if (!SlidersActive())
+    // The alpha slider changes the colour as it moves.
+    if (sliderChannel_ == kAlphaChannel || !SlidersActive())
         return;
     SetLastButtonColour(CellValue(selected));
 }
@@ -812,6 +865,11 @@ void CPaletteBar::Render(Bitmap& out) const
             Frame(dc, r, kMarkRed, kMarkRed);
         else
             Frame(dc, r, kShadow, kWhite);
+        if (cell == InvertedCell() && AlphaShown()) {
+            // Greyed: a 32-bit image has no inverted pixels.
+            FillRect(dc, Inflated(r, -1), Brush::Solid(kFace));
+            return;
+        }
         FillRect(dc, Inflated(r, -1), MakeDisplayBrush(CellValue(cell), shownDepth, palette));
     };
     const int count = PaletteFace() ? 256 : kColourCellCount;
@@ -826,9 +884,11 @@ void CPaletteBar::Render(Bitmap& out) const
         drawCell(selected);
 
     // Sliders: minus button, track with the channel's ramp and its knob, plus button.
-    const bool active = SlidersActive();
     const COLORREF colour = SelectedCellColour();
-    for (int ch = 0; ch < 3; ++ch) {
+    for (int ch = 0; ch <= kAlphaChannel; ++ch) {
+        if (ch == kAlphaChannel && !AlphaShown())
+            break;
+        const bool active = SliderActive(ch);
         const Rect minus = SliderMinusRect(ch), track = SliderTrackRect(ch), plus = SliderPlusRect(ch);
         RaisedButton(dc, minus);
         RaisedButton(dc, plus);
@@ -842,17 +902,34 @@ void CPaletteBar::Render(Bitmap& out) const
         Frame(dc, groove, kShadow, kWhite);
         if (!active)
             continue;
-        const int value = Channel(colour, ch);
-        Fill(dc, Inflated(groove, -1), WithChannel(RGB(0, 0, 0), ch, value));
+        const int value = ch == kAlphaChannel ? LastButtonAlpha() : Channel(colour, ch);
+        Fill(dc, Inflated(groove, -1),
+             ch == kAlphaChannel ? RGB(value, value, value) : WithChannel(RGB(0, 0, 0), ch, value));
         const int kx = track.left + value * kSliderTravel / 255;
         RaisedButton(dc, {kx, track.top, kx + 7, track.bottom});
     }
 
-    // Indicator: the right colour behind the left one.
-    const Rect right{30, 271, 62, 297}, left{6, 259, 38, 285};
-    for (const auto& [r, value] : {std::pair{right, rightColor}, std::pair{left, leftColor}}) {
+    // Indicator: the right colour behind the left one. A colour that is not
+    // opaque shows over a light and dark checkerboard, as it would over the
+    // transparent pattern.
+    const Rect ind = IndicatorRect();
+    const Rect right{ind.left + 24, ind.top + 12, ind.right, ind.bottom},
+        left{ind.left, ind.top, ind.left + 32, ind.top + 26};
+    for (const auto& [r, value, alpha] :
+         {std::tuple{right, rightColor, rightAlpha}, std::tuple{left, leftColor, leftAlpha}}) {
         Frame(dc, r, kBlack, kBlack);
-        FillRect(dc, Inflated(r, -1), MakeDisplayBrush(value, shownDepth, palette));
+        const Rect inner = Inflated(r, -1);
+        if (!AlphaShown() || alpha == 255 || ColorKind(value) != ColorKindType::Ordinary) {
+            FillRect(dc, inner, MakeDisplayBrush(value, shownDepth, palette));
+            continue;
+        }
+        const COLORREF c = ResolveColor(value, palette);
+        for (int y = inner.top; y < inner.bottom; ++y)
+            for (int x = inner.left; x < inner.right; ++x) {
+                const int back = (((x - inner.left) / 4 + (y - inner.top) / 4) & 1) ? 0x80 : 0xFF;
+                auto mix = [&](int channel) { return (channel * alpha + back * (255 - alpha) + 127) / 255; };
+                Fill(dc, {x, y, x + 1, y + 1}, RGB(mix(GetRValue(c)), mix(GetGValue(c)), mix(GetBValue(c))));
+            }
     }
 
     // Swap button: an arrow each way.

@@ -23,11 +23,17 @@ namespace kavrel {
 class CIconObject;
 
 inline constexpr int kPaletteBarWidth = 106;
-inline constexpr int kPaletteBarHeight = 325;
+inline constexpr int kPaletteBarHeight = 345;
 inline constexpr int kColourCellCount = 48;
 inline constexpr int kSliderTravel = 46;
 inline constexpr int kSliderFirstDelayMs = 500;
 inline constexpr int kSliderRepeatMs = 20;
+// The fourth slider: the alpha of the last chosen colour, shown only while a
+// 32-bit format is edited.
+inline constexpr int kAlphaChannel = 3;
+// Tooltips of the bar's parts (string ids).
+inline constexpr int kNoInvertedTip = 61740;
+inline constexpr int kAlphaSliderTip = 61741;
 
 // What the bar's window does for the logic. Harmless defaults.
 class PaletteBarWindow {
@@ -98,11 +104,12 @@ class CPaletteBar : public PaletteBarColours, public CCmdTarget {
     static Rect SliderMinusRect(int channel);
     static Rect SliderTrackRect(int channel);
     static Rect SliderPlusRect(int channel);
-    static Rect SlidersRect() { return {0, SliderY(0), kPaletteBarWidth, SliderY(2) + 20}; }
-    static Rect IndicatorRect() { return {6, 259, 62, 297}; }
-    static Rect SwapButtonRect() { return {75, 259, 99, 278}; }
-    static Rect DefaultButtonRect() { return {9, 303, 30, 320}; }
-    // Which slider part is under a point; channel 0 red, 1 green, 2 blue.
+    static Rect SlidersRect() { return {0, SliderY(0), kPaletteBarWidth, SliderY(kAlphaChannel) + 20}; }
+    static Rect IndicatorRect() { return {6, 279, 62, 317}; }
+    static Rect SwapButtonRect() { return {75, 279, 99, 298}; }
+    static Rect DefaultButtonRect() { return {9, 323, 30, 340}; }
+    // Which slider part is under a point; channel 0 red, 1 green, 2 blue,
+    // 3 alpha (there only while AlphaShown).
     static SliderPart SliderHitTest(int x, int y, int& channel);
 
     // ---- the active view ----
@@ -115,6 +122,8 @@ class CPaletteBar : public PaletteBarColours, public CCmdTarget {
     // PaletteBarColours
     ColorValue LeftColor() const override { return leftColor; }
     ColorValue RightColor() const override { return rightColor; }
+    std::uint8_t LeftAlpha() const override { return leftAlpha; }
+    std::uint8_t RightAlpha() const override { return rightAlpha; }
     int SelectedIndex() const override { return selected; }
     ColorValue Cell(int index) const override;
 
@@ -134,6 +143,17 @@ class CPaletteBar : public PaletteBarColours, public CCmdTarget {
 
     // ---- sliders ----
     bool SlidersActive() const;
+    // A 32-bit format is edited: the alpha slider is there and the Inverted
+    // colour is not.
+    bool AlphaShown() const { return shownDepth == 32; }
+    // The alpha slider moves while the last chosen colour is an ordinary one.
+    bool AlphaSliderActive() const;
+    bool SliderActive(int channel) const { return channel == kAlphaChannel ? AlphaSliderActive() : SlidersActive(); }
+    // The alpha of the left or right colour, whichever was chosen last.
+    std::uint8_t LastButtonAlpha() const { return lastButton == 0 ? leftAlpha : rightAlpha; }
+    void SetLastButtonAlpha(std::uint8_t alpha);
+    // The tooltip (a string id) over a point of the bar, or 0.
+    int ToolTipAt(int x, int y) const;
     // The colour of the selected cell (an RGB colour; black when it has none).
     COLORREF SelectedCellColour() const;
     // Drag rule: start + dx * 255 / 46, then rounded to a multiple of 4 (of
@@ -159,6 +179,7 @@ class CPaletteBar : public PaletteBarColours, public CCmdTarget {
     // ---- fields ----
     ColorValue leftColor = 0;
     ColorValue rightColor = PaletteIndexValue(0);
+    std::uint8_t leftAlpha = 255, rightAlpha = 255;
     int selected = 47;
     int previousSelected = 47;
     int lastButton = 0;

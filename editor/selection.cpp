@@ -21,8 +21,16 @@ const Palette* OwnPalette(const CIconObject& f)
 }
 
 // Whether a floating pixel is the transparent colour and stays out.
-bool IsTransparentPixel(const CIconObject& f, ColorValue pixel, ColorValue transparent)
+bool IsTransparentPixel(const CIconObject& f, ColorValue pixel, ColorValue transparent, std::uint8_t pixelAlpha)
 {
+    if (f.color.hasAlpha()) {
+        // With alpha the transparent colour is matched with its alpha too.
+        const std::uint8_t wanted = StoredAlpha(transparent, f.transparentAlpha);
+        if (wanted == 0 || pixelAlpha == 0)
+            return wanted == pixelAlpha;
+        if (pixelAlpha != wanted)
+            return false;
+    }
     const bool pixelReal = ColorKind(pixel) == ColorKindType::Ordinary;
     const bool transparentReal = ColorKind(transparent) == ColorKindType::Ordinary;
     if (pixelReal != transparentReal)
@@ -36,6 +44,18 @@ bool IsTransparentPixel(const CIconObject& f, ColorValue pixel, ColorValue trans
 Rect ImageRect(const CIconObject& f)
 {
     return {0, 0, f.width, f.height};
+}
+
+// The pixel a floating bitmap gives an alpha bitmap: its alpha (opaque when
+// it has none), 0x00000000 where its mask is set.
+std::uint32_t AlphaPixel(const Bitmap& color, const Bitmap& mask, int x, int y)
+{
+    if (mask.rawPixel(x, y) != 0)
+        return 0;
+    const std::uint32_t v = color.rawPixel(x, y);
+    if (!color.hasAlpha())
+        return v | 0xFF000000u;
+    return (v >> 24) == 0 ? 0u : v;
 }
 
 // The selection's pixels, right and bottom exclusive.
@@ -73,16 +93,28 @@ void LayDownFloating(const CIconObject& f, Bitmap& color, Bitmap& mask, bool tra
     const int x0 = f.selection.left, y0 = f.selection.top;
     const int w = std::min(fc.width(), fm.width()), h = std::min(fc.height(), fm.height());
     const Rect target = Rect{x0, y0, x0 + w, y0 + h}.intersected(color.rect()).intersected(mask.rect());
+    const bool alpha = color.hasAlpha();
     for (int y = target.top; y < target.bottom; ++y)
         for (int x = target.left; x < target.right; ++x) {
             const int sx = x - x0, sy = y - y0;
+            if (alpha) {
+                // Pixels are replaced with their alpha, not blended; the
+                // mask follows the alpha.
+                const std::uint32_t v = AlphaPixel(fc, fm, sx, sy);
+                if (transparentSwitch && IsTransparentPixel(f, GetImagePixel(fc, fm, sx, sy), f.transparentColor,
+                                                            static_cast<std::uint8_t>(v >> 24)))
+                    continue;
+                color.setRawPixel(x, y, v);
+                mask.setRawPixel(x, y, v == 0 ? 1 : 0);
+                continue;
+            }
             if (!transparentSwitch) {
                 color.setRawPixel(x, y, fc.rawPixel(sx, sy));
                 mask.setRawPixel(x, y, fm.rawPixel(sx, sy));
                 continue;
             }
             const ColorValue v = GetImagePixel(fc, fm, sx, sy);
-            if (IsTransparentPixel(f, v, f.transparentColor))
+            if (IsTransparentPixel(f, v, f.transparentColor, 255))
                 continue;
             SetImagePixel(color, mask, v, x, y, nullptr);
         }
@@ -93,8 +125,11 @@ void LiftSelection(CIconObject& f, bool keepOriginal)
     const Rect area = SelectionArea(f);
     if (area.empty())
         return;
-    Bitmap fc = Bitmap::Color(area.width(), area.height());
+    Bitmap fc = f.color.hasAlpha() ? Bitmap::ColorAlpha(area.width(), area.height())
+                                   : Bitmap::Color(area.width(), area.height());
     Bitmap fm = Bitmap::Mono(area.width(), area.height());
+    if (f.color.hasAlpha())
+        fm.fill(RGB(255, 255, 255)); // beyond the image: transparent
     {
         DC dc(fc), src(f.color);
         BitBlt(dc, 0, 0, area.width(), area.height(), src, area.left, area.top, SRCCOPY);
@@ -106,7 +141,7 @@ void LiftSelection(CIconObject& f, bool keepOriginal)
     if (keepOriginal)
         return;
     Brush colorBrush, maskBrush;
-    MakeImageBrushes(f.transparentColor, colorBrush, maskBrush, f.bitDepth, OwnPalette(f));
+    MakeImageBrushes(f.transparentColor, colorBrush, maskBrush, f.bitDepth, OwnPalette(f), f.transparentAlpha);
     const Rect clipped = area.intersected(ImageRect(f));
     DC dc(f.color), dm(f.mask);
     FillRect(dc, clipped, colorBrush);
@@ -145,7 +180,7 @@ void SelectWholeImage(CIconObject& f)
     f.selectionInPlace = 1;
 }
 
-bool EraseSelection(CIconObject& f, ColorValue fill)
+bool EraseSelection(CIconObject& f, ColorValue fill, std::uint8_t fillAlpha)
 {
     if (!HasSelection(f))
         return false;
@@ -158,7 +193,7 @@ bool EraseSelection(CIconObject& f, ColorValue fill)
     SaveUndoState(f);
     if (f.selectionInPlace) {
         Brush colorBrush, maskBrush;
-        MakeImageBrushes(fill, colorBrush, maskBrush, f.bitDepth, OwnPalette(f));
+        MakeImageBrushes(fill, colorBrush, maskBrush, f.bitDepth, OwnPalette(f), fillAlpha);
         const Rect area = SelectionArea(f).intersected(ImageRect(f));
         DC dc(f.color), dm(f.mask);
         FillRect(dc, area, colorBrush);
@@ -241,6 +276,35 @@ void PlacePicture(const CIconObject& f, const Bitmap& color, const Bitmap* mask,
                 if (px < mask->width() && py < mask->height())
                     outMask.setRawPixel(j, i, mask->rawPixel(px, py) ? 1 : 0);
             }
+    if (f.bitDepth == 32) {
+        // A format with alpha takes the picture's alpha (opaque without
+        // one); its mask is 1 exactly where the alpha is 0.
+        outColor.setHasAlpha(true);
+        for (int i = 0; i < h; ++i)
+            for (int j = 0; j < w; ++j) {
+                const int px = sourceX(j), py = sourceY(i);
+                std::uint32_t a = 255;
+                if (color.hasAlpha() && px < color.width() && py < color.height())
+                    a = color.rawPixel(px, py) >> 24;
+                if (outMask.rawPixel(j, i))
+                    a = 0;
+                const std::uint32_t v = outColor.rawPixel(j, i) & 0x00FFFFFFu;
+                outColor.setRawPixel(j, i, a == 0 ? 0u : (a << 24) | v);
+                outMask.setRawPixel(j, i, a == 0 ? 1 : 0);
+            }
+        return;
+    }
+    if (color.hasAlpha())
+        // Into a format without alpha: the half-transparent pixels below
+        // half opacity become transparent, the others opaque.
+        for (int i = 0; i < h; ++i)
+            for (int j = 0; j < w; ++j) {
+                const int px = sourceX(j), py = sourceY(i);
+                if (px < color.width() && py < color.height() && (color.rawPixel(px, py) >> 24) < 128) {
+                    outMask.setRawPixel(j, i, 1);
+                    outColor.setRawPixel(j, i, PixelFromColorRef(RGB(0, 0, 0)));
+                }
+            }
     // An own palette cannot hold the colours a transparent or inverted pixel
     // needs; they keep black and white.
     if (own && mask)
@@ -306,6 +370,7 @@ bool PasteFloating(CIconViewState& view, const Bitmap& color, const Bitmap* mask
     f->selectionActive = 1;
     f->selectionInPlace = 0;
     f->transparentColor = view.rightColor;
+    f->transparentAlpha = view.rightAlpha;
     view.SelectionChanged(true);
     return true;
 }

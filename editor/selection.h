@@ -42,7 +42,7 @@ void SelectWholeImage(CIconObject& format);
 // Erase: in place, the rectangle gets `fill` (the right colour); a moved or
 // pasted selection just goes. An undo state is saved first. False without a
 // selection.
-bool EraseSelection(CIconObject& format, ColorValue fill);
+bool EraseSelection(CIconObject& format, ColorValue fill, std::uint8_t fillAlpha = 255);
 
 // Where a pasted picture goes.
 enum PastePlacement : int {

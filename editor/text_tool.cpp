@@ -60,6 +60,46 @@ Bitmap Painted(const Bitmap& like, const Brush& brush)
 
 } // namespace
 
+Bitmap TextRasterizer::RenderCoverage(const TextFont& font, const std::string& text)
+{
+    const Bitmap pixels = Render(font, text);
+    if (pixels.isNull())
+        return {};
+    Bitmap coverage = Bitmap::Color(pixels.width(), pixels.height());
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x)
+            coverage.setRawPixel(x, y, pixels.rawPixel(x, y) ? 0xFFFFFFFFu : 0xFF000000u);
+    return coverage;
+}
+
+void BuildAlphaTextBlock(const Bitmap& coverage, ColorValue left, std::uint8_t leftAlpha, ColorValue right,
+                         std::uint8_t rightAlpha, const Palette* palette, Bitmap& color, Bitmap& mask)
+{
+    const int w = coverage.width(), h = coverage.height();
+    color = Bitmap::ColorAlpha(w, h);
+    mask = Bitmap::Mono(w, h);
+    mask.fill(RGB(255, 255, 255));
+    if (coverage.isNull())
+        return;
+    const int la = StoredAlpha(left, leftAlpha), ra = StoredAlpha(right, rightAlpha);
+    const COLORREF lc = ResolveColor(left, palette), rc = ResolveColor(right, palette);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int c = static_cast<int>(coverage.rawPixel(x, y) & 0xFF);
+            // Both colours weighted by coverage and alpha (premultiplied), so
+            // a transparent side gives no colour of its own.
+            const int wl = la * c, wr = ra * (255 - c);
+            const int a = (wl + wr + 127) / 255;
+            if (a == 0)
+                continue;
+            auto mix = [&](int l, int r) { return (l * wl + r * wr + (wl + wr) / 2) / (wl + wr); };
+            const COLORREF rgb = RGB(mix(GetRValue(lc), GetRValue(rc)), mix(GetGValue(lc), GetGValue(rc)),
+                                     mix(GetBValue(lc), GetBValue(rc)));
+            color.setRawPixel(x, y, (static_cast<std::uint32_t>(a) << 24) | (PixelFromColorRef(rgb) & 0x00FFFFFFu));
+            mask.setRawPixel(x, y, 0);
+        }
+}
+
 void BuildTextBlock(const CIconObject& format, const Bitmap& textPixels, ColorValue left, ColorValue right,
                     Bitmap& color, Bitmap& mask)
 {
@@ -89,10 +129,19 @@ TextOutcome AddText(CIconViewState& view, const TextRequest& request, TextRaster
     CIconObject* format = view.Format();
     if (!format)
         return TextOutcome::Failed;
+    Bitmap color, mask;
+    if (format->bitDepth == 32) {
+        // Anti-aliased: the coverage becomes alpha.
+        const Bitmap coverage = rasterizer.RenderCoverage(FontForRequest(request, dpiY), request.text);
+        if (coverage.isNull())
+            return TextOutcome::Failed;
+        BuildAlphaTextBlock(coverage, view.leftColor, view.leftAlpha, view.rightColor, view.rightAlpha,
+                            format->palette.size() > 0 ? &format->palette : nullptr, color, mask);
+        return PasteFloating(view, color, &mask, kPasteEditorArea) ? TextOutcome::Pasted : TextOutcome::Failed;
+    }
     const Bitmap pixels = rasterizer.Render(FontForRequest(request, dpiY), request.text);
     if (pixels.isNull())
         return TextOutcome::Failed;
-    Bitmap color, mask;
     BuildTextBlock(*format, pixels, view.leftColor, view.rightColor, color, mask);
     // The block already holds the format's colours.
     return PasteFloating(view, color, &mask, kPasteEditorArea) ? TextOutcome::Pasted : TextOutcome::Failed;

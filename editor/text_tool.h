@@ -51,6 +51,10 @@ class TextRasterizer {
     // extent: a monochrome bitmap with 1 where the text's pixels are. A null
     // bitmap when the font cannot draw it.
     virtual Bitmap Render(const TextFont& font, const std::string& text) = 0;
+    // The text anti-aliased, for formats with alpha: a colour bitmap of the
+    // same extent whose grey level (each channel) is the text's coverage of
+    // the pixel. By default the pixels of Render, fully covered or not at all.
+    virtual Bitmap RenderCoverage(const TextFont& font, const std::string& text);
 };
 
 // The floating block for a rendered text: the left colour where the text's
@@ -58,6 +62,13 @@ class TextRasterizer {
 // COLOR_TRANSPARENT), both painted with the brushes the format's depth gives.
 void BuildTextBlock(const CIconObject& format, const Bitmap& textPixels, ColorValue left, ColorValue right,
                     Bitmap& color, Bitmap& mask);
+
+// The same for a format with alpha from the text's coverage (RenderCoverage):
+// each pixel is the left colour over the right one in the measure of its
+// coverage, alpha with them, so that over Transparent the coverage becomes
+// the alpha. The mask is 1 exactly where the alpha is 0.
+void BuildAlphaTextBlock(const Bitmap& coverage, ColorValue left, std::uint8_t leftAlpha, ColorValue right,
+                         std::uint8_t rightAlpha, const Palette* palette, Bitmap& color, Bitmap& mask);
 
 enum class TextOutcome {
     Beep,   // no font name or no text

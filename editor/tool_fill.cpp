@@ -16,9 +16,16 @@ int Clamp(int v, int lo, int hi)
     return std::max(lo, std::min(v, hi));
 }
 
-bool IsPseudo(ColorValue v)
+bool WithAlpha(const FillSpec& spec)
 {
-    return ColorKind(v) != ColorKindType::Ordinary;
+    return spec.bitDepth == 32;
+}
+
+bool IsPseudo(const FillSpec& spec, ColorValue v)
+{
+    // Transparent is black with alpha 0 in a 32-bit format.
+    const ColorKindType kind = ColorKind(v);
+    return WithAlpha(spec) ? kind == ColorKindType::Inverted : kind != ColorKindType::Ordinary;
 }
 
 bool UsesPaletteRule(const FillSpec& spec)
@@ -93,7 +100,8 @@ int PaletteGradientIndex(int i, int lo, int hi, int n, int button)
 
 bool IsSolidFill(const FillSpec& spec)
 {
-    return spec.fillMode == kFillSolid || spec.fillMode > kFillRadial || IsPseudo(spec.pressed) || IsPseudo(spec.other);
+    return spec.fillMode == kFillSolid || spec.fillMode > kFillRadial || IsPseudo(spec, spec.pressed) ||
+           IsPseudo(spec, spec.other);
 }
 
 int GradientSteps(const FillSpec& spec)
@@ -130,6 +138,19 @@ ColorValue GradientColor(const FillSpec& spec, int i)
     return spec.fillMode == kFillRadial ? InterpolateColor(i, o, p, n) : InterpolateColor(i, p, o, n);
 }
 
+std::uint8_t GradientAlpha(const FillSpec& spec, int i)
+{
+    if (!WithAlpha(spec))
+        return 255;
+    const int n = GradientSteps(spec);
+    const int p = StoredAlpha(spec.pressed, spec.pressedAlpha), o = StoredAlpha(spec.other, spec.otherAlpha);
+    const int a = spec.fillMode == kFillRadial ? o : p, b = spec.fillMode == kFillRadial ? p : o;
+    if (n <= 1)
+        return static_cast<std::uint8_t>(a);
+    const int d = n - 1;
+    return static_cast<std::uint8_t>((a * (d - i) + b * i) / d);
+}
+
 int GradientStepAt(const FillSpec& spec, int x, int y)
 {
     const GradientSpan& s = spec.span;
@@ -149,9 +170,9 @@ int GradientStepAt(const FillSpec& spec, int x, int y)
     }
 }
 
-Cells BrushCells(const Brush& brush, bool monoTarget)
+Cells BrushCells(const Brush& brush, bool monoTarget, bool alphaTarget)
 {
-    Bitmap cell = monoTarget ? Bitmap::Mono(8, 8) : Bitmap::Color(8, 8);
+    Bitmap cell = monoTarget ? Bitmap::Mono(8, 8) : alphaTarget ? Bitmap::ColorAlpha(8, 8) : Bitmap::Color(8, 8);
     DC dc(cell);
     FillRect(dc, cell.rect(), brush);
     Cells cells{};
@@ -171,11 +192,16 @@ void FillThroughStencil(Bitmap& color, Bitmap& mask, const Bitmap& stencil, cons
         return;
 
     Brush colorBrush, maskBrush;
-    MakeImageBrushes(spec.pressed, colorBrush, maskBrush, spec.bitDepth, spec.palette);
+    MakeImageBrushes(spec.pressed, colorBrush, maskBrush, spec.bitDepth, spec.palette, spec.pressedAlpha);
     const Cells maskCells = BrushCells(maskBrush, mask.isMono());
+    // In an alpha bitmap the mask follows each pixel's alpha, which a
+    // gradient changes from step to step.
+    const bool alpha = color.hasAlpha();
+    const std::uint32_t maskOpaque = mask.isMono() ? 0u : PixelFromColorRef(RGB(0, 0, 0));
+    const std::uint32_t maskClear = mask.isMono() ? 1u : PixelFromColorRef(RGB(255, 255, 255));
 
     const bool solid = IsSolidFill(spec);
-    const Cells solidCells = solid ? BrushCells(colorBrush, false) : Cells{};
+    const Cells solidCells = solid ? BrushCells(colorBrush, false, alpha) : Cells{};
     // Gradient brushes are made for the steps the area actually meets.
     std::unordered_map<int, Cells> steps;
     int lastStep = -1;
@@ -187,8 +213,8 @@ void FillThroughStencil(Bitmap& color, Bitmap& mask, const Bitmap& stencil, cons
         auto it = steps.find(i);
         if (it == steps.end()) {
             Brush b, unused;
-            MakeImageBrushes(GradientColor(spec, i), b, unused, spec.bitDepth, spec.palette);
-            it = steps.emplace(i, BrushCells(b, false)).first;
+            MakeImageBrushes(GradientColor(spec, i), b, unused, spec.bitDepth, spec.palette, GradientAlpha(spec, i));
+            it = steps.emplace(i, BrushCells(b, false, alpha)).first;
         }
         lastStep = i;
         lastCells = &it->second;
@@ -207,7 +233,11 @@ void FillThroughStencil(Bitmap& color, Bitmap& mask, const Bitmap& stencil, cons
                 continue;
             const std::size_t cell = cellRow + static_cast<std::size_t>(x & 7);
             colorBits[i] = solid ? solidCells[cell] : stepCells(GradientStepAt(spec, x, y))[cell];
-            if (withMask)
+            if (!withMask)
+                continue;
+            if (alpha)
+                mask.setRawPixel(x, y, (colorBits[i] >> 24) == 0 ? maskClear : maskOpaque);
+            else
                 mask.setRawPixel(x, y, maskCells[cell]);
         }
     }

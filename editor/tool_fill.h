@@ -33,6 +33,8 @@ struct FillSpec {
     int bitDepth = 24;
     const Palette* palette = nullptr;
     bool ownPalette = false;
+    // The alphas of the two colours; only a 32-bit format uses them.
+    std::uint8_t pressedAlpha = 255, otherAlpha = 255;
 };
 
 // Channel by channel from a (i = 0) to b (i = n - 1), truncating; a when n <= 1.
@@ -42,24 +44,31 @@ COLORREF InterpolateColor(int i, COLORREF a, COLORREF b, int n);
 int PaletteGradientIndex(int i, int lo, int hi, int n, int button);
 
 // A solid fill paints the pressed colour: the solid mode, or a gradient that
-// has a pseudo-colour at either end.
+// has a pseudo-colour at either end. In a 32-bit format Transparent is an
+// ordinary end (black with alpha 0), so gradients run into it.
 bool IsSolidFill(const FillSpec& spec);
 // The number of rows, columns or rings of the gradient (at least 1).
 int GradientSteps(const FillSpec& spec);
 // The colour value of step i: an RGB colour, or a palette entry when both
 // colours are entries of a format with its own palette.
 ColorValue GradientColor(const FillSpec& spec, int i);
+// The alpha of step i, from the pressed to the other colour's alpha as the
+// colours go (255 outside 32-bit formats).
+std::uint8_t GradientAlpha(const FillSpec& spec, int i);
 // The step a pixel takes (clamped into the span).
 int GradientStepAt(const FillSpec& spec, int x, int y);
 
-// Paints every pixel of `area` that is black on the stencil.
+// Paints every pixel of `area` that is black on the stencil. In an alpha
+// bitmap the pixels take the colour and alpha (replaced, not blended) and the
+// mask follows: 1 exactly where the alpha is 0.
 void FillThroughStencil(Bitmap& color, Bitmap& mask, const Bitmap& stencil, const Rect& area, const FillSpec& spec);
 
 // Raster helpers for working copies and the stencil.
 void CopyBitmapRect(Bitmap& target, const Bitmap& source, const Rect& rect);
 void WhitenRect(Bitmap& stencil, const Rect& rect);
-// The raw values (0xFFRRGGBB, or 0/1 for a monochrome target) a brush gives
-// at the 64 positions of its 8x8 cell, y * 8 + x.
-std::array<std::uint32_t, 64> BrushCells(const Brush& brush, bool monoTarget);
+// The raw values (0xFFRRGGBB, 0xAARRGGBB for an alpha target, or 0/1 for a
+// monochrome target) a brush gives at the 64 positions of its 8x8 cell,
+// y * 8 + x.
+std::array<std::uint32_t, 64> BrushCells(const Brush& brush, bool monoTarget, bool alphaTarget = false);
 
 } // namespace kavrel

@@ -59,6 +59,7 @@ void CSelectionTool::Begin(ToolContext& context, int column, int row)
         return;
     startRect_ = f->selection;
     f->transparentColor = context.rightColor;
+    f->transparentAlpha = context.rightAlpha;
     if (InsideSelection(*f, column, row)) {
         dragging_ = true;
         // The copy that moves leaves the original where it is.

@@ -37,6 +37,12 @@ ColorValue PickColor(const CIconObject& f, int column, int row)
     return PaletteIndexValue(0);
 }
 
+std::uint8_t PickAlpha(const CIconObject& f, int column, int row)
+{
+    const std::uint8_t alpha = ImagePixelAlpha(f.color, column, row);
+    return alpha == 0 ? std::uint8_t{255} : alpha;
+}
+
 void CColorPickerTool::Begin(ToolContext& context, int column, int row)
 {
     if (!context.format)
@@ -45,7 +51,7 @@ void CColorPickerTool::Begin(ToolContext& context, int column, int row)
     if (IsPaletteIndexValue(picked) && context.setSelectedPaletteIndex)
         context.setSelectedPaletteIndex(static_cast<int>(picked & 0xFF));
     if (context.setPressedColor)
-        context.setPressedColor(picked);
+        context.setPressedColor(picked, PickAlpha(*context.format, column, row));
 }
 
 void CColorPickerTool::End(ToolContext& context)
@@ -64,6 +70,17 @@ bool SameColor(ColorValue pixel, ColorValue color, const Palette* palette)
     // The bitmaps hold RGB values, so a palette entry matches the pixels that
     // show its colour.
     return ResolveColor(pixel, palette) == ResolveColor(color, palette);
+}
+
+bool SamePixel(const CIconObject& f, int x, int y, ColorValue color, std::uint8_t alpha)
+{
+    const ColorValue pixel = GetImagePixel(f.color, f.mask, x, y);
+    if (!f.color.hasAlpha())
+        return SameColor(pixel, color, &f.palette);
+    const std::uint8_t wanted = StoredAlpha(color, alpha);
+    if (wanted == 0)
+        return ColorKind(pixel) == ColorKindType::Transparent;
+    return ImagePixelAlpha(f.color, x, y) == wanted && SameColor(pixel, color, &f.palette);
 }
 
 Rect CBrushStrokeTool::DrawShape(Bitmap& stencil, int shape) const
@@ -101,10 +118,11 @@ void CColorReplacerTool::Segment(ToolContext& context)
     ToolScratch& s = ScratchFor(f);
     const Rect box = DrawShape(s.stencil, context.brushShape);
     const ColorValue from = context.pressedColor, to = OtherColor(context);
+    const std::uint8_t toAlpha = OtherAlpha(context);
     for (int y = box.top; y < box.bottom; ++y)
         for (int x = box.left; x < box.right; ++x)
-            if (s.stencil.rawPixel(x, y) == 0 && SameColor(GetImagePixel(f.color, f.mask, x, y), from, &f.palette))
-                SetImagePixel(f.color, f.mask, to, x, y, &f.palette);
+            if (s.stencil.rawPixel(x, y) == 0 && SamePixel(f, x, y, from, context.pressedAlpha))
+                SetImagePixel(f.color, f.mask, to, x, y, &f.palette, toAlpha);
     WhitenRect(s.stencil, box);
     if (context.renderRegion && !box.empty())
         context.renderRegion(f.color, f.mask, box);
@@ -122,9 +140,8 @@ std::optional<Rect> CColorReplacerTool::Hover(ToolContext& context, int column, 
     CopyBitmapRect(s.mask, f.mask, shown);
     for (int y = box.top; y < box.bottom; ++y)
         for (int x = box.left; x < box.right; ++x)
-            if (s.stencil.rawPixel(x, y) == 0 &&
-                SameColor(GetImagePixel(f.color, f.mask, x, y), context.leftColor, &f.palette))
-                SetImagePixel(s.color, s.mask, context.rightColor, x, y, &f.palette);
+            if (s.stencil.rawPixel(x, y) == 0 && SamePixel(f, x, y, context.leftColor, context.leftAlpha))
+                SetImagePixel(s.color, s.mask, context.rightColor, x, y, &f.palette, context.rightAlpha);
     WhitenRect(s.stencil, box);
     if (context.renderRegion && !shown.empty())
         context.renderRegion(s.color, s.mask, shown);
@@ -307,8 +324,8 @@ Rect C3DFrameTool::DrawFrame(Bitmap& color, Bitmap& mask, const ToolContext& con
     const int x0 = n.left, y0 = n.top, x1 = n.right, y1 = n.bottom;
     const int t = Thickness(context.brushShape, x0, y0, x1, y1);
     Brush lightColor, lightMask, darkColor, darkMask;
-    MakeImageBrushes(context.pressedColor, lightColor, lightMask, f.bitDepth, &f.palette);
-    MakeImageBrushes(OtherColor(context), darkColor, darkMask, f.bitDepth, &f.palette);
+    MakeImageBrushes(context.pressedColor, lightColor, lightMask, f.bitDepth, &f.palette, context.pressedAlpha);
+    MakeImageBrushes(OtherColor(context), darkColor, darkMask, f.bitDepth, &f.palette, OtherAlpha(context));
     DC colorDC(color), maskDC(mask);
     auto paint = [&](const Rect& r, const Brush& c, const Brush& m) {
         FillRect(colorDC, r, c);

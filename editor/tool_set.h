@@ -15,9 +15,16 @@ void ReleaseDrawingTools();
 // palette entry of the same red, green and blue in a format with its own
 // palette (entry 0 when none matches), else the RGB colour.
 ColorValue PickColor(const CIconObject& format, int column, int row);
+// The alpha the picker takes with it: the pixel's own where it is partly
+// transparent, else 255 (a transparent pixel gives the Transparent colour).
+std::uint8_t PickAlpha(const CIconObject& format, int column, int row);
 // Whether a pixel read back matches a drawing colour: pseudo-colours by kind,
 // palette entries by the RGB value they stand for.
 bool SameColor(ColorValue pixel, ColorValue color, const Palette* palette);
+// Whether a pixel of a format matches a drawing colour with its alpha (in a
+// 32-bit format the alphas must match too; any colour of alpha 0 is
+// Transparent).
+bool SamePixel(const CIconObject& format, int x, int y, ColorValue color, std::uint8_t alpha);
 
 class CColorPickerTool final : public CDrawTool {
   public:

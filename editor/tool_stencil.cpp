@@ -25,8 +25,10 @@ ToolScratch& ScratchFor(const CIconObject& format)
         s.stencil = Bitmap::Mono(w, h);
         s.stencil.fill(RGB(255, 255, 255));
     }
-    if (s.color.width() != w || s.color.height() != h)
-        s.color = Bitmap::Color(w, h);
+    // The working colour copy has an alpha channel when the format has one.
+    const bool alpha = format.color.hasAlpha();
+    if (s.color.width() != w || s.color.height() != h || s.color.hasAlpha() != alpha)
+        s.color = alpha ? Bitmap::ColorAlpha(w, h) : Bitmap::Color(w, h);
     const bool mono = format.mask.isMono();
     if (s.mask.width() != format.mask.width() || s.mask.height() != format.mask.height() || s.mask.isMono() != mono)
         s.mask = mono ? Bitmap::Mono(format.mask.width(), format.mask.height())
@@ -78,6 +80,8 @@ FillSpec CStencilTool::Spec(const ToolContext& context, const Rect& shapeBox) co
     FillSpec spec;
     spec.pressed = context.pressedColor;
     spec.other = OtherColor(context);
+    spec.pressedAlpha = context.pressedAlpha;
+    spec.otherAlpha = OtherAlpha(context);
     spec.button = context.lastButton;
     spec.fillMode = context.fillMode;
     spec.bitDepth = f.bitDepth;

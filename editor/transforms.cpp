@@ -131,10 +131,16 @@ void InvertColors(CIconObject& f, const Rect& area)
     const Rect r = ClipToImage(f, area);
     if (r.empty())
         return;
+    const bool alpha = f.color.hasAlpha();
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) {
-            const COLORREF c = ColorRefFromPixel(f.color.rawPixel(x, y));
-            f.color.setRawPixel(x, y, PixelFromColorRef(InvertedColor(c, f.bitDepth)));
+            const std::uint32_t v = f.color.rawPixel(x, y);
+            // With alpha the colour is inverted and its alpha kept; a
+            // transparent pixel stays transparent (there is no inverted one).
+            if (alpha && (v >> 24) == 0)
+                continue;
+            const std::uint32_t inverted = PixelFromColorRef(InvertedColor(ColorRefFromPixel(v), f.bitDepth));
+            f.color.setRawPixel(x, y, alpha ? (v & 0xFF000000u) | (inverted & 0x00FFFFFFu) : inverted);
         }
     PaletteSnap(f).Apply(f, r);
 }

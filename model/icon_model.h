@@ -215,6 +215,7 @@ class CIconObject {
     int selectionInPlace = 1;
     // The right colour when the selection tool was last pressed (a colour value).
     std::uint32_t transparentColor = 0xF1000000u;
+    std::uint8_t transparentAlpha = 255; // its alpha (32-bit formats)
     Palette palette;
     int ownPalette = 0;
     struct UndoState {

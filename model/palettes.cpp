@@ -405,8 +405,18 @@ ColorValue GetImagePixel(const Bitmap& color, const Bitmap& mask, int x, int y)
     return colorPixel == RGB(255, 255, 255) ? COLOR_INVERTED : COLOR_TRANSPARENT;
 }
 
-void SetImagePixel(Bitmap& color, Bitmap& mask, ColorValue value, int x, int y, const Palette* palette)
+void SetImagePixel(Bitmap& color, Bitmap& mask, ColorValue value, int x, int y, const Palette* palette,
+                   std::uint8_t alpha)
 {
+    if (color.hasAlpha()) {
+        if (x < 0 || y < 0 || x >= color.width() || y >= color.height())
+            return;
+        const std::uint8_t a = StoredAlpha(value, alpha);
+        const std::uint32_t rgb = PixelFromColorRef(ResolveColor(value, palette)) & 0x00FFFFFFu;
+        color.setRawPixel(x, y, a == 0 ? 0u : (static_cast<std::uint32_t>(a) << 24) | rgb);
+        PutPixel(mask, x, y, a == 0 ? RGB(255, 255, 255) : RGB(0, 0, 0));
+        return;
+    }
     switch (ColorKind(value)) {
     case ColorKindType::Transparent:
         PutPixel(mask, x, y, RGB(255, 255, 255));
@@ -423,8 +433,31 @@ void SetImagePixel(Bitmap& color, Bitmap& mask, ColorValue value, int x, int y, 
     }
 }
 
-void MakeImageBrushes(ColorValue value, Brush& colorBrush, Brush& maskBrush, int bitDepth, const Palette* palette)
+std::uint8_t ImagePixelAlpha(const Bitmap& color, int x, int y)
 {
+    if (!color.hasAlpha())
+        return 255;
+    if (x < 0 || y < 0 || x >= color.width() || y >= color.height())
+        return 0;
+    return static_cast<std::uint8_t>(color.rawPixel(x, y) >> 24);
+}
+
+std::uint8_t StoredAlpha(ColorValue value, std::uint8_t alpha)
+{
+    return ColorKind(value) == ColorKindType::Ordinary ? alpha : std::uint8_t{0};
+}
+
+void MakeImageBrushes(ColorValue value, Brush& colorBrush, Brush& maskBrush, int bitDepth, const Palette* palette,
+                      std::uint8_t alpha)
+{
+    if (bitDepth == 32) {
+        // Exact colours, no dithering and no screen rounding: the image keeps
+        // what was chosen.
+        const std::uint8_t a = StoredAlpha(value, alpha);
+        colorBrush = a == 0 ? Brush::Solid(RGB(0, 0, 0), 0) : Brush::Solid(ResolveColor(value, palette), a);
+        maskBrush = Brush::Solid(a == 0 ? RGB(255, 255, 255) : RGB(0, 0, 0));
+        return;
+    }
     switch (ColorKind(value)) {
     case ColorKindType::Transparent:
         maskBrush = Brush::Solid(RGB(255, 255, 255));

@@ -17,8 +17,14 @@ namespace kavrel {
 using ColorValue = std::uint32_t;
 constexpr ColorValue COLOR_TRANSPARENT = 0xF1000000u;
 constexpr ColorValue COLOR_INVERTED = 0xF2000000u;
-constexpr ColorValue PaletteIndexValue(int i) { return 0x01000000u | static_cast<ColorValue>(i & 0xFF); }
-constexpr bool IsPaletteIndexValue(ColorValue v) { return (v >> 24) == 0x01; }
+constexpr ColorValue PaletteIndexValue(int i)
+{
+    return 0x01000000u | static_cast<ColorValue>(i & 0xFF);
+}
+constexpr bool IsPaletteIndexValue(ColorValue v)
+{
+    return (v >> 24) == 0x01;
+}
 
 enum class ColorKindType { Ordinary, Transparent, Inverted };
 ColorKindType ColorKind(ColorValue value);
@@ -28,7 +34,7 @@ ColorKindType ColorKind(ColorValue value);
 const Palette& Standard16Palette();
 const Palette& StandardPalette();
 Palette SpectrumPalette();
-bool IsStandardPalette(const Palette& palette);  // compares red, green, blue of 256 entries
+bool IsStandardPalette(const Palette& palette); // compares red, green, blue of 256 entries
 
 int NearestPaletteIndex(COLORREF rgb, const Palette& palette);
 
@@ -41,12 +47,26 @@ int ColorTableFromPalette(std::vector<RGBQuad>& table, const Palette* palette, i
 COLORREF ResolveColor(ColorValue value, const Palette* palette);
 
 // Pixel reads and writes on a format's colour and mask bitmaps.
+//
+// The colour bitmap of a 32-bit format has an alpha channel: there a colour
+// value comes with an alpha, the Transparent pseudo-colour is alpha 0, an
+// alpha of 0 always stores the pixel 0x00000000 with mask 1 (the mask is 1
+// exactly where alpha is 0), and the Inverted pseudo-colour does not exist:
+// it is written as Transparent. Elsewhere alpha is ignored.
 ColorValue GetImagePixel(const Bitmap& color, const Bitmap& mask, int x, int y);
-void SetImagePixel(Bitmap& color, Bitmap& mask, ColorValue value, int x, int y, const Palette* palette);
+void SetImagePixel(Bitmap& color, Bitmap& mask, ColorValue value, int x, int y, const Palette* palette,
+                   std::uint8_t alpha = 255);
+// The alpha of a pixel: its own in an alpha bitmap (0 outside), else 255.
+std::uint8_t ImagePixelAlpha(const Bitmap& color, int x, int y);
+// The alpha a colour value with a chosen alpha stores in an alpha bitmap
+// (0 for the pseudo-colours).
+std::uint8_t StoredAlpha(ColorValue value, std::uint8_t alpha);
 
 // The brushes tools fill shapes with, in a format of the given bit depth.
-void MakeImageBrushes(ColorValue value, Brush& colorBrush, Brush& maskBrush, int bitDepth,
-                      const Palette* palette);
+// A 32-bit format's brushes are solid and carry the alpha; its mask brush is
+// white exactly when that alpha is 0.
+void MakeImageBrushes(ColorValue value, Brush& colorBrush, Brush& maskBrush, int bitDepth, const Palette* palette,
+                      std::uint8_t alpha = 255);
 // The brush that shows a colour on screen (palette bar, colour buttons).
 Brush MakeDisplayBrush(ColorValue value, int bitDepth, const Palette* palette = nullptr);
 // An 8x8 brush that approximates an RGB colour at a bit depth.
@@ -67,4 +87,4 @@ void FrameHighlight(DC& dc, const Rect& rect, COLORREF color);
 const Bitmap& TransparentPattern();
 const Bitmap& InvertedPattern();
 
-}  // namespace kavrel
+} // namespace kavrel

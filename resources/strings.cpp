@@ -363,6 +363,8 @@ constexpr StringEntry kStrings[] = {
     {61724, "Convert to another depth"},
     {61725, "Convert this image format to:"},
     {61726, "32 bits"},
+    {61740, "No inverted colour in images with alpha: every pixel is a colour with its opacity, or transparent."},
+    {61741, "Opacity (alpha) of the left or right colour, whichever was chosen last"},
 };
 
 constexpr bool TableIsSorted()

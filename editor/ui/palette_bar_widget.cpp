@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "document/icon_document.h"
@@ -135,8 +137,32 @@ class CColorPaletteBar::CanvasWidget final : public QWidget, public PaletteBarWi
             const QRect box = p.fontMetrics().boundingRect(cell, Qt::AlignCenter, text).adjusted(-2, 0, 2, 0) &
                               cell.adjusted(1, 2, -1, -2);
             p.fillRect(box, QColor(0xC0, 0xC0, 0xC0));
+            // Greyed where the colour does not exist (images with alpha).
+            const bool greyed = id == kInvertedText && bar_.Logic().AlphaShown();
+            p.setPen(greyed ? QColor(0x80, 0x80, 0x80) : QColor(Qt::black));
             p.drawText(cell, Qt::AlignCenter, text);
         }
+        if (bar_.Logic().AlphaShown()) {
+            // The alpha slider's letter, right of its plus button.
+            const Rect plus = CPaletteBar::SliderPlusRect(kAlphaChannel);
+            p.setPen(bar_.Logic().AlphaSliderActive() ? QColor(Qt::black) : QColor(0x80, 0x80, 0x80));
+            p.drawText(QRect(plus.right + 3, plus.top, 24, plus.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                       QString::number(bar_.Logic().LastButtonAlpha()));
+        }
+    }
+
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::ToolTip) {
+            auto* help = static_cast<QHelpEvent*>(event);
+            const int id = bar_.Logic().ToolTipAt(help->pos().x(), help->pos().y());
+            if (id != 0)
+                QToolTip::showText(help->globalPos(), QString::fromStdString(LoadString(id)), this);
+            else
+                QToolTip::hideText();
+            return true;
+        }
+        return QWidget::event(event);
     }
 
     void mousePressEvent(QMouseEvent* event) override

@@ -59,6 +59,29 @@ PackedDib SizeOnly(const QSize& size)
     return dib;
 }
 
+// An image with an alpha channel as an alpha bitmap (straight alpha).
+Bitmap AlphaBitmapFrom(const QImage& source)
+{
+    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    Bitmap bitmap = Bitmap::ColorAlpha(argb.width(), argb.height());
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            // Fully transparent pixels hold no colour.
+            bitmap.setRawPixel(x, y, qAlpha(row[x]) == 0 ? 0u : static_cast<std::uint32_t>(row[x]));
+    }
+    return bitmap;
+}
+
+QImage ImageFromAlphaBitmap(const Bitmap& bitmap)
+{
+    QImage image(bitmap.width(), bitmap.height(), QImage::Format_ARGB32);
+    for (int y = 0; y < bitmap.height(); ++y)
+        std::memcpy(image.scanLine(y), bitmap.colorBits() + static_cast<std::size_t>(y) * bitmap.width(),
+                    static_cast<std::size_t>(bitmap.width()) * 4);
+    return image;
+}
+
 } // namespace
 
 QString QtClipboard::PrivateMimeType()
@@ -139,11 +162,17 @@ ClipboardContents QtClipboard::ContentsFrom(const QMimeData& mime)
             const QImage image = reader.read();
             if (!image.isNull()) {
                 c.dib = DibFromImage(image);
+                if (image.hasAlphaChannel())
+                    c.alphaImage = AlphaBitmapFrom(image);
                 return c;
             }
         }
-    if (mime.hasImage())
-        c.dib = DibFromImage(qvariant_cast<QImage>(mime.imageData()));
+    if (mime.hasImage()) {
+        const QImage image = qvariant_cast<QImage>(mime.imageData());
+        c.dib = DibFromImage(image);
+        if (image.hasAlphaChannel() && !TooLarge(image.size()))
+            c.alphaImage = AlphaBitmapFrom(image);
+    }
     return c;
 }
 
@@ -158,7 +187,10 @@ bool QtClipboard::Put(const ClipboardContents& contents)
         mime->setData(QString::fromLatin1(kPlainMimeType), Bytes(contents.privateBlock));
     }
     if (!contents.dib.empty()) {
-        const QImage image = ImageFromDib(contents.dib);
+        // A picture with alpha is offered with it (PNG); the BMP stays laid
+        // on the background.
+        const bool alpha = !contents.alphaImage.isNull() && contents.alphaImage.hasAlpha();
+        const QImage image = alpha ? ImageFromAlphaBitmap(contents.alphaImage) : ImageFromDib(contents.dib);
         if (!image.isNull()) {
             QByteArray png;
             QBuffer buffer(&png);

@@ -9,9 +9,15 @@
 
 namespace kavrel {
 
-Bitmap QtTextRasterizer::Render(const TextFont& f, const std::string& text)
+namespace {
+
+// The line drawn white on black over its extent; a null image when the font
+// cannot draw it.
+QImage DrawLine(const TextFont& f, const std::string& text, bool antialiased)
 {
-    const QFont font = QtFontFor(f.face, f.height, f.weight, f.italic);
+    QFont font = QtFontFor(f.face, f.height, f.weight, f.italic);
+    if (antialiased)
+        font.setStyleStrategy(QFont::PreferAntialias);
     const QFontMetrics metrics(font);
     const QString line = QString::fromStdString(text);
     const int w = metrics.horizontalAdvance(line), h = metrics.height();
@@ -23,18 +29,46 @@ Bitmap QtTextRasterizer::Render(const TextFont& f, const std::string& text)
     image.fill(Qt::black);
     {
         QPainter p(&image);
+        p.setRenderHint(QPainter::TextAntialiasing, antialiased);
         p.setFont(font);
         p.setPen(Qt::white);
         // One line as given: no mnemonic or tab processing.
         p.drawText(0, metrics.ascent(), line);
     }
-    Bitmap pixels = Bitmap::Mono(w, h);
-    for (int y = 0; y < h; ++y) {
+    return image;
+}
+
+} // namespace
+
+Bitmap QtTextRasterizer::Render(const TextFont& f, const std::string& text)
+{
+    const QImage image = DrawLine(f, text, false);
+    if (image.isNull())
+        return {};
+    Bitmap pixels = Bitmap::Mono(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x)
+        for (int x = 0; x < image.width(); ++x)
             pixels.setRawPixel(x, y, qGray(row[x]) >= 128 ? 1 : 0);
     }
     return pixels;
+}
+
+Bitmap QtTextRasterizer::RenderCoverage(const TextFont& f, const std::string& text)
+{
+    const QImage image = DrawLine(f, text, true);
+    if (image.isNull())
+        return {};
+    Bitmap coverage = Bitmap::Color(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            // Subpixel rendering may tint the channels; their mean is the cover.
+            const auto c = static_cast<std::uint32_t>((qRed(row[x]) + qGreen(row[x]) + qBlue(row[x]) + 1) / 3);
+            coverage.setRawPixel(x, y, 0xFF000000u | c << 16 | c << 8 | c);
+        }
+    }
+    return coverage;
 }
 
 } // namespace kavrel

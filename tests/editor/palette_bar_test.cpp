@@ -434,5 +434,82 @@ TEST_F(PaletteBarTest, SettingsAreReadAndWrittenBack)
     EXPECT_EQ(IsDirty, 0);
 }
 
+TEST_F(PaletteBarTest, AlphaSliderAndNoInvertedColourInFormatsWithAlpha)
+{
+    doc.AddFormat(16, 16, 24, 0);
+    int index = 0;
+    for (int i = 0; i < doc.GetFormatCount(); ++i)
+        if (doc.GetFormat(i)->width == 16)
+            index = i;
+    CIconObject& alpha = *doc.GetFormat(index);
+    alpha.bitDepth = 32;
+    alpha.colorCount = 0;
+    alpha.color = Bitmap::ColorAlpha(16, 16);
+    alpha.mask = Bitmap::Mono(16, 16);
+    alpha.mask.fill(RGB(255, 255, 255));
+    const Rect track = CPaletteBar::SliderTrackRect(kAlphaChannel);
+    const int middle = (track.top + track.bottom) / 2;
+
+    // Legacy formats: no alpha slider, the Inverted colour as ever.
+    Edit(view, 24);
+    EXPECT_FALSE(bar.AlphaShown());
+    EXPECT_EQ(bar.ButtonDown(0, track.left + 3, middle), CPaletteBar::Press::None);
+    EXPECT_EQ(bar.ToolTipAt(60, 175), 0);
+    Click(1, CPaletteBar::InvertedCellRect());
+    EXPECT_EQ(view.rightColor, COLOR_INVERTED);
+
+    Edit(view, 32);
+    ASSERT_TRUE(bar.AlphaShown());
+    // Inverted is refused (its tooltip says why); the colours stay.
+    Click(0, CPaletteBar::ColourCellRect(8));
+    const ColorValue left = view.leftColor;
+    Click(0, CPaletteBar::InvertedCellRect());
+    EXPECT_EQ(view.leftColor, left);
+    EXPECT_EQ(bar.selected, 8);
+    EXPECT_EQ(bar.ToolTipAt(60, 175), kNoInvertedTip);
+    EXPECT_EQ(bar.ToolTipAt(track.left + 3, middle), kAlphaSliderTip);
+
+    // The slider edits the alpha of the colour chosen last, as it moves.
+    bar.ButtonDown(0, track.left + 30, middle);
+    bar.PointerMove(track.left + 30 - 23, middle);
+    EXPECT_EQ(view.leftAlpha, 128);
+    bar.ButtonUp();
+    EXPECT_EQ(view.leftAlpha, 128);
+    EXPECT_EQ(view.rightAlpha, 255);
+    EXPECT_EQ(view.leftColor, left); // the cell's colour is untouched
+    bar.ButtonDown(0, CPaletteBar::SliderMinusRect(kAlphaChannel).left + 2, middle);
+    EXPECT_EQ(view.leftAlpha, 127);
+    bar.OnTimer();
+    EXPECT_EQ(view.leftAlpha, 126);
+    bar.ButtonUp();
+    // The colour dialog changes the colour, not its alpha.
+    bar.ModifyColour();
+    EXPECT_EQ(view.leftColor, RGB(10, 20, 30));
+    EXPECT_EQ(view.leftAlpha, 126);
+
+    // Picking another cell keeps the alpha; swapping takes it along; the
+    // default colours are opaque.
+    Click(1, CPaletteBar::ColourCellRect(20));
+    EXPECT_EQ(bar.LastButtonAlpha(), 255);
+    Click(0, CPaletteBar::ColourCellRect(21));
+    EXPECT_EQ(view.leftAlpha, 126);
+    bar.Swap();
+    EXPECT_EQ(view.rightAlpha, 126);
+    EXPECT_EQ(view.leftAlpha, 255);
+
+    // Transparent has no alpha to edit.
+    Click(1, CPaletteBar::TransparentCellRect());
+    EXPECT_FALSE(bar.AlphaSliderActive());
+    EXPECT_EQ(bar.ButtonDown(0, track.left + 3, middle), CPaletteBar::Press::None);
+    bar.DefaultColours();
+    EXPECT_EQ(view.leftAlpha, 255);
+    EXPECT_EQ(view.rightAlpha, 255);
+
+    // A view's alphas come back with it.
+    view.leftAlpha = 40;
+    bar.SetActiveView(&view);
+    EXPECT_EQ(bar.LeftAlpha(), 40);
+}
+
 } // namespace
 } // namespace kavrel

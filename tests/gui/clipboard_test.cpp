@@ -135,6 +135,56 @@ TEST_F(SystemClipboardTest, AnImageOfAnotherProgramPastesOpaqueAndAHugeOneIsMeas
     EXPECT_TRUE(c.dib.bits().empty());
 }
 
+TEST_F(SystemClipboardTest, FormatsWithAlphaCopyAndPastePngWithAlpha)
+{
+    doc_.AddFormat(16, 16, 24, 0);
+    int index = 0;
+    for (int i = 0; i < doc_.GetFormatCount(); ++i)
+        if (doc_.GetFormat(i)->width == 16)
+            index = i;
+    CIconObject& f = *doc_.GetFormat(index);
+    f.bitDepth = 32;
+    f.colorCount = 0;
+    f.color = Bitmap::ColorAlpha(16, 16);
+    f.mask = Bitmap::Mono(16, 16);
+    f.mask.fill(RGB(255, 255, 255));
+    SetImagePixel(f.color, f.mask, RGB(255, 0, 0), 0, 0, nullptr, 128);
+    SetImagePixel(f.color, f.mask, RGB(0, 255, 0), 1, 0, nullptr);
+    view_->SwitchFormat(index);
+    view_->OnCommand(ID_EDIT_COPY);
+
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    ASSERT_TRUE(mime->hasFormat("image/png"));
+    const QImage png = QImage::fromData(mime->data("image/png"), "PNG");
+    ASSERT_TRUE(png.hasAlphaChannel());
+    EXPECT_EQ(png.pixel(0, 0), qRgba(255, 0, 0, 128));
+    EXPECT_EQ(png.pixel(1, 0), qRgba(0, 255, 0, 255));
+    EXPECT_EQ(qAlpha(png.pixel(2, 0)), 0);
+    // The BMP stays laid on the clipboard background.
+    const QImage bmp = QImage::fromData(mime->data("image/bmp"), "BMP");
+    EXPECT_EQ(bmp.pixel(0, 0) & 0xFFFFFF, 0xFF7F7Fu);
+
+    // Another program's PNG with alpha pastes with it into a 32-bit format.
+    QImage picture(4, 4, QImage::Format_ARGB32);
+    picture.fill(qRgba(0, 0, 255, 200));
+    picture.setPixel(3, 3, qRgba(0, 0, 0, 0));
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    auto* other = new QMimeData;
+    other->setData("image/png", data);
+    QGuiApplication::clipboard()->setMimeData(other);
+    view_->OnCommand(ID_EDIT_PASTE);
+    ASSERT_TRUE(HasFloating(F()));
+    EXPECT_EQ(F().floatingColor->rawPixel(0, 0), 0xC80000FFu);
+    EXPECT_EQ(F().floatingColor->rawPixel(3, 3), 0u);
+    EXPECT_EQ(F().floatingMask->rawPixel(3, 3), 1u);
+    view_->CommitSelection();
+    EXPECT_EQ(F().color.rawPixel(2, 2), 0xC80000FFu);
+}
+
 // Another program on a real X display reads what we copied and gives us an
 // image. Run by hand: xvfb-run env QT_QPA_PLATFORM=xcb kavrel_tests_gui
 // --gtest_filter='*OtherPrograms*' (needs xclip and ImageMagick's convert).
@@ -194,6 +244,65 @@ TEST_F(SystemClipboardTest, OtherProgramsReadOurImageAndGiveUsTheirs)
     ASSERT_TRUE(HasFloating(F()));
     EXPECT_EQ(F().selection, (Rect{0, 0, 39, 29}));
     EXPECT_EQ(F().floatingColor->pixel(10, 10), RGB(0, 0, 255));
+}
+
+// The same through another program on a real X display. Run by hand like
+// the test above.
+TEST_F(SystemClipboardTest, OtherProgramsReadAndGiveUsAlpha)
+{
+    if (QGuiApplication::platformName() != "xcb" || QStandardPaths::findExecutable("xclip").isEmpty() ||
+        QStandardPaths::findExecutable("convert").isEmpty())
+        GTEST_SKIP() << "needs an X display, xclip and convert";
+    auto run = [](QProcess& p) {
+        for (int i = 0; i < 1000 && !p.waitForFinished(10); ++i)
+            QCoreApplication::processEvents();
+    };
+    doc_.AddFormat(16, 16, 24, 0);
+    int index = 0;
+    for (int i = 0; i < doc_.GetFormatCount(); ++i)
+        if (doc_.GetFormat(i)->width == 16)
+            index = i;
+    CIconObject& f = *doc_.GetFormat(index);
+    f.bitDepth = 32;
+    f.colorCount = 0;
+    f.color = Bitmap::ColorAlpha(16, 16);
+    f.mask = Bitmap::Mono(16, 16);
+    f.mask.fill(RGB(255, 255, 255));
+    SetImagePixel(f.color, f.mask, RGB(255, 0, 0), 5, 5, nullptr, 128);
+    view_->SwitchFormat(index);
+    // Another program may own the selection since a later time than any
+    // event we saw; a window of ours shown and clicked brings us up to date.
+    QWidget probe;
+    probe.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&probe));
+    QTest::mouseClick(&probe, Qt::LeftButton);
+    QTest::qWait(50);
+    view_->OnCommand(ID_EDIT_COPY);
+    QProcess out;
+    out.start("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"});
+    run(out);
+    const QImage read = QImage::fromData(out.readAllStandardOutput(), "PNG");
+    ASSERT_EQ(read.size(), QSize(16, 16));
+    EXPECT_EQ(read.pixel(5, 5), qRgba(255, 0, 0, 128));
+    EXPECT_EQ(qAlpha(read.pixel(0, 0)), 0);
+
+    // ImageMagick's half-transparent green, pasted with its alpha.
+    QProcess make;
+    make.start("convert", {"-size", "6x4", "xc:rgba(0,255,0,0.5)", "png32:-"});
+    run(make);
+    QProcess in;
+    in.start("xclip", {"-selection", "clipboard", "-t", "image/png", "-i"});
+    in.write(make.readAllStandardOutput());
+    in.closeWriteChannel();
+    run(in);
+    for (int i = 0; i < 50 && !clipboard_.CanPaste(); ++i)
+        QTest::qWait(20);
+    view_->OnCommand(ID_EDIT_PASTE);
+    ASSERT_TRUE(HasFloating(F()));
+    EXPECT_EQ(F().selection, (Rect{0, 0, 5, 3}));
+    const std::uint32_t pixel = F().floatingColor->rawPixel(2, 2);
+    EXPECT_EQ(pixel & 0x00FFFFFFu, 0x00FF00u);
+    EXPECT_NEAR(static_cast<int>(pixel >> 24), 128, 1);
 }
 
 // What the clipboard holds is asked once and kept until it changes.

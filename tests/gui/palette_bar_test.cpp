@@ -104,5 +104,64 @@ TEST_F(PaletteBarWidgetTest, ContextMenuAndCommands)
     EXPECT_TRUE(toggled);
 }
 
+TEST_F(PaletteBarWidgetTest, FormatsWithAlphaShowTheAlphaSliderAndGreyTheInvertedCell)
+{
+    // A 32-bit format made by hand, with two half-transparent strokes.
+    doc_.AddFormat(32, 32, 24, 0);
+    int index = 0;
+    for (int i = 0; i < doc_.GetFormatCount(); ++i)
+        if (doc_.GetFormat(i)->bitDepth == 24)
+            index = i;
+    CIconObject& f = *doc_.GetFormat(index);
+    f.bitDepth = 32;
+    f.colorCount = 0;
+    f.color = Bitmap::ColorAlpha(32, 32);
+    f.mask = Bitmap::Mono(32, 32);
+    f.mask.fill(RGB(255, 255, 255));
+    for (int i = 0; i < 32; ++i) {
+        SetImagePixel(f.color, f.mask, RGB(255, 0, 0), i, 10, nullptr, 128);
+        SetImagePixel(f.color, f.mask, RGB(0, 0, 255), 20, i, nullptr, 64);
+    }
+
+    QWidget window;
+    auto* bar = new CColorPaletteBar(&window);
+    auto* view = new CIconView(&doc_, &window);
+    bar->setGeometry(0, 0, kPaletteBarWidth + 20, kPaletteBarHeight + 60);
+    view->setGeometry(kPaletteBarWidth + 20, 0, 320, kPaletteBarHeight + 60);
+    window.resize(kPaletteBarWidth + 340, kPaletteBarHeight + 60);
+    window.show();
+    CIconView::BroadcastFormatsChanged(&doc_, nullptr);
+    view->OnFormatListChanged(index);
+    bar->Follow(view);
+    ASSERT_TRUE(bar->Logic().AlphaShown());
+    QTest::mouseClick(bar->Canvas(), Qt::LeftButton, {}, Centre(CPaletteBar::ColourCellRect(16)));
+    view->State().leftAlpha = 96;
+    bar->Follow(view);
+    QApplication::processEvents();
+
+    const QImage canvas = bar->Canvas()->grab().toImage();
+    // The Inverted cell is plain face grey, its name in grey.
+    const Rect inverted = CPaletteBar::InvertedCellRect();
+    EXPECT_EQ(canvas.pixelColor(inverted.left + 3, inverted.top + 3), QColor(0xC0, 0xC0, 0xC0));
+    int darkText = 0, greyText = 0;
+    for (int y = inverted.top + 2; y < inverted.bottom - 2; ++y)
+        for (int x = inverted.left + 2; x < inverted.right - 2; ++x) {
+            const QColor c = canvas.pixelColor(x, y);
+            darkText += c.red() < 0x40;
+            greyText += c.red() >= 0x60 && c.red() <= 0xA0;
+        }
+    EXPECT_EQ(darkText, 0);
+    EXPECT_GT(greyText, 0);
+    // The alpha slider's knob sits where 96 puts it.
+    const Rect track = CPaletteBar::SliderTrackRect(kAlphaChannel);
+    const int knob = track.left + 96 * kSliderTravel / 255;
+    EXPECT_EQ(canvas.pixelColor(knob, track.top + 6), QColor(Qt::white));
+    EXPECT_EQ(canvas.pixelColor(knob + 6, track.top + 6), QColor(Qt::black));
+
+    // Screenshots for a human look, when asked for.
+    if (const QByteArray dir = qgetenv("KAVREL_SHOT_DIR"); !dir.isEmpty())
+        window.grab().save(QString::fromLocal8Bit(dir) + "/alpha_palette_bar.png");
+}
+
 } // namespace
 } // namespace kavrel

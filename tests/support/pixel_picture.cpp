@@ -15,9 +15,9 @@ struct PictureColor {
 // '.' and 'i' are read as black and white but never printed for a colour-only
 // bitmap; they only appear where a mask says so.
 constexpr PictureColor kColors[] = {
-    {'#', RGB(0, 0, 0)},       {'w', RGB(255, 255, 255)}, {'r', RGB(255, 0, 0)},   {'g', RGB(0, 255, 0)},
-    {'b', RGB(0, 0, 255)},     {'y', RGB(255, 255, 0)},   {'c', RGB(0, 255, 255)}, {'m', RGB(255, 0, 255)},
-    {'-', RGB(128, 128, 128)},
+    {'#', RGB(0, 0, 0)},     {'w', RGB(255, 255, 255)}, {'r', RGB(255, 0, 0)},
+    {'g', RGB(0, 255, 0)},   {'b', RGB(0, 0, 255)},     {'y', RGB(255, 255, 0)},
+    {'c', RGB(0, 255, 255)}, {'m', RGB(255, 0, 255)},   {'-', RGB(128, 128, 128)},
 };
 
 bool ColorOfSymbol(char symbol, COLORREF& color)
@@ -80,7 +80,7 @@ std::string Describe(const std::vector<std::string>& actual, const std::vector<s
     return out.str();
 }
 
-}  // namespace
+} // namespace
 
 Bitmap ColorPicture(const std::vector<std::string>& rows)
 {
@@ -191,8 +191,7 @@ std::vector<std::string> PictureOf(const Bitmap& color, const Bitmap& mask)
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult PictureIs(const Bitmap& color, const Bitmap& mask,
-                                     const std::vector<std::string>& expected)
+::testing::AssertionResult PictureIs(const Bitmap& color, const Bitmap& mask, const std::vector<std::string>& expected)
 {
     if (color.width() != mask.width() || color.height() != mask.height()) {
         return ::testing::AssertionFailure() << "colour bitmap " << color.width() << "x" << color.height()
@@ -205,4 +204,36 @@ std::vector<std::string> PictureOf(const Bitmap& color, const Bitmap& mask)
     return ::testing::AssertionSuccess();
 }
 
-}  // namespace kavrel::test
+void AlphaImage(int width, int height, Bitmap& color, Bitmap& mask)
+{
+    color = Bitmap::ColorAlpha(width, height);
+    mask = Bitmap::Mono(width, height);
+    mask.fill(RGB(255, 255, 255));
+}
+
+std::vector<int> AlphaRow(const Bitmap& color, int y)
+{
+    std::vector<int> row;
+    for (int x = 0; x < color.width(); ++x)
+        row.push_back(color.hasAlpha() ? static_cast<int>(color.rawPixel(x, y) >> 24) : 255);
+    return row;
+}
+
+::testing::AssertionResult MaskFollowsAlpha(const Bitmap& color, const Bitmap& mask)
+{
+    if (!color.hasAlpha())
+        return ::testing::AssertionFailure() << "the colour bitmap has no alpha";
+    if (mask.width() != color.width() || mask.height() != color.height() || !mask.isMono())
+        return ::testing::AssertionFailure() << "the mask does not match the colour bitmap";
+    for (int y = 0; y < color.height(); ++y)
+        for (int x = 0; x < color.width(); ++x) {
+            const std::uint32_t v = color.rawPixel(x, y);
+            const bool clear = (v >> 24) == 0;
+            if (clear != (mask.rawPixel(x, y) == 1) || (clear && v != 0))
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is 0x" << std::hex << v
+                                                     << " with mask " << std::dec << mask.rawPixel(x, y);
+        }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace kavrel::test

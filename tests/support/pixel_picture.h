@@ -27,7 +27,15 @@ std::vector<std::string> PictureOf(const Bitmap& bitmap);
 std::vector<std::string> PictureOf(const Bitmap& color, const Bitmap& mask);
 
 ::testing::AssertionResult PictureIs(const Bitmap& bitmap, const std::vector<std::string>& expected);
-::testing::AssertionResult PictureIs(const Bitmap& color, const Bitmap& mask,
-                                     const std::vector<std::string>& expected);
+::testing::AssertionResult PictureIs(const Bitmap& color, const Bitmap& mask, const std::vector<std::string>& expected);
 
-}  // namespace kavrel::test
+// Alpha bitmaps (the colour bitmaps of 32-bit formats).
+// A transparent colour + mask pair of a 32-bit format's kind.
+void AlphaImage(int width, int height, Bitmap& color, Bitmap& mask);
+// The alphas of one row.
+std::vector<int> AlphaRow(const Bitmap& color, int y);
+// The rule every change keeps: the mask is 1 exactly where alpha is 0, and
+// the colour pixel there is 0x00000000.
+::testing::AssertionResult MaskFollowsAlpha(const Bitmap& color, const Bitmap& mask);
+
+} // namespace kavrel::test
