@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/build.sh >&2
 case "${1:-}" in
-  list|extract|render|convert|to-icl|import-picture|--help|-h)
+  list|extract|render|convert|to-icl|import-picture|create|--help|-h)
     exec build/cli/kavrel-cli "$@" ;;
 esac
 if [ ! -x build/app/kavrel ]; then

@@ -2,6 +2,7 @@
 # Times kavrel-cli against its peers on the same files and prints the ratio:
 #   kavrel-cli list  vs  icotool -l          on 1,000 ICO files
 #   kavrel-cli list  vs  wrestool -l and -x  on a DLL with 2,000 icon groups
+#   kavrel-cli create / convert  vs  ImageMagick convert on a 1024x1024 PNG
 # Usage: bench/compare.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -75,4 +76,19 @@ if command -v i686-w64-mingw32-windres >/dev/null && command -v i686-w64-mingw32
   fi
 else
   echo "compare: mingw tool chain or wrestool missing; skipping the DLL comparison"
+fi
+
+# Modern icons: the ten sizes from a 1024x1024 PNG, then that icon read and
+# written again, beside ImageMagick.
+convert -size 1024x1024 radial-gradient:'rgba(255,128,0,1)-rgba(0,64,255,0)' \
+  -fill 'rgba(255,255,255,0.6)' -draw 'circle 512,512 512,200' PNG32:"$work/big.png" 2>/dev/null || true
+if [ -s "$work/big.png" ]; then
+  ours=$(time_ms "'$cli' create '$work/sizes-ours.ico' '$work/big.png'")
+  theirs=$(time_ms "convert '$work/big.png' -define icon:auto-resize=256,128,96,64,48,40,32,24,20,16 '$work/sizes-im.ico'")
+  report "ten sizes from a 1024 PNG (convert)" "$ours" "$theirs"
+  ours=$(time_ms "'$cli' convert '$work/sizes-ours.ico' '$work/copy-ours.ico'")
+  theirs=$(time_ms "convert '$work/sizes-ours.ico' '$work/copy-im.ico'")
+  report "open and save a 10-format icon" "$ours" "$theirs"
+else
+  echo "compare: the 1024x1024 picture could not be made; skipping the size-set comparison"
 fi

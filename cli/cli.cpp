@@ -191,7 +191,11 @@ const std::vector<Command>& Commands()
         {"convert", "[--salvage] IN OUT.ico [--icon N]", "read an icon and write it back as an ICO file", RunConvert},
         {"to-icl", "[--salvage] OUT.icl INPUT...", "put every icon of the inputs into one new icon library", RunToIcl},
         {"import-picture", "IN --size WxH --depth D -o OUT.ico",
-         "fit a BMP, DIB, RLE or JPG picture into a new image format, saved as an ICO file", RunImportPicture},
+         "fit a BMP, DIB, RLE, JPEG or PNG picture into a new image format, saved as an ICO file", RunImportPicture},
+        {"create", "OUT.ico IN.png... [--sizes 16,24,32,48,256] [--png-above 128]",
+         "make an icon of 32-bit images with alpha from one large PNG picture (every size made from it) or "
+         "several (each at its own size)",
+         RunCreate},
         {"thumbnail", "[-s SIZE] IN OUT.png",
          "the first icon of a file as a file manager's thumbnail, at most SIZE pixels (default 128)", RunThumbnail},
     };

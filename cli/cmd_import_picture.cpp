@@ -1,4 +1,4 @@
-// import-picture IN --size WxH --depth D -o OUT.ico: a BMP, DIB, RLE or JPG
+// import-picture IN --size WxH --depth D -o OUT.ico: a BMP, DIB, RLE, JPEG or PNG
 // picture fitted into a new image format, saved as an ICO file.
 #include <string>
 
@@ -24,7 +24,7 @@ bool ParseSize(const std::string& text, int& width, int& height)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int RunImportPicture(const std::vector<std::string>& argv, Io& io)
 {
@@ -48,7 +48,7 @@ int RunImportPicture(const std::vector<std::string>& argv, Io& io)
 
     const std::string& in = args->positional[0];
     if (PictureKindOf(in) == PictureKind::None)
-        return Failure(io, in + ": not a picture (BMP, DIB, RLE or JPG)");
+        return Failure(io, in + ": not a picture (BMP, DIB, RLE, JPEG or PNG)");
     auto format = ImportPictureAsFormat(in, width, height, *depth);
     if (!format)
         return Failure(io, in + ": cannot read the picture");
@@ -57,4 +57,4 @@ int RunImportPicture(const std::vector<std::string>& argv, Io& io)
     return kExitOk;
 }
 
-}  // namespace kavrel::cli
+} // namespace kavrel::cli

@@ -15,6 +15,7 @@ int RunRender(const std::vector<std::string>& argv, Io& io);
 int RunConvert(const std::vector<std::string>& argv, Io& io);
 int RunToIcl(const std::vector<std::string>& argv, Io& io);
 int RunImportPicture(const std::vector<std::string>& argv, Io& io);
+int RunCreate(const std::vector<std::string>& argv, Io& io);
 int RunThumbnail(const std::vector<std::string>& argv, Io& io);
 
 // The icons of any file by its kind, each image with the file offset it was

@@ -5,6 +5,7 @@
 #include "document/icon_document.h"
 #include "editor/capture.h"
 #include "editor/format_rules.h"
+#include "editor/format_sizes.h"
 #include "editor/picture_paste.h"
 #include "editor/selection.h"
 #include "editor/settings_editor.h"
@@ -459,7 +460,8 @@ void CIconViewState::ShowSize(const std::optional<Rect>& inclusive)
 
 bool CIconViewState::OnUpdateCommand(CCmdUI& ui)
 {
-    if (OnUpdateEditCommand(ui) || OnUpdateSelectionCommand(ui) || OnUpdateFormatCommand(*this, ui))
+    if (OnUpdateEditCommand(ui) || OnUpdateSelectionCommand(ui) || OnUpdateFormatCommand(*this, ui) ||
+        OnUpdateSizeSetCommand(*this, ui))
         return true;
     switch (ui.id) {
     case ID_ZOOM_IN:
@@ -564,7 +566,7 @@ void CIconViewState::OnCommand(std::uint16_t id)
 {
     // Zoom, grid, tools and the rest first leave capture mode.
     LeaveCaptureMode();
-    if (OnEditCommand(id) || OnSelectionCommand(id) || OnFormatCommand(*this, id))
+    if (OnEditCommand(id) || OnSelectionCommand(id) || OnFormatCommand(*this, id) || OnSizeSetCommand(*this, id))
         return;
     switch (id) {
     case ID_ZOOM_IN:

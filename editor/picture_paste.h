@@ -1,6 +1,7 @@
-// Import image: a BMP or JPEG picture fitted into the edited format, its
-// colours brought to the format's depth, and pasted at the top-left as a
-// floating selection.
+// Import image: a BMP, JPEG or PNG picture fitted into the edited format,
+// its colours brought to the format's depth, and pasted at the top-left as a
+// floating selection. A PNG picture brings its transparency: its alpha in a
+// format that holds alpha, else alpha below 128 as transparent pixels.
 #pragma once
 
 #include <string>

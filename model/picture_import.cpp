@@ -12,6 +12,7 @@
 #include <jpeglib.h>
 
 #include "model/palettes.h"
+#include "model/resample.h"
 #include "model/settings_model.h"
 #include "platform/screen.h"
 
@@ -437,15 +438,21 @@ bool RunJpegDecode(JpegJob& job, const std::uint8_t* data, unsigned long size, J
 
 PictureKind PictureKindOf(const std::string& path)
 {
-    if (path.size() < 3)
-        return PictureKind::None;
-    std::string ext = path.substr(path.size() - 3);
-    for (char& c : ext)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (ext == "BMP" || ext == "DIB" || ext == "RLE")
+    auto endsWith = [&](const char* ext) {
+        std::size_t n = std::strlen(ext);
+        if (path.size() < n)
+            return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (std::toupper(static_cast<unsigned char>(path[path.size() - n + i])) != ext[i])
+                return false;
+        return true;
+    };
+    if (endsWith("BMP") || endsWith("DIB") || endsWith("RLE"))
         return PictureKind::Bitmap;
-    if (ext == "JPG")
+    if (endsWith("JPG") || endsWith(".JPEG"))
         return PictureKind::Jpeg;
+    if (endsWith("PNG"))
+        return PictureKind::Png;
     return PictureKind::None;
 }
 
@@ -631,6 +638,37 @@ PackedDib LoadJpegResource(std::span<const std::uint8_t> resource)
     if (!header)
         return {};
     return ReduceToCube(dib, header->biWidth, std::abs(header->biHeight), ColorCube::B);
+}
+
+std::optional<PngPixels> ReadPngFile(const std::string& path)
+{
+    auto bytes = ReadWholeFile(path, kMaxImageBytes);
+    if (!bytes || !HasPngSignature(*bytes))
+        return std::nullopt;
+    return DecodePng(*bytes);
+}
+
+PackedDib ArgbToDib(const PngPixels& pixels, COLORREF transparent)
+{
+    if (!ValidTargetSize(pixels.width, pixels.height) ||
+        pixels.argb.size() != static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(pixels.height))
+        return {};
+    PackedDib out = MakeDib(pixels.width, pixels.height, 24, {});
+    std::uint8_t* bits = DibBits(out);
+    std::size_t stride = static_cast<std::size_t>(DibRowBytes(pixels.width, 24));
+    for (int y = 0; y < pixels.height; ++y) {
+        std::uint8_t* target = bits + static_cast<std::size_t>(pixels.height - 1 - y) * stride;
+        const std::uint32_t* src = &pixels.argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(pixels.width)];
+        for (int x = 0; x < pixels.width; ++x, target += 3) {
+            std::uint32_t p = src[x];
+            if ((p >> 24) < 128)
+                p = (GetRValue(transparent) << 16) | (GetGValue(transparent) << 8) | GetBValue(transparent);
+            target[0] = static_cast<std::uint8_t>(p);
+            target[1] = static_cast<std::uint8_t>(p >> 8);
+            target[2] = static_cast<std::uint8_t>(p >> 16);
+        }
+    }
+    return out;
 }
 
 PictureSize FitPictureSize(int width, int height, int maxWidth, int maxHeight)
@@ -831,6 +869,14 @@ PackedDib ImportPicture(const std::string& path, int maxWidth, int maxHeight, in
         break;
     case PictureKind::Jpeg:
         picture = ReadJpegFile(path);
+        break;
+    case PictureKind::Png:
+        // Shrunk with its alpha first, so that edges blend before the
+        // transparent pixels lose their colour.
+        if (auto pixels = ReadPngFile(path)) {
+            PictureSize size = FitPictureSize(pixels->width, pixels->height, maxWidth, maxHeight);
+            picture = ArgbToDib(ResizeArgb(*pixels, size.width, size.height));
+        }
         break;
     case PictureKind::None:
         return {};

@@ -4,18 +4,20 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "model/icon_model.h"
+#include "model/png_image.h"
 #include "platform/byte_reader.h"
 #include "platform/dib.h"
 
 namespace kavrel {
 
-// By the last three characters of the name, in any case: BMP, DIB and RLE
-// are bitmap files, JPG is JPEG; ".jpeg" and everything else is no picture.
-enum class PictureKind { None, Bitmap, Jpeg };
+// By the name's extension, in any case: BMP, DIB and RLE are bitmap files,
+// JPG and JPEG are JPEG, PNG is PNG; everything else is no picture.
+enum class PictureKind { None, Bitmap, Jpeg, Png };
 PictureKind PictureKindOf(const std::string& path);
 
 // Every reader returns a packed DIB with a 40-byte header, bottom-up rows, no
@@ -35,6 +37,15 @@ PackedDib ReadJpegFile(const std::string& path);
 // The program's own pictures: decoded as with CouleursJPEG 2, then reduced
 // to the 8-colour cube on screens of fewer than 8 bits.
 PackedDib LoadJpegResource(std::span<const std::uint8_t> resource);
+
+// A PNG file's pixels with their alpha, top-down 0xAARRGGBB. The file is
+// read only up to the image byte limit and its header checked against the
+// size limits before anything is decoded; nullopt for a missing, damaged or
+// oversized file.
+std::optional<PngPixels> ReadPngFile(const std::string& path);
+// PNG pixels as a 24-bit DIB, for the depths that have no alpha: pixels of
+// alpha below 128 take `transparent`, the others their colour.
+PackedDib ArgbToDib(const PngPixels& pixels, COLORREF transparent = RGB(255, 255, 255));
 
 struct PictureSize {
     int width = 0, height = 0;
@@ -80,4 +91,4 @@ void PlaceDibInFormat(const PackedDib& dib, CIconObject& format, int x, int y);
 // colours. Null when the picture cannot be read or the format is invalid.
 std::unique_ptr<CIconObject> ImportPictureAsFormat(const std::string& path, int width, int height, int bitDepth);
 
-}  // namespace kavrel
+} // namespace kavrel

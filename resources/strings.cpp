@@ -196,7 +196,7 @@ constexpr StringEntry kStrings[] = {
     {55126, "16,8M colors (24 bits)"},
     {55127,
      "Do you really want to create a gradient in the current icon palette (from foreground color to background color?"},
-    {55128, "Image files(*.bmp;*.dib;*.jpg;*.rle)|*.bmp;*.dib;*.jpg;*.rle|"},
+    {55128, "Image files(*.bmp;*.dib;*.jpg;*.jpeg;*.png;*.rle)|*.bmp;*.dib;*.jpg;*.jpeg;*.png;*.rle|"},
     {55129, "All files(*.*)|*.*|"},
     {55131, "To rename this folder, Kavrel must close some icon libraries.\nDo you want to automatically save these "
             "libraries ?"},
@@ -365,6 +365,13 @@ constexpr StringEntry kStrings[] = {
     {61726, "32 bits"},
     {61740, "No inverted colour in images with alpha: every pixel is a colour with its opacity, or transparent."},
     {61741, "Opacity (alpha) of the left or right colour, whichever was chosen last"},
+    {61760, "PNG Pictures (*.png)|*.png|"},
+    {61761, "Export format as PNG"},
+    {61762, "The icon already has 32-bit image formats of these sizes: %s.\nReplace them?"},
+    {61763, "Make image formats"},
+    {61764, "Windows set"},
+    {61765, "Minimal set"},
+    {61766, "Sizes to make from the %s image format, in 32 bits with alpha:"},
 };
 
 constexpr bool TableIsSorted()

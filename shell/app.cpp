@@ -30,6 +30,7 @@
 
 #include "document/icon_document.h"
 #include "document/open_files.h"
+#include "document/picture_icon.h"
 #include "editor/clipboard.h"
 #include "editor/format_rules.h"
 #include "editor/tool_set.h"
@@ -37,6 +38,7 @@
 #include "editor/ui/icon_view.h"
 #include "editor/ui/paste_options_dialog.h"
 #include "editor/ui/qt_clipboard.h"
+#include "editor/ui/size_set_dialog.h"
 #include "editor/ui/tool_cursor.h"
 #include "librarian/conversion.h"
 #include "librarian/grid_docs.h"
@@ -332,6 +334,7 @@ bool CKavrelApp::InitInstance()
     SetPrompter(prompter_.get());
     SetFileChooser(chooser_.get());
     SetFormatDialogs(&QtFormatDialogs());
+    SetSizeSetDialog(&QtSizeSetDialog());
     // Refused tree and drag operations beep.
     static QtBeeper beeper;
     static QtLibrarianDialogs librarianDialogs;
@@ -435,6 +438,7 @@ void CKavrelApp::ExitInstance()
     SetPasteProgress(nullptr);
     CIconDocument::SetProgressSink(nullptr);
     SetFormatDialogs(nullptr);
+    SetSizeSetDialog(nullptr);
     SetBeeper(nullptr);
     SetBarDialogs(nullptr);
     SetDesktopOpener(nullptr);
@@ -497,6 +501,15 @@ OpenResult CKavrelApp::OpenDocumentFile(const std::string& rawPath)
 
     std::optional<DocKind> kind = DocKindOfFile(FileKind(path));
     CDocTemplate* tmpl = kind ? docs.Template(*kind) : nullptr;
+    if (!tmpl && IsPictureToOpen(path)) {
+        // A picture becomes a new untitled icon; the file itself is not
+        // the document, so opening it again makes another.
+        std::optional<CIconGroup> icon = IconFromPictureFile(path);
+        if (!icon)
+            return OpenResult::NoKind;
+        GroupIconSource source(std::move(*icon), false);
+        return NewIcon(&source) ? OpenResult::Opened : OpenResult::Refused;
+    }
     if (!tmpl)
         return OpenResult::NoKind;
     CDocument* doc = docs.OpenDocument(*tmpl, path);
@@ -585,7 +598,7 @@ void CKavrelApp::FileOpen()
         return docKind && docs.Template(*docKind) != nullptr;
     };
     std::vector<std::string> paths =
-        Chooser().ChooseOpen(LoadString(55066), OpenFilter(LoadString(55028), canOpen), true);
+        Chooser().ChooseOpen(LoadString(55066), WithPictureFilter(OpenFilter(LoadString(55028), canOpen)), true);
     int withoutIcon = 0;
     for (const std::string& path : paths)
         if (OpenDocumentFile(path) == OpenResult::NoKind)

@@ -320,7 +320,9 @@ TEST_F(ImportTest, JpegFitsIntoTheFormatAsFloatingSelection)
     window.picture = path;
     view.OnCommand(ID_IMPORT_PICTURE);
     EXPECT_EQ(window.askedTitle, "Importing Image...");
-    EXPECT_EQ(window.askedFilter, "Image files(*.bmp;*.dib;*.jpg;*.rle)|*.bmp;*.dib;*.jpg;*.rle|All files(*.*)|*.*|");
+    EXPECT_EQ(
+        window.askedFilter,
+        "Image files(*.bmp;*.dib;*.jpg;*.jpeg;*.png;*.rle)|*.bmp;*.dib;*.jpg;*.jpeg;*.png;*.rle|All files(*.*)|*.*|");
     const CIconObject& f = *view.Format();
     ASSERT_TRUE(f.floatingColor && f.floatingMask);
     EXPECT_EQ(f.floatingColor->width(), 32);

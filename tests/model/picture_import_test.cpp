@@ -54,9 +54,15 @@ COLORREF PixelOf(const PackedDib& dib, int x, int y)
         return RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
     int i = 0;
     switch (f.bitCount) {
-    case 1: i = (row[x / 8] >> (7 - x % 8)) & 1; break;
-    case 4: i = x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4; break;
-    default: i = row[x]; break;
+    case 1:
+        i = (row[x / 8] >> (7 - x % 8)) & 1;
+        break;
+    case 4:
+        i = x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4;
+        break;
+    default:
+        i = row[x];
+        break;
     }
     return RGB(table[i * 4 + 2], table[i * 4 + 1], table[i * 4]);
 }
@@ -74,7 +80,7 @@ struct BmpSpec {
     int width = 0, height = 0, bitCount = 8;
     std::uint32_t compression = BI_RGB;
     std::vector<COLORREF> table;
-    std::vector<std::uint8_t> bits;  // as stored
+    std::vector<std::uint8_t> bits; // as stored
     bool core = false;
     std::uint32_t clrUsed = 0;
 };
@@ -136,12 +142,11 @@ PackedDib ReadBytes(const std::vector<std::uint8_t>& bytes)
 }
 
 class PictureFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() /
-               ("kavrel-picture-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("kavrel-picture-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -163,8 +168,7 @@ protected:
 };
 
 // A 24-bit BMP of w x h whose pixel (x, y from the top) is colour(x, y).
-template <class F>
-std::vector<std::uint8_t> TrueColorBmp(int w, int h, F colour)
+template <class F> std::vector<std::uint8_t> TrueColorBmp(int w, int h, F colour)
 {
     BmpSpec s = Spec(w, h, 24);
     std::size_t stride = static_cast<std::size_t>((24 * w + 31) / 32 * 4);
@@ -194,15 +198,16 @@ TEST(PictureImport, FitKeepsProportionsAndNeverEnlarges)
     EXPECT_EQ(FitPictureSize(1, 4000, 32, 32), (PictureSize{1, 32}));
 }
 
-TEST(PictureImport, KindByTheLastThreeCharacters)
+TEST(PictureImport, KindByExtension)
 {
     EXPECT_EQ(PictureKindOf("PHOTO.JPG"), PictureKind::Jpeg);
     EXPECT_EQ(PictureKindOf("/a/b/photo.jpg"), PictureKind::Jpeg);
-    EXPECT_EQ(PictureKindOf("photo.jpeg"), PictureKind::None);
+    EXPECT_EQ(PictureKindOf("photo.JPEG"), PictureKind::Jpeg);
+    EXPECT_EQ(PictureKindOf("photojpeg"), PictureKind::None);
     EXPECT_EQ(PictureKindOf("image.Rle"), PictureKind::Bitmap);
     EXPECT_EQ(PictureKindOf("x.bmp"), PictureKind::Bitmap);
     EXPECT_EQ(PictureKindOf("x.DIB"), PictureKind::Bitmap);
-    EXPECT_EQ(PictureKindOf("x.png"), PictureKind::None);
+    EXPECT_EQ(PictureKindOf("x.png"), PictureKind::Png);
     EXPECT_EQ(PictureKindOf("ab"), PictureKind::None);
 }
 
@@ -214,7 +219,7 @@ TEST(PictureImport, ReadsEveryDepthAndCoreHeadersExactly)
         BmpSpec mono = Spec(3, 2, 1);
         mono.core = core;
         mono.table = {RGB(10, 20, 30), RGB(200, 100, 50)};
-        mono.bits = {0xA0, 0, 0, 0, 0x40, 0, 0, 0};  // bottom row 101, top row 010
+        mono.bits = {0xA0, 0, 0, 0, 0x40, 0, 0, 0}; // bottom row 101, top row 010
         PackedDib dib = ReadBytes(BuildBmp(mono));
         ASSERT_FALSE(dib.empty());
         EXPECT_EQ(FactsOf(dib).bitCount, 1);
@@ -257,7 +262,7 @@ TEST(PictureImport, ReadsEveryDepthAndCoreHeadersExactly)
     BmpSpec topDown = Spec(2, -2, 8);
     topDown.clrUsed = 2;
     topDown.table = {RGB(255, 0, 0), RGB(0, 0, 255)};
-    topDown.bits = {0, 1, 0, 0, 1, 0, 0, 0};  // first stored row is the top
+    topDown.bits = {0, 1, 0, 0, 1, 0, 0, 0}; // first stored row is the top
     dib = ReadBytes(BuildBmp(topDown));
     ASSERT_FALSE(dib.empty());
     EXPECT_EQ(FactsOf(dib).height, 2);
@@ -274,11 +279,11 @@ TEST(PictureImport, Rle8IsDecodedAndRle4Refused)
     for (int i = 1; i < 8; ++i)
         rle.table[static_cast<std::size_t>(i)] = RGB(i * 30, 0, 0);
     rle.bits = {
-        3, 1, 0, 3, 2, 3, 4, 0,  // bottom row: run of three 1s, absolute 2 3 4 (padded)
-        0, 0,                    // end of line
-        0, 2, 2, 1,              // delta: two right, one up (to row 2, column 2)
-        2, 5,                    // top row: 5 5 at columns 2-3
-        0, 1,                    // end of bitmap
+        3, 1, 0, 3, 2, 3, 4, 0, // bottom row: run of three 1s, absolute 2 3 4 (padded)
+        0, 0,                   // end of line
+        0, 2, 2, 1,             // delta: two right, one up (to row 2, column 2)
+        2, 5,                   // top row: 5 5 at columns 2-3
+        0, 1,                   // end of bitmap
     };
     PackedDib dib = ReadBytes(BuildBmp(rle));
     ASSERT_FALSE(dib.empty());
@@ -302,11 +307,11 @@ TEST(PictureImport, Rle8IsDecodedAndRle4Refused)
 
     // Runs or deltas that leave the bitmap give no picture.
     for (std::vector<std::uint8_t> bad : std::vector<std::vector<std::uint8_t>>{
-             {9, 1, 0, 1},                    // run past the row's padding
-             {0, 0, 0, 0, 0, 0, 1, 1, 0, 1},  // run below the last row
-             {0, 2, 9, 0, 0, 1},              // delta past the right edge
-             {0, 2, 0, 9, 0, 1},              // delta past the top
-             {0, 5, 1, 2},                    // absolute run cut short
+             {9, 1, 0, 1},                   // run past the row's padding
+             {0, 0, 0, 0, 0, 0, 1, 1, 0, 1}, // run below the last row
+             {0, 2, 9, 0, 0, 1},             // delta past the right edge
+             {0, 2, 0, 9, 0, 1},             // delta past the top
+             {0, 5, 1, 2},                   // absolute run cut short
          }) {
         BmpSpec b = rle;
         b.bits = bad;
@@ -334,12 +339,12 @@ TEST(PictureImport, DamagedBitmapsGiveNoPicture)
         StoreU32(&b[at], v);
         return ReadBytes(b);
     };
-    EXPECT_TRUE(patched(10, 0xFFFFFFF0u).empty());  // bits beyond the file
-    EXPECT_TRUE(patched(18, 100000).empty());        // width past the limit
-    EXPECT_TRUE(patched(22, 0x80000000u).empty());   // most negative height
-    EXPECT_TRUE(patched(18, 4000).empty());          // bits shorter than the header says
-    EXPECT_TRUE(patched(46, 0x40000000u).empty());   // colour table larger than the file
-    EXPECT_TRUE(patched(14, 20).empty());            // unknown header sizes
+    EXPECT_TRUE(patched(10, 0xFFFFFFF0u).empty()); // bits beyond the file
+    EXPECT_TRUE(patched(18, 100000).empty());      // width past the limit
+    EXPECT_TRUE(patched(22, 0x80000000u).empty()); // most negative height
+    EXPECT_TRUE(patched(18, 4000).empty());        // bits shorter than the header says
+    EXPECT_TRUE(patched(46, 0x40000000u).empty()); // colour table larger than the file
+    EXPECT_TRUE(patched(14, 20).empty());          // unknown header sizes
     EXPECT_TRUE(patched(14, 200).empty());
     std::vector<std::uint8_t> notBm = good;
     notBm[0] = 'X';
@@ -385,10 +390,14 @@ TEST_F(PictureFiles, BitmapsWrittenByImageMagickReadExactly)
         const char* args;
         int colours, bitCount;
     } cases[] = {
-        {"-type TrueColor BMP3:out.bmp", 40, 24},  {"BMP:out.bmp", 40, 24},
-        {"-type TrueColor BMP2:out.bmp", 40, 24},  {"-type Palette BMP3:out.bmp", 40, 8},
-        {"-type Palette -compress RLE BMP3:out.bmp", 40, 8}, {"-type Palette BMP3:out.bmp", 9, 4},
-        {"-type Palette BMP2:out.bmp", 9, 4},      {"-type Bilevel BMP3:out.bmp", 2, 1},
+        {"-type TrueColor BMP3:out.bmp", 40, 24},
+        {"BMP:out.bmp", 40, 24},
+        {"-type TrueColor BMP2:out.bmp", 40, 24},
+        {"-type Palette BMP3:out.bmp", 40, 8},
+        {"-type Palette -compress RLE BMP3:out.bmp", 40, 8},
+        {"-type Palette BMP3:out.bmp", 9, 4},
+        {"-type Palette BMP2:out.bmp", 9, 4},
+        {"-type Bilevel BMP3:out.bmp", 2, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
@@ -424,8 +433,8 @@ TEST(PictureImport, RescalingSamplesRowsAndAveragesColumns)
     PackedDib indexed = ResizeIndexed(ReadBytes(BuildBmp(s)), 2, 1);
     ASSERT_FALSE(indexed.empty());
     EXPECT_EQ(FactsOf(indexed).colors, 256);
-    EXPECT_EQ(IndexOf(indexed, 0, 0), 0);  // columns 0..0
-    EXPECT_EQ(IndexOf(indexed, 1, 0), 2);  // white and green average to grey-ish: nearest is 808080
+    EXPECT_EQ(IndexOf(indexed, 0, 0), 0); // columns 0..0
+    EXPECT_EQ(IndexOf(indexed, 1, 0), 2); // white and green average to grey-ish: nearest is 808080
     EXPECT_EQ(PixelOf(indexed, 1, 0), RGB(128, 128, 128));
 }
 
@@ -482,7 +491,7 @@ TEST(PictureImport, StandardPaletteReductionUsesTheOrderedDither)
     const Palette& standard = StandardPalette();
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) {
-            int row = 7 - y;  // the dither cell counts DIB rows from the bottom
+            int row = 7 - y; // the dither cell counts DIB rows from the bottom
             int expected = StandardDitherIndex(RGB(x * 30, y * 30, 100), x, row, false);
             ASSERT_EQ(IndexOf(out, x, y), expected);
             ASSERT_EQ(PixelOf(out, x, y), standard.colorRef(expected));
@@ -503,8 +512,8 @@ TEST_F(PictureFiles, JpegsDecodeInBothModes)
     EXPECT_EQ(FactsOf(truecolor).width, 64);
     EXPECT_EQ(FactsOf(truecolor).height, 48);
     auto near = [](COLORREF a, COLORREF b, int tolerance) {
-        return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-               std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+        return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+               std::abs(GetGValue(a) - GetGValue(b)) <= tolerance && std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
     };
     EXPECT_TRUE(near(PixelOf(truecolor, 10, 0), RGB(255, 0, 0), 12));
     EXPECT_TRUE(near(PixelOf(truecolor, 10, 47), RGB(0, 0, 255), 12));
@@ -575,8 +584,8 @@ TEST_F(PictureFiles, DamagedJpegsGiveNoPicture)
         SCOPED_TRACE(name);
         std::vector<std::uint8_t> good = Read(name);
         ASSERT_FALSE(DecodeJpeg(good, JpegMode::TrueColor).empty());
-        for (std::size_t n : {std::size_t{0}, std::size_t{2}, std::size_t{20}, good.size() / 3, good.size() / 2,
-                              good.size() - 40}) {
+        for (std::size_t n :
+             {std::size_t{0}, std::size_t{2}, std::size_t{20}, good.size() / 3, good.size() / 2, good.size() - 40}) {
             std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
             EXPECT_TRUE(DecodeJpeg(cut, JpegMode::TrueColor).empty()) << n;
             EXPECT_TRUE(DecodeJpeg(cut, JpegMode::Quantized).empty()) << n;
@@ -613,8 +622,26 @@ TEST_F(PictureFiles, ImportPictureByKindAndFit)
     EXPECT_EQ(PixelOf(dib, 8, 8), RGB(0, 255, 0));
 
     EXPECT_TRUE(ImportPicture(Path("missing.bmp"), 32, 32, 24).empty());
+    // A PNG file by its name must be one by its bytes.
     Write("picture.png", TrueColorBmp(4, 4, [](int, int) { return RGB(0, 0, 0); }));
     EXPECT_TRUE(ImportPicture(Path("picture.png"), 32, 32, 24).empty());
+
+    // A PNG picture is shrunk with its alpha; what is mostly transparent
+    // shows white where no depth holds alpha.
+    PngPixels png{64, 32, std::vector<std::uint32_t>(64 * 32, 0x00000000u)};
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            png.argb[std::size_t(y) * 64 + x] = 0xFF0000FFu;
+    Write("alpha.PNG", EncodePng(png));
+    auto decoded = ReadPngFile(Path("alpha.PNG"));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->argb, png.argb);
+    dib = ImportPicture(Path("alpha.PNG"), 32, 32, 24);
+    ASSERT_FALSE(dib.empty());
+    EXPECT_EQ(FactsOf(dib).width, 32);
+    EXPECT_EQ(FactsOf(dib).height, 16);
+    EXPECT_EQ(PixelOf(dib, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(PixelOf(dib, 31, 15), RGB(255, 255, 255));
 
     if (HaveConvert()) {
         ASSERT_TRUE(Convert("-size 16x16 xc:yellow PHOTO.JPG"));
@@ -622,7 +649,7 @@ TEST_F(PictureFiles, ImportPictureByKindAndFit)
         dib = ImportPicture(Path("PHOTO.JPG"), 32, 32, 24);
         ASSERT_FALSE(dib.empty());
         EXPECT_EQ(FactsOf(dib).width, 16);
-        EXPECT_TRUE(ImportPicture(Path("photo.jpeg"), 32, 32, 24).empty());
+        EXPECT_EQ(FactsOf(ImportPicture(Path("photo.jpeg"), 32, 32, 24)).width, 16);
     }
 }
 
@@ -652,5 +679,5 @@ TEST_F(PictureFiles, PictureBecomesAnOpaqueFormatAtTheTopLeft)
     EXPECT_FALSE(ImportPictureAsFormat(Path("none.bmp"), 16, 16, 4));
 }
 
-}  // namespace
-}  // namespace kavrel
+} // namespace
+} // namespace kavrel
