@@ -56,27 +56,43 @@ Axis MakeAxis(int n, int m)
     return axis;
 }
 
-// Source rows as premultiplied floats (alpha, red, green, blue; 0..255),
-// converted on demand. Rows are asked for in rising order, each at most for
-// the span of the target rows that cover it, so two slots are enough.
+// Source rows as premultiplied floats (alpha, red, green, blue; 0..255).
+// Rows are asked for in rising order, each at most for the span of the target
+// rows that cover it, so two slots are enough when rows are converted on
+// demand. When several sizes are made from one moderate picture, the whole
+// picture is converted once instead and shared by every size.
 class PremultipliedRows {
   public:
-    explicit PremultipliedRows(const PngPixels& source) : source_(source)
+    explicit PremultipliedRows(const PngPixels& source, bool whole = false) : source_(source)
     {
+        if (whole) {
+            all_.resize(std::size_t(source.width) * std::size_t(source.height) * 4);
+            for (int y = 0; y < source.height; ++y)
+                Convert(y, all_.data() + std::size_t(y) * std::size_t(source.width) * 4);
+            return;
+        }
         for (auto& slot : slots_)
             slot.values.resize(std::size_t(source.width) * 4);
     }
 
     const float* row(int y)
     {
+        if (!all_.empty())
+            return all_.data() + std::size_t(y) * std::size_t(source_.width) * 4;
         for (auto& slot : slots_)
             if (slot.y == y)
                 return slot.values.data();
         Slot& slot = slots_[next_];
         next_ ^= 1;
         slot.y = y;
+        Convert(y, slot.values.data());
+        return slot.values.data();
+    }
+
+  private:
+    void Convert(int y, float* out) const
+    {
         const std::uint32_t* in = source_.argb.data() + std::size_t(y) * std::size_t(source_.width);
-        float* out = slot.values.data();
         for (int x = 0; x < source_.width; ++x) {
             std::uint32_t p = in[x];
             float a = float(p >> 24);
@@ -86,15 +102,14 @@ class PremultipliedRows {
             out[4 * x + 2] = float((p >> 8) & 0xFF) * k;
             out[4 * x + 3] = float(p & 0xFF) * k;
         }
-        return out;
     }
 
-  private:
     struct Slot {
         int y = -1;
         std::vector<float> values;
     };
     const PngPixels& source_;
+    std::vector<float> all_;
     Slot slots_[2];
     int next_ = 0;
 };
@@ -113,15 +128,14 @@ std::uint32_t Unpremultiply(const float* v)
 
 } // namespace
 
-PngPixels ResizeArgb(const PngPixels& source, int width, int height)
+namespace {
+
+PngPixels Resize(const PngPixels& source, PremultipliedRows& rows, int width, int height)
 {
-    if (!ValidPixels(source) || !ValidSize(width, height))
-        return {};
     if (width == source.width && height == source.height)
         return source;
     const Axis xs = MakeAxis(source.width, width);
     const Axis ys = MakeAxis(source.height, height);
-    PremultipliedRows rows(source);
     std::vector<float> column(std::size_t(source.width) * 4);
     PngPixels out{width, height, std::vector<std::uint32_t>(std::size_t(width) * std::size_t(height))};
     for (int y = 0; y < height; ++y) {
@@ -130,9 +144,11 @@ PngPixels ResizeArgb(const PngPixels& source, int width, int height)
         std::fill(column.begin(), column.end(), 0.0f);
         for (int k = 0; k < vs.count; ++k) {
             const float share = ys.shares[vs.weights + std::size_t(k)];
-            const float* in = rows.row(vs.first + k);
-            for (std::size_t i = 0; i < column.size(); ++i)
-                column[i] += in[i] * share;
+            const float* __restrict in = rows.row(vs.first + k);
+            float* __restrict sums = column.data();
+            const std::size_t n = column.size();
+            for (std::size_t i = 0; i < n; ++i)
+                sums[i] += in[i] * share;
         }
         // ... then across.
         std::uint32_t* target = out.argb.data() + std::size_t(y) * std::size_t(width);
@@ -151,14 +167,12 @@ PngPixels ResizeArgb(const PngPixels& source, int width, int height)
     return out;
 }
 
-PngPixels FitArgb(const PngPixels& source, int width, int height)
+PngPixels Fit(const PngPixels& source, PremultipliedRows& rows, int width, int height)
 {
-    if (!ValidPixels(source) || !ValidSize(width, height))
-        return {};
     double scale = std::min(double(width) / source.width, double(height) / source.height);
     int w = std::clamp(int(std::lround(source.width * scale)), 1, width);
     int h = std::clamp(int(std::lround(source.height * scale)), 1, height);
-    PngPixels fitted = ResizeArgb(source, w, h);
+    PngPixels fitted = Resize(source, rows, w, h);
     if (w == width && h == height)
         return fitted;
     PngPixels out{width, height, std::vector<std::uint32_t>(std::size_t(width) * std::size_t(height), 0)};
@@ -167,6 +181,24 @@ PngPixels FitArgb(const PngPixels& source, int width, int height)
         std::copy_n(fitted.argb.data() + std::size_t(y) * std::size_t(w), w,
                     out.argb.data() + std::size_t(y + top) * std::size_t(width) + std::size_t(left));
     return out;
+}
+
+} // namespace
+
+PngPixels ResizeArgb(const PngPixels& source, int width, int height)
+{
+    if (!ValidPixels(source) || !ValidSize(width, height))
+        return {};
+    PremultipliedRows rows(source);
+    return Resize(source, rows, width, height);
+}
+
+PngPixels FitArgb(const PngPixels& source, int width, int height)
+{
+    if (!ValidPixels(source) || !ValidSize(width, height))
+        return {};
+    PremultipliedRows rows(source);
+    return Fit(source, rows, width, height);
 }
 
 std::vector<int> PresetSizes(SizePreset preset)
@@ -180,8 +212,13 @@ std::vector<PngPixels> MakeSizes(const PngPixels& source, std::span<const int> s
 {
     std::vector<PngPixels> out;
     out.reserve(sizes.size());
+    // Up to 1024x1024 (16 MB of floats) the picture is converted once for
+    // every size; larger ones are converted row by row for each size.
+    const bool whole = ValidPixels(source) && sizes.size() > 1 &&
+                       std::uint64_t(source.width) * std::uint64_t(source.height) <= 1024u * 1024u;
+    PremultipliedRows rows(source, whole);
     for (int side : sizes)
-        out.push_back(FitArgb(source, side, side));
+        out.push_back(ValidPixels(source) && ValidSize(side, side) ? Fit(source, rows, side, side) : PngPixels{});
     return out;
 }
 
