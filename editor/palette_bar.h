@@ -100,14 +100,16 @@ class CPaletteBar : public PaletteBarColours, public CCmdTarget {
     static int PaletteCellHitTest(int x, int y);
 
     enum class SliderPart { None, Minus, Track, Plus };
-    static int SliderY(int channel) { return 194 + 20 * channel; }
+    // The alpha row (32-bit formats only) lies below everything else, so
+    // the bar keeps its layout in every other format.
+    static int SliderY(int channel) { return channel == kAlphaChannel ? 323 : 194 + 20 * channel; }
     static Rect SliderMinusRect(int channel);
     static Rect SliderTrackRect(int channel);
     static Rect SliderPlusRect(int channel);
     static Rect SlidersRect() { return {0, SliderY(0), kPaletteBarWidth, SliderY(kAlphaChannel) + 20}; }
-    static Rect IndicatorRect() { return {6, 279, 62, 317}; }
-    static Rect SwapButtonRect() { return {75, 279, 99, 298}; }
-    static Rect DefaultButtonRect() { return {9, 323, 30, 340}; }
+    static Rect IndicatorRect() { return {6, 259, 62, 297}; }
+    static Rect SwapButtonRect() { return {75, 259, 99, 278}; }
+    static Rect DefaultButtonRect() { return {9, 303, 30, 320}; }
     // Which slider part is under a point; channel 0 red, 1 green, 2 blue,
     // 3 alpha (there only while AlphaShown).
     static SliderPart SliderHitTest(int x, int y, int& channel);
