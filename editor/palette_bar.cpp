@@ -924,10 +924,11 @@ void CPaletteBar::Render(Bitmap& out) const
             continue;
         }
         const COLORREF c = ResolveColor(value, palette);
+        const int a = alpha;
         for (int y = inner.top; y < inner.bottom; ++y)
             for (int x = inner.left; x < inner.right; ++x) {
                 const int back = (((x - inner.left) / 4 + (y - inner.top) / 4) & 1) ? 0x80 : 0xFF;
-                auto mix = [&](int channel) { return (channel * alpha + back * (255 - alpha) + 127) / 255; };
+                auto mix = [&](int channel) { return (channel * a + back * (255 - a) + 127) / 255; };
                 Fill(dc, {x, y, x + 1, y + 1}, RGB(mix(GetRValue(c)), mix(GetGValue(c)), mix(GetBValue(c))));
             }
     }
