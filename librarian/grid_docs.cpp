@@ -1,6 +1,7 @@
 #include "librarian/grid_docs.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "document/open_files.h"
 #include "librarian/import.h"
@@ -114,13 +115,19 @@ bool CFileDoc::OnOpenDocument(const std::string& path)
 {
     if (path.empty())
         return true;
+    // Only the resource tree and the image headers are read now; an icon's
+    // images are read through the open file when its cell is first drawn or
+    // the icon is used. A large library thus opens at once, and what is
+    // never shown is never read.
+    std::shared_ptr<FileReader> file = FileReader::Open(path);
     std::vector<CIconGroup> icons;
-    ReadProgramFileIcons(icons, path, Progress());
+    if (file)
+        ReadProgramFileIcons(icons, *file, Progress(), ImageBytes::Skip);
     if (icons.empty()) {
         Prompts().Message(LoadString(kStrFileWithoutIcons), MB_OK | MB_ICONSTOP);
         return false;
     }
-    list_.SetItems(std::move(icons));
+    list_.SetItems(std::move(icons), [file](CIconGroup& group) { ReadSkippedImages(group, *file); });
     SetPathName(path);
     SetModifiedFlag(false);
     return true;

@@ -40,16 +40,57 @@ ItemSize CIconList::ItemSizeFor(int sizeClass, bool info)
 
 void CIconList::SetItems(std::vector<CIconGroup> items)
 {
+    SetItems(std::move(items), nullptr);
+}
+
+void CIconList::SetItems(std::vector<CIconGroup> items, ImageFiller readImages)
+{
     items_ = std::move(items);
     selected_.assign(items_.size(), 0);
+    readImages_ = std::move(readImages);
+    pending_.assign(readImages_ ? items_.size() : 0, 1);
     dropTarget = -1;
     ResetDisplayFormats();
 }
 
+void CIconList::Fill(std::size_t i) const
+{
+    if (i < pending_.size() && pending_[i]) {
+        pending_[i] = 0;
+        readImages_(items_[i]);
+    }
+}
+
+bool CIconList::IsPending(int i) const
+{
+    return i >= 0 && static_cast<std::size_t>(i) < pending_.size() && pending_[static_cast<std::size_t>(i)];
+}
+
+CIconGroup& CIconList::Item(int i)
+{
+    Fill(static_cast<std::size_t>(i));
+    return items_[static_cast<std::size_t>(i)];
+}
+
+const CIconGroup& CIconList::Item(int i) const
+{
+    Fill(static_cast<std::size_t>(i));
+    return items_[static_cast<std::size_t>(i)];
+}
+
+const std::vector<CIconGroup>& CIconList::Items() const
+{
+    for (std::size_t i = 0; i < pending_.size(); ++i)
+        Fill(i);
+    return items_;
+}
+
 std::vector<CIconGroup> CIconList::TakeItems()
 {
+    Items();
     std::vector<CIconGroup> out = std::move(items_);
     items_.clear();
+    pending_.clear();
     selected_.clear();
     dropTarget = -1;
     return out;
@@ -64,6 +105,8 @@ int CIconList::Insert(int index, std::vector<CIconGroup> icons)
         g.FreeThumbnails();
     items_.insert(items_.begin() + index, std::make_move_iterator(icons.begin()), std::make_move_iterator(icons.end()));
     selected_.insert(selected_.begin() + index, n, 1);
+    if (!pending_.empty())
+        pending_.insert(pending_.begin() + index, n, 0);
     return index;
 }
 
@@ -76,6 +119,8 @@ int CIconList::Append(std::vector<CIconGroup> icons, bool deselectOthers)
         g.FreeThumbnails();
         items_.push_back(std::move(g));
         selected_.push_back(1);
+        if (!pending_.empty())
+            pending_.push_back(0);
     }
     return first;
 }
@@ -155,7 +200,8 @@ void CIconList::ResetDisplayFormats()
 
 int CIconList::DisplayFormat(int i)
 {
-    CIconGroup& g = Item(i);
+    // Headers are enough to choose; a pending item's headers are there.
+    CIconGroup& g = items_[static_cast<std::size_t>(i)];
     if (g.FormatCount() == 0)
         return -1;
     if (g.displayFormat < 0 || g.displayFormat >= g.FormatCount())
@@ -237,7 +283,7 @@ std::string CIconList::SelectedText() const
 
 std::string CIconList::ItemLabel(int i) const
 {
-    return options_.numbers ? FormatString(kStrIconNumber, i + 1) : Item(i).DisplayName();
+    return options_.numbers ? FormatString(kStrIconNumber, i + 1) : items_[static_cast<std::size_t>(i)].DisplayName();
 }
 
 CellText CIconList::CellTextFor(int i, const Rect& r, const CellState& state) const
@@ -253,21 +299,22 @@ CellText CIconList::CellTextFor(int i, const Rect& r, const CellState& state) co
         text.color = enabled ? RGB(0, 0, 0) : RGB(0x80, 0x80, 0x80);
     }
     text.line1 = ItemLabel(i);
-    text.line2 = Item(i).FormatCountText(0);
+    text.line2 = items_[static_cast<std::size_t>(i)].FormatCountText(0);
     return text;
 }
 
 void CIconList::RenameOne(int i, const std::string& name)
 {
     if (i >= 0 && i < Count())
-        Item(i).name = name.substr(0, kMaxIconNameLength);
+        items_[static_cast<std::size_t>(i)].name = name.substr(0, kMaxIconNameLength);
 }
 
 void CIconList::RenameSelected(const std::string& baseName)
 {
     int n = 0;
     for (int i : Selection())
-        Item(i).name = baseName.empty() ? std::string() : baseName + " " + std::to_string(++n);
+        items_[static_cast<std::size_t>(i)].name =
+            baseName.empty() ? std::string() : baseName + " " + std::to_string(++n);
 }
 
 int CIconList::DeleteSelected()
@@ -285,6 +332,8 @@ int CIconList::RemoveIndices(std::vector<int> indices)
     for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
         items_.erase(items_.begin() + *it);
         selected_.erase(selected_.begin() + *it);
+        if (!pending_.empty())
+            pending_.erase(pending_.begin() + *it);
     }
     dropTarget = -1;
     DeselectAll();
@@ -301,6 +350,7 @@ void CIconList::DrawCell(int i, DC& target, const Rect& r, const CellState& stat
     const bool selected = IsSelected(i) || !enabled;
     const Rect box{r.left + 1, r.top + 1, r.right - 1, r.top + 1 + kThumbnailHeights[c]};
     FillRect(target, r, Brush::Solid(SysColors().window));
+    Fill(static_cast<std::size_t>(i)); // may drop formats that no longer read
     const int format = DisplayFormat(i);
     if (format >= 0) {
         DrawIconCell(*Item(i).GetFormat(format), target, box.left, box.top, selected, state.focused ? 1 : 0,

@@ -9,6 +9,7 @@
 // long list never decodes what is off screen.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,11 +63,20 @@ class CIconList {
     // ---- items ----
     int Count() const { return static_cast<int>(items_.size()); }
     bool empty() const { return items_.empty(); }
-    CIconGroup& Item(int i) { return items_[static_cast<std::size_t>(i)]; }
-    const CIconGroup& Item(int i) const { return items_[static_cast<std::size_t>(i)]; }
-    const std::vector<CIconGroup>& Items() const { return items_; }
+    // An item, its images read first when they were left for later.
+    CIconGroup& Item(int i);
+    const CIconGroup& Item(int i) const;
+    const std::vector<CIconGroup>& Items() const;
     // Replaces the content; nothing is selected.
     void SetItems(std::vector<CIconGroup> items);
+    // The same for items listed without their image bytes (a program file
+    // opened for browsing): `readImages` fills an item in the first time
+    // anything but its names and format headers is needed, which for the
+    // grid means when its cell is drawn.
+    using ImageFiller = std::function<void(CIconGroup&)>;
+    void SetItems(std::vector<CIconGroup> items, ImageFiller readImages);
+    // True while item i's images are still to be read.
+    bool IsPending(int i) const;
     std::vector<CIconGroup> TakeItems();
     void Clear() { SetItems({}); }
     // Inserts copies at `index` (the end when past it), in order, and makes
@@ -146,8 +156,13 @@ class CIconList {
 
   private:
     void ResetDisplayFormats();
+    // Reads item i's images when they are pending.
+    void Fill(std::size_t i) const;
 
-    std::vector<CIconGroup> items_;
+    // Filling items in is not a change anyone sees, so const readers may do it.
+    mutable std::vector<CIconGroup> items_;
+    mutable std::vector<char> pending_; // empty when nothing is pending
+    ImageFiller readImages_;
     std::vector<char> selected_;
     IconListOptions options_;
 };

@@ -307,7 +307,8 @@ bool IndexPe(Reader& r, std::uint64_t pe, ResourceIndex& index)
 
 class Assembler {
   public:
-    Assembler(Reader& r, const ResourceIndex& index) : r_(r), index_(index), budget_(4 * r.size() + (16ull << 20))
+    Assembler(Reader& r, const ResourceIndex& index, ImageBytes bytes)
+        : r_(r), index_(index), bytes_(bytes), budget_(4 * r.size() + (16ull << 20))
     {
         for (std::size_t i = 0; i < index.images.size(); ++i) {
             const ImageRef& image = index.images[i];
@@ -323,7 +324,8 @@ class Assembler {
         for (std::size_t g = 0; g < index_.groups.size(); ++g) {
             CIconGroup group;
             for (const auto& [image, offset] : Formats(index_.groups[g])) {
-                Spend(image->image.size() + kCopyCost);
+                // Skipped bytes count as read: they are read when the icon is used.
+                Spend(static_cast<std::uint64_t>(image->imageSize) + kCopyCost);
                 auto copy = std::make_unique<CIcon>(*image);
                 copy->sourceOffset = offset;
                 group.formats.push_back(std::move(copy));
@@ -388,8 +390,8 @@ class Assembler {
             // An image claiming more than its resource would take the next
             // resource's bytes, and writing it back would overwrite them.
             PrefixSource resource(r_.source(), ref.length ? ref.offset + ref.length : r_.size());
-            if (icon->ReadImage(resource, ref.offset)) {
-                Spend(icon->image.size());
+            if (icon->ReadImage(resource, ref.offset, bytes_)) {
+                Spend(static_cast<std::uint64_t>(icon->imageSize));
                 it->second = std::move(icon);
             }
         }
@@ -407,6 +409,7 @@ class Assembler {
 
     Reader& r_;
     const ResourceIndex& index_;
+    ImageBytes bytes_;
     std::unordered_map<std::uint32_t, std::size_t> byId_;
     std::unordered_map<std::uint64_t, std::size_t> byIdAndLanguage_;
     std::map<std::uint64_t, std::unique_ptr<CIcon>> cache_;
@@ -416,7 +419,7 @@ class Assembler {
 
 } // namespace
 
-int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, ProgressSink& progress)
+int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, ProgressSink& progress, ImageBytes bytes)
 {
     Reader r(source);
     std::vector<CIconGroup> found;
@@ -431,7 +434,7 @@ int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, Pr
             ok = IndexPe(r, header, index);
         if (!ok)
             return 0;
-        Assembler assembler(r, index);
+        Assembler assembler(r, index, bytes);
         found = assembler.Build(progress);
     } catch (const Abandon&) {
         return 0;
@@ -449,6 +452,36 @@ int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& pat
     if (!file)
         return 0;
     return ReadProgramFileIcons(groups, *file, progress);
+}
+
+bool ReadSkippedImages(CIconGroup& group, ByteSource& source)
+{
+    bool all = true;
+    auto& formats = group.formats;
+    for (auto it = formats.begin(); it != formats.end();) {
+        CIcon& icon = **it;
+        if (!icon.image.empty() || !icon.sourceOffset) {
+            ++it;
+            continue;
+        }
+        // The headers were checked against the resource's bounds when listed;
+        // the image must still be the one listed, or writing it back could
+        // reach past its resource.
+        CIcon fresh;
+        PrefixSource bounded(source, *icon.sourceOffset + static_cast<std::uint64_t>(icon.imageSize));
+        if (fresh.ReadImage(bounded, *icon.sourceOffset) && fresh.width == icon.width && fresh.height == icon.height &&
+            fresh.colorCount == icon.colorCount && fresh.png == icon.png && fresh.bitCountRaw == icon.bitCountRaw &&
+            fresh.imageSize == icon.imageSize) {
+            icon.image = std::move(fresh.image);
+            ++it;
+        } else {
+            it = formats.erase(it);
+            all = false;
+        }
+    }
+    if (!all)
+        group.displayFormat = -1;
+    return all;
 }
 
 } // namespace kavrel

@@ -11,14 +11,21 @@
 
 namespace kavrel {
 
-constexpr int kStrLoading = 55036;  // "Loading ..."
+constexpr int kStrLoading = 55036; // "Loading ..."
 
 // Appends one group per icon resource of the file, each image carrying the
 // file offset it was read from. A file that cannot be read as a whole gives
-// nothing. Returns the number of groups appended.
+// nothing. Returns the number of groups appended. With ImageBytes::Skip only
+// the resource tree and each image's header are read; the images stay empty
+// until ReadSkippedImages.
 int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& path,
                          ProgressSink& progress = NullProgress());
-int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source,
-                         ProgressSink& progress = NullProgress());
+int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, ProgressSink& progress = NullProgress(),
+                         ImageBytes bytes = ImageBytes::Read);
 
-}  // namespace kavrel
+// Reads the images a skipping read left empty, from the source they were
+// listed from. A format whose image no longer reads as listed is dropped (the
+// file changed underneath). False when any was dropped.
+bool ReadSkippedImages(CIconGroup& group, ByteSource& source);
+
+} // namespace kavrel

@@ -96,6 +96,40 @@ TEST_F(ProgramWindow, EditorUpdatesTheListAndSaveWritesOnlyThatImage)
     EXPECT_EQ(reopened.List().Item(2).formats[1]->image, edited);
 }
 
+TEST_F(ProgramWindow, AnIconIsReadWhenItsCellIsDrawnOrItIsUsed)
+{
+    CIconList& list = doc_.List();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(list.IsPending(i)) << i;
+    // Status, labels and cell texts come from the headers.
+    EXPECT_EQ(doc_.Status().message, "Total : 3 Icons");
+    const Rect r = list.ItemRect(2, 200);
+    EXPECT_EQ(list.CellTextFor(2, r, {true}).line2, "(2 formats)");
+    EXPECT_EQ(list.DisplayFormat(2), 1);
+    EXPECT_TRUE(list.IsPending(2));
+
+    Bitmap view = Bitmap::Color(200, 200);
+    DC dc(view);
+    list.DrawCell(2, dc, r, {true});
+    EXPECT_FALSE(list.IsPending(2));
+    EXPECT_TRUE(list.IsPending(0));
+    EXPECT_TRUE(list.IsPending(1));
+    EXPECT_EQ(list.Item(2).formats[0]->image, d_);
+    EXPECT_EQ(list.Item(2).formats[1]->image, c_);
+
+    // Anything handing an icon on reads it first.
+    list.SelectOnly(1);
+    auto selected = list.SelectedIcons();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0].formats[0]->image, b_);
+    EXPECT_TRUE(list.IsPending(0));
+
+    // Saving unedited reads the rest and leaves the file as it was.
+    ASSERT_TRUE(doc_.OnSaveDocument(path_));
+    EXPECT_EQ(test::ReadFileBytes(path_), original_);
+    EXPECT_EQ(list.Item(0).formats[0]->image, a_);
+}
+
 TEST_F(ProgramWindow, ClosingAsksForEditorsThenTheFile)
 {
     test::ScriptedPrompter prompts;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -380,6 +381,69 @@ TEST(ProgramFileHostile, AnImageNeverReadsPastItsResource)
     groups = Read(test::BuildNe(f.Resources(false)));
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(Images(groups[0]), (std::vector<Bytes>{f.large}));
+}
+
+// --- reading images later --------------------------------------------------
+
+// Notes what is read, to show that a skipping read stays out of the images.
+class RecordingSource : public ByteSource {
+  public:
+    explicit RecordingSource(ByteSource& inner) : inner_(inner) {}
+    std::uint64_t size() const override { return inner_.size(); }
+    bool readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::uint8_t>& out) override
+    {
+        reads.emplace_back(offset, offset + n);
+        return inner_.readAt(offset, n, out);
+    }
+    using ByteSource::readAt;
+    // True when some read met [from, to).
+    bool Touched(std::uint64_t from, std::uint64_t to) const
+    {
+        return std::any_of(reads.begin(), reads.end(), [&](auto r) { return r.first < to && from < r.second; });
+    }
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reads;
+
+  private:
+    ByteSource& inner_;
+};
+
+TEST(ProgramFileSkipped, ImagesReadLaterAreTheImagesAndAChangedOneIsDropped)
+{
+    NeFixture f;
+    for (Bytes file : {test::BuildNe(f.Resources(false)), test::BuildNe(f.Resources(true))}) {
+        auto full = Read(file);
+        MemorySource memory(file);
+        RecordingSource recorded(memory);
+        std::vector<CIconGroup> listed;
+        ASSERT_EQ(ReadProgramFileIcons(listed, recorded, NullProgress(), ImageBytes::Skip), 2);
+        ASSERT_EQ(listed.size(), full.size());
+        // The tree and each image's 40-byte header, nothing of the bodies.
+        for (const auto& g : full)
+            for (const auto& image : g.formats)
+                EXPECT_FALSE(recorded.Touched(*image->sourceOffset + 40, *image->sourceOffset + image->image.size()));
+        for (std::size_t g = 0; g < full.size(); ++g) {
+            ASSERT_EQ(listed[g].FormatCount(), full[g].FormatCount());
+            for (int i = 0; i < full[g].FormatCount(); ++i) {
+                EXPECT_TRUE(listed[g].GetFormat(i)->image.empty());
+                EXPECT_EQ(listed[g].GetFormat(i)->FormatLabel(), full[g].GetFormat(i)->FormatLabel());
+                EXPECT_EQ(listed[g].GetFormat(i)->sourceOffset, full[g].GetFormat(i)->sourceOffset);
+            }
+            EXPECT_TRUE(ReadSkippedImages(listed[g], memory));
+            EXPECT_EQ(Images(listed[g]), Images(full[g]));
+        }
+
+        // The file changed under a listed icon: the 32x32 image now claims
+        // another depth. Read as listed it would be the wrong size for its
+        // place, so it goes and the group keeps what still matches.
+        std::vector<CIconGroup> again;
+        ReadProgramFileIcons(again, memory, NullProgress(), ImageBytes::Skip);
+        const std::uint64_t at = *again[0].GetFormat(1)->sourceOffset;
+        StoreU16(&file[at + 14], 4);
+        MemorySource changed(file);
+        EXPECT_FALSE(ReadSkippedImages(again[0], changed));
+        EXPECT_EQ(Images(again[0]), (std::vector<Bytes>{f.small}));
+        EXPECT_EQ(again[0].displayFormat, -1);
+    }
 }
 
 // --- write-back ------------------------------------------------------------
