@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "model/ico_file.h"
+#include "model/program_file.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_reader.h"
 #include "resources/strings.h"
@@ -92,7 +93,11 @@ std::optional<COLORREF> ParseRgbHex(const std::string& text)
 
 bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage, ImageBytes bytes)
 {
-    if (FileKind(path) != FileKindType::Icon) {
+    const FileKindType kind = FileKind(path);
+    if (kind == FileKindType::ProgramFile || kind == FileKindType::IconLibrary) {
+        if (ReadProgramFileIcons(groups, path, NullProgress(), bytes) > 0)
+            return true;
+    } else if (kind != FileKindType::Icon) {
         if (LoadIconsFromFile(groups, path) > 0)
             return true;
     } else if (auto file = FileReader::Open(path)) {

@@ -47,6 +47,10 @@ struct ResourceIndex {
     std::vector<std::string> names;
 };
 
+// Reads the file's structure: headers, resource directories, data entries
+// and group directories. These are many small records close together, so
+// they are read through a few cached windows of the file rather than one
+// system call each. Images are read from source() directly.
 class Reader {
   public:
     explicit Reader(ByteSource& source) : source_(source) {}
@@ -56,8 +60,15 @@ class Reader {
 
     std::vector<std::uint8_t> bytes(std::uint64_t offset, std::uint64_t n)
     {
+        if (!fits(offset, n))
+            throw Abandon{};
+        if (n <= kWindow / 4) {
+            const Window& w = WindowFor(offset, n);
+            const auto from = w.bytes.begin() + static_cast<std::ptrdiff_t>(offset - w.start);
+            return std::vector<std::uint8_t>(from, from + static_cast<std::ptrdiff_t>(n));
+        }
         std::vector<std::uint8_t> out;
-        if (!fits(offset, n) || !source_.readAt(offset, n, out))
+        if (!source_.readAt(offset, n, out))
             throw Abandon{};
         return out;
     }
@@ -68,7 +79,42 @@ class Reader {
     ByteSource& source() { return source_; }
 
   private:
+    static constexpr std::uint64_t kWindow = 16 * 1024;
+    static constexpr std::size_t kWindows = 8; // directories and data entries lie apart
+
+    struct Window {
+        std::uint64_t start = 0;
+        std::vector<std::uint8_t> bytes;
+        std::uint64_t used = 0; // for replacing the least recently used
+    };
+
+    // A window holding [offset, offset + n), read when none does.
+    const Window& WindowFor(std::uint64_t offset, std::uint64_t n)
+    {
+        ++clock_;
+        for (Window& w : windows_)
+            if (offset >= w.start && offset + n <= w.start + w.bytes.size()) {
+                w.used = clock_;
+                return w;
+            }
+        Window* slot = nullptr;
+        if (windows_.size() < kWindows)
+            slot = &windows_.emplace_back();
+        else
+            slot = &*std::min_element(windows_.begin(), windows_.end(),
+                                      [](const Window& a, const Window& b) { return a.used < b.used; });
+        // Page-aligned, and long enough for the record whatever the alignment.
+        slot->start = offset & ~std::uint64_t{4095};
+        const std::uint64_t length = std::min(kWindow, size() - slot->start);
+        if (!source_.readAt(slot->start, length, slot->bytes))
+            throw Abandon{};
+        slot->used = clock_;
+        return *slot;
+    }
+
     ByteSource& source_;
+    std::vector<Window> windows_;
+    std::uint64_t clock_ = 0;
 };
 
 // Group directories: a 6-byte header (reserved, type, count), then 14-byte
@@ -446,12 +492,13 @@ int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, Pr
     return static_cast<int>(found.size());
 }
 
-int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& path, ProgressSink& progress)
+int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& path, ProgressSink& progress,
+                         ImageBytes bytes)
 {
     auto file = FileReader::Open(path);
     if (!file)
         return 0;
-    return ReadProgramFileIcons(groups, *file, progress);
+    return ReadProgramFileIcons(groups, *file, progress, bytes);
 }
 
 bool ReadSkippedImages(CIconGroup& group, ByteSource& source)

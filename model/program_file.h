@@ -19,7 +19,7 @@ constexpr int kStrLoading = 55036; // "Loading ..."
 // the resource tree and each image's header are read; the images stay empty
 // until ReadSkippedImages.
 int ReadProgramFileIcons(std::vector<CIconGroup>& groups, const std::string& path,
-                         ProgressSink& progress = NullProgress());
+                         ProgressSink& progress = NullProgress(), ImageBytes bytes = ImageBytes::Read);
 int ReadProgramFileIcons(std::vector<CIconGroup>& groups, ByteSource& source, ProgressSink& progress = NullProgress(),
                          ImageBytes bytes = ImageBytes::Read);
 

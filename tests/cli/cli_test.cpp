@@ -168,6 +168,42 @@ TEST_F(CliTest, ListPrintsSortedFormatsOffsetsAndHeaders)
                          "\n1\t\t16x16x4 16x16x32\n");
 }
 
+TEST_F(CliTest, ManyFilesAreListedInTheOrderGiven)
+{
+    // Enough files for the listing to be shared between threads: the output
+    // and the error lines must still come file by file in the given order.
+    WriteBytes(dir / "modern.ico", BuildIco({Alpha32(16), Color16(16)}));
+    const std::string kinds[3] = {(dir / "sample.ico").string(), (dir / "modern.ico").string(),
+                                  (dir / "missing.ico").string()};
+    std::string lines[3], errors[3];
+    for (int k = 0; k < 3; ++k) {
+        RunResult alone = RunCli({"list", kinds[k]});
+        lines[k] = alone.out;
+        errors[k] = alone.err;
+    }
+    ASSERT_TRUE(errors[0].empty() && errors[1].empty() && !errors[2].empty());
+
+    std::vector<std::string> args = {"list"};
+    std::string out, err;
+    for (int i = 0; i < 400; ++i) {
+        // Distinct names (copies) so that an order mix-up would show.
+        const int k = i % 7 == 3 ? 2 : i % 2;
+        std::string path = kinds[k];
+        if (k != 2) {
+            path = (dir / ("copy" + std::to_string(i) + ".ico")).string();
+            std::filesystem::copy_file(kinds[k], path);
+            out += "# " + path + "\n" + lines[k];
+        } else {
+            err += errors[2];
+        }
+        args.push_back(path);
+    }
+    RunResult r = RunCli(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, out);
+    EXPECT_EQ(r.err, err);
+}
+
 TEST_F(CliTest, ExitCodesAndMessages)
 {
     EXPECT_EQ(RunCli({}).status, 2);
