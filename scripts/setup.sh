@@ -13,7 +13,7 @@ packages=(
   icoutils imagemagick
   xvfb xauth xclip
   xdg-utils desktop-file-utils cmark
-  poppler-utils fonts-liberation
+  poppler-utils fonts-liberation hyperfine
   clang libclang-rt-14-dev
 )
 
