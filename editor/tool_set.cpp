@@ -128,26 +128,12 @@ void CColorReplacerTool::Segment(ToolContext& context)
         context.renderRegion(f.color, f.mask, box);
 }
 
-std::optional<Rect> CColorReplacerTool::Hover(ToolContext& context, int column, int row)
+void CColorReplacerTool::PaintFootprint(ToolContext& context, CIconObject& f, ToolScratch& s, const Rect& box) const
 {
-    if (!context.format)
-        return std::nullopt;
-    CIconObject& f = *context.format;
-    ToolScratch& s = ScratchFor(f);
-    const Rect box = Stamp(s.stencil, column, row, context.brushShape);
-    const Rect shown = box.united(context.previousHover.value_or(Rect{}));
-    CopyBitmapRect(s.color, f.color, shown);
-    CopyBitmapRect(s.mask, f.mask, shown);
     for (int y = box.top; y < box.bottom; ++y)
         for (int x = box.left; x < box.right; ++x)
             if (s.stencil.rawPixel(x, y) == 0 && SamePixel(f, x, y, context.leftColor, context.leftAlpha))
                 SetImagePixel(s.color, s.mask, context.rightColor, x, y, &f.palette, context.rightAlpha);
-    WhitenRect(s.stencil, box);
-    if (context.renderRegion && !shown.empty())
-        context.renderRegion(s.color, s.mask, shown);
-    if (box.empty())
-        return std::nullopt;
-    return box;
 }
 
 // ---- pencil and brush ----

@@ -53,9 +53,10 @@ class CBrushStrokeTool : public CBrushStampTool {
 class CColorReplacerTool final : public CBrushStrokeTool {
   public:
     CColorReplacerTool() : CBrushStrokeTool(kToolCursors[kToolColorReplacer], false, false) {}
-    std::optional<Rect> Hover(ToolContext& context, int column, int row) override;
 
   private:
+    // The footprint shows the replacement where the pixels match.
+    void PaintFootprint(ToolContext& context, CIconObject& f, ToolScratch& s, const Rect& box) const override;
     void Segment(ToolContext& context) override;
 };
 

@@ -142,16 +142,20 @@ std::optional<Rect> CStencilTool::Hover(ToolContext& context, int column, int ro
     const Rect shown = box.united(context.previousHover.value_or(Rect{}));
     CopyBitmapRect(s.color, f.color, shown);
     CopyBitmapRect(s.mask, f.mask, shown);
-    // The hover footprint shows the fill as the whole image would have it.
-    FillSpec spec = Spec(context, Rect{});
-    spec.span = GradientSpan{0, 0, f.width - 1, f.height - 1};
-    FillThroughStencil(s.color, s.mask, s.stencil, box, spec);
+    PaintFootprint(context, f, s, box);
     WhitenRect(s.stencil, box);
     if (context.renderRegion && !shown.empty())
         context.renderRegion(s.color, s.mask, shown);
     if (box.empty())
         return std::nullopt;
     return box;
+}
+
+void CStencilTool::PaintFootprint(ToolContext& context, CIconObject& f, ToolScratch& s, const Rect& box) const
+{
+    FillSpec spec = Spec(context, Rect{});
+    spec.span = GradientSpan{0, 0, f.width - 1, f.height - 1};
+    FillThroughStencil(s.color, s.mask, s.stencil, box, spec);
 }
 
 } // namespace kavrel

@@ -42,6 +42,10 @@ class CStencilTool : public CDrawTool {
     virtual Rect DrawShape(Bitmap& stencil, int shape) const;
 
   protected:
+    // Paints the hover footprint (already on s.stencil, covering `box`) into
+    // the working copies. The default fills it as the whole image would be
+    // filled.
+    virtual void PaintFootprint(ToolContext& context, CIconObject& f, ToolScratch& s, const Rect& box) const;
     // The shape on working copies, rendered together with the previous preview.
     void Preview(ToolContext& context);
     // The shape into the format itself.
