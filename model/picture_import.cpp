@@ -154,6 +154,20 @@ int SourceRow(int y, int srcHeight, int dstHeight)
         std::min<std::int64_t>(static_cast<std::int64_t>(y) * srcHeight / dstHeight, srcHeight - 1));
 }
 
+// The mean colour of source pixels first..last (inclusive) of a row.
+Rgb SpanAverage(const DibView& view, const std::uint8_t* row, int first, int last)
+{
+    int r = 0, g = 0, b = 0;
+    for (int sx = first; sx <= last; ++sx) {
+        const Rgb c = view.color(row, sx);
+        r += c.r;
+        g += c.g;
+        b += c.b;
+    }
+    const int n = last - first + 1;
+    return {r / n, g / n, b / n};
+}
+
 // The rescaled picture as RGB, rows top-down.
 std::vector<Rgb> RescaleToRgb(const DibView& view, int width, int height)
 {
@@ -163,16 +177,8 @@ std::vector<Rgb> RescaleToRgb(const DibView& view, int width, int height)
         for (int x = 0; x < width; ++x) {
             int first, last;
             ColumnSpan(x, view.width(), width, first, last);
-            int r = 0, g = 0, b = 0;
-            for (int sx = first; sx <= last; ++sx) {
-                Rgb c = view.color(row, sx);
-                r += c.r;
-                g += c.g;
-                b += c.b;
-            }
-            int n = last - first + 1;
-            out[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = {
-                r / n, g / n, b / n};
+            out[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
+                SpanAverage(view, row, first, last);
         }
     }
     return out;
@@ -718,15 +724,8 @@ PackedDib ResizeIndexed(const PackedDib& dib, int width, int height)
                 target[x] = row[first];
                 continue;
             }
-            int r = 0, g = 0, b = 0;
-            for (int sx = first; sx <= last; ++sx) {
-                Rgb c = view.color(row, sx);
-                r += c.r;
-                g += c.g;
-                b += c.b;
-            }
-            int n = last - first + 1;
-            int index = NearestPaletteIndex(RGB(r / n, g / n, b / n), palette);
+            const Rgb c = SpanAverage(view, row, first, last);
+            int index = NearestPaletteIndex(RGB(c.r, c.g, c.b), palette);
             target[x] = static_cast<std::uint8_t>(std::max(index, 0));
         }
     }
