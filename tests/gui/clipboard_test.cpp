@@ -52,6 +52,22 @@ class SystemClipboardTest : public ::testing::Test {
         TransparentCopy = savedSwitch_;
     }
     CIconObject& F() { return *view_->Format(); }
+    // Adds a 16x16 true-colour format with alpha, all transparent; its index.
+    int AddAlphaFormat()
+    {
+        doc_.AddFormat(16, 16, 24, 0);
+        int index = 0;
+        for (int i = 0; i < doc_.GetFormatCount(); ++i)
+            if (doc_.GetFormat(i)->width == 16)
+                index = i;
+        CIconObject& f = *doc_.GetFormat(index);
+        f.bitDepth = 32;
+        f.colorCount = 0;
+        f.color = Bitmap::ColorAlpha(16, 16);
+        f.mask = Bitmap::Mono(16, 16);
+        f.mask.fill(RGB(255, 255, 255));
+        return index;
+    }
 
     QtClipboard clipboard_;
     int ask_ = 0; // no Paste options dialog
@@ -137,17 +153,8 @@ TEST_F(SystemClipboardTest, AnImageOfAnotherProgramPastesOpaqueAndAHugeOneIsMeas
 
 TEST_F(SystemClipboardTest, FormatsWithAlphaCopyAndPastePngWithAlpha)
 {
-    doc_.AddFormat(16, 16, 24, 0);
-    int index = 0;
-    for (int i = 0; i < doc_.GetFormatCount(); ++i)
-        if (doc_.GetFormat(i)->width == 16)
-            index = i;
+    const int index = AddAlphaFormat();
     CIconObject& f = *doc_.GetFormat(index);
-    f.bitDepth = 32;
-    f.colorCount = 0;
-    f.color = Bitmap::ColorAlpha(16, 16);
-    f.mask = Bitmap::Mono(16, 16);
-    f.mask.fill(RGB(255, 255, 255));
     SetImagePixel(f.color, f.mask, RGB(255, 0, 0), 0, 0, nullptr, 128);
     SetImagePixel(f.color, f.mask, RGB(0, 255, 0), 1, 0, nullptr);
     view_->SwitchFormat(index);
@@ -257,17 +264,8 @@ TEST_F(SystemClipboardTest, OtherProgramsReadAndGiveUsAlpha)
         for (int i = 0; i < 1000 && !p.waitForFinished(10); ++i)
             QCoreApplication::processEvents();
     };
-    doc_.AddFormat(16, 16, 24, 0);
-    int index = 0;
-    for (int i = 0; i < doc_.GetFormatCount(); ++i)
-        if (doc_.GetFormat(i)->width == 16)
-            index = i;
+    const int index = AddAlphaFormat();
     CIconObject& f = *doc_.GetFormat(index);
-    f.bitDepth = 32;
-    f.colorCount = 0;
-    f.color = Bitmap::ColorAlpha(16, 16);
-    f.mask = Bitmap::Mono(16, 16);
-    f.mask.fill(RGB(255, 255, 255));
     SetImagePixel(f.color, f.mask, RGB(255, 0, 0), 5, 5, nullptr, 128);
     view_->SwitchFormat(index);
     // Another program may own the selection since a later time than any
