@@ -1,12 +1,12 @@
 #include "shell/status_bar.h"
 
 #include <QApplication>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QStyle>
-#include <qdrawutil.h>
 #include <algorithm>
 #include <cstdint>
+#include <qdrawutil.h>
 
 #include "resources/strings.h"
 
@@ -64,7 +64,7 @@ QPixmap DrawGlyphStrip()
     return strip;
 }
 
-}  // namespace
+} // namespace
 
 // ---- CStatusPane ----
 
@@ -88,6 +88,17 @@ void CStatusPane::SetText(const QString& text)
     if (text == text_)
         return;
     text_ = text;
+    // A text pane widens to show a text longer than its width whole (such
+    // as "16,8M colors + alpha"), and keeps that width until the layout is
+    // set again, so the panes do not move back and forth.
+    if (kind_ == Kind::Text) {
+        const bool glyph = ownerDrawn_ && text.size() >= 2 && text[0] == QLatin1Char('@') && text[1].isDigit();
+        const int needed = fontMetrics().horizontalAdvance(glyph ? text.mid(3) : text) + (glyph ? 16 : 2) + 4;
+        if (needed > width_) {
+            width_ = needed;
+            setFixedWidth(width_);
+        }
+    }
     update();
 }
 
@@ -130,8 +141,8 @@ void CStatusPane::paintEvent(QPaintEvent*)
     if (text.size() >= 2 && text[0] == QLatin1Char('@') && text[1].isDigit()) {
         int n = text[1].digitValue();
         if (n < CStatusBarEx::kGlyphCount)
-            p.drawPixmap(inside.left() + 2, inside.top() + 1, CStatusBarEx::GlyphStrip(),
-                         CStatusBarEx::kGlyphPitch * n, 0, CStatusBarEx::kGlyphHeight, CStatusBarEx::kGlyphHeight);
+            p.drawPixmap(inside.left() + 2, inside.top() + 1, CStatusBarEx::GlyphStrip(), CStatusBarEx::kGlyphPitch * n,
+                         0, CStatusBarEx::kGlyphHeight, CStatusBarEx::kGlyphHeight);
         text = text.mid(3);
         textLeft = 16;
     }
@@ -202,7 +213,8 @@ void CStatusBarEx::SetLayout(StatusLayout layout)
     std::vector<PaneSpec> specs;
     switch (layout) {
     case StatusLayout::None:
-        specs = {{K::Text, 123, false, ""}, {K::Indicator, indicatorWidth, false, "CAP"},
+        specs = {{K::Text, 123, false, ""},
+                 {K::Indicator, indicatorWidth, false, "CAP"},
                  {K::Indicator, indicatorWidth, false, "NUM"}};
         break;
     case StatusLayout::Editor:
@@ -211,7 +223,9 @@ void CStatusBarEx::SetLayout(StatusLayout layout)
         break;
     case StatusLayout::ProgramFile:
     case StatusLayout::Library:
-        specs = {{K::Text, 130, false, ""}, {K::Text, 170, false, ""}, {K::Text, 12, true, ""},
+        specs = {{K::Text, 130, false, ""},
+                 {K::Text, 170, false, ""},
+                 {K::Text, 12, true, ""},
                  {K::Indicator, indicatorWidth, false, "NUM"}};
         break;
     }
@@ -280,13 +294,25 @@ void CStatusBarEx::SetMessage(const QString& text)
         panes_[0]->repaint();
 }
 
-void CStatusBarEx::SetMessage(int stringId) { SetMessage(QString::fromStdString(LoadString(stringId))); }
+void CStatusBarEx::SetMessage(int stringId)
+{
+    SetMessage(QString::fromStdString(LoadString(stringId)));
+}
 
-QString CStatusBarEx::Message() const { return PaneText(0); }
+QString CStatusBarEx::Message() const
+{
+    return PaneText(0);
+}
 
-void CStatusBarEx::SaveMessage() { savedMessage_ = Message(); }
+void CStatusBarEx::SaveMessage()
+{
+    savedMessage_ = Message();
+}
 
-void CStatusBarEx::RestoreMessage() { SetMessage(savedMessage_); }
+void CStatusBarEx::RestoreMessage()
+{
+    SetMessage(savedMessage_);
+}
 
 // ---- progress ----
 
@@ -342,9 +368,15 @@ void CStatusBarEx::Begin(const std::string& caption, int steps)
     ProgressBegin(QString::fromStdString(caption));
 }
 
-void CStatusBarEx::Step(int i) { ProgressStep(i, progressSteps_); }
+void CStatusBarEx::Step(int i)
+{
+    ProgressStep(i, progressSteps_);
+}
 
-void CStatusBarEx::End() { ProgressEnd(); }
+void CStatusBarEx::End()
+{
+    ProgressEnd();
+}
 
 void CStatusBarEx::RepaintProgressBlocks(int from, int to)
 {
@@ -366,8 +398,8 @@ void CStatusBarEx::PaintProgress(QPainter& p, const QRect& r)
     p.setPen(palette().color(QPalette::ButtonText));
     int x0 = progressCaption_.isEmpty() ? 0 : 90;
     if (!progressCaption_.isEmpty())
-        p.drawText(QRect(r.left() + 2, r.top(), x0 - 4, r.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   progressCaption_);
+        p.drawText(QRect(r.left() + 2, r.top(), x0 - 4, r.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, progressCaption_);
     int left = r.left() + x0;
     int top = r.top() + 1;
     const QColor edge(128, 128, 128), fill(0, 0, 128), empty(255, 255, 255);
@@ -395,4 +427,4 @@ const QPixmap& CStatusBarEx::GlyphStrip()
     return *strip;
 }
 
-}  // namespace kavrel
+} // namespace kavrel

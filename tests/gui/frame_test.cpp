@@ -98,6 +98,17 @@ TEST_F(FrameTest, StatusBarLayouts)
     // The indicators keep their names.
     bar.SetPaneText(6, QStringLiteral("x"));
     EXPECT_EQ(bar.PaneText(6), "NUM");
+    // A text longer than its pane widens the pane rather than being cut, and
+    // a shorter one later leaves the width as it is.
+    const QString longText = QStringLiteral("16,8M colors + alpha with room to spare");
+    bar.SetPaneText(1, longText);
+    const int wide = Widths(bar)[0];
+    EXPECT_GE(wide, bar.fontMetrics().horizontalAdvance(longText) + 2);
+    bar.SetPaneText(1, QStringLiteral("2 colors"));
+    EXPECT_EQ(Widths(bar)[0], wide);
+    bar.SetLayout(StatusLayout::None);
+    bar.SetLayout(StatusLayout::Editor);
+    EXPECT_EQ(Widths(bar), Scaled(bar, {130, 50, 50, 40, 12}));
 
     // Scaled only for fonts with digits wider than 6 pixels.
     QFont narrow = bar.font();
