@@ -516,9 +516,14 @@ bool ReadSkippedImages(CIconGroup& group, ByteSource& source)
         // reach past its resource.
         CIcon fresh;
         PrefixSource bounded(source, *icon.sourceOffset + static_cast<std::uint64_t>(icon.imageSize));
-        if (fresh.ReadImage(bounded, *icon.sourceOffset) && fresh.width == icon.width && fresh.height == icon.height &&
-            fresh.colorCount == icon.colorCount && fresh.png == icon.png && fresh.bitCountRaw == icon.bitCountRaw &&
-            fresh.imageSize == icon.imageSize) {
+        bool read = false;
+        try {
+            read = fresh.ReadImage(bounded, *icon.sourceOffset);
+        } catch (const std::bad_alloc&) {
+            // Dropped like an unreadable image; the window stays up.
+        }
+        if (read && fresh.width == icon.width && fresh.height == icon.height && fresh.colorCount == icon.colorCount &&
+            fresh.png == icon.png && fresh.bitCountRaw == icon.bitCountRaw && fresh.imageSize == icon.imageSize) {
             icon.image = std::move(fresh.image);
             ++it;
         } else {
