@@ -124,12 +124,39 @@ std::unique_ptr<FileReader> FileReader::Open(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
+    // The first block is read at once. A FIFO, a socket or a terminal refuses
+    // a positioned read and a folder any read, so they end here. A read that
+    // stops short of the block has met the end of the file, whose size then
+    // needs no stat (most icons are smaller than the block); only a full
+    // block leaves the kind and the size to fstat, which refuses a device
+    // that reads on and on.
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(kFirstBlock));
+    std::uint64_t got = 0;
+    while (got < kFirstBlock) {
+        const ssize_t n = ::pread(fd, block.data() + got, kFirstBlock - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return nullptr;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::uint64_t>(n);
     }
-    return std::unique_ptr<FileReader>(new FileReader(fd, static_cast<std::uint64_t>(st.st_size)));
+    std::uint64_t size = got;
+    if (got == kFirstBlock) {
+        struct stat st {};
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return nullptr;
+        }
+        size = static_cast<std::uint64_t>(st.st_size);
+    }
+    block.resize(static_cast<std::size_t>(std::min(size, got)));
+    auto reader = std::unique_ptr<FileReader>(new FileReader(fd, size));
+    reader->first_ = std::move(block);
+    return reader;
 }
 
 FileReader::~FileReader()
@@ -157,15 +184,7 @@ bool FileReader::readAt(std::uint64_t offset, std::uint64_t n, std::vector<std::
 {
     if (offset > size_ || n > size_ - offset)
         return false;
-    const std::uint64_t firstSize = std::min(size_, kFirstBlock);
-    if (offset + n <= firstSize) {
-        if (!firstRead_) {
-            std::vector<std::uint8_t> block(static_cast<std::size_t>(firstSize));
-            if (!readFully(0, block.data(), firstSize))
-                return false;
-            first_ = std::move(block);
-            firstRead_ = true;
-        }
+    if (offset + n <= first_.size()) {
         out.assign(first_.begin() + static_cast<std::ptrdiff_t>(offset),
                    first_.begin() + static_cast<std::ptrdiff_t>(offset + n));
         return true;

@@ -106,9 +106,9 @@ class PrefixSource : public ByteSource {
 
 // A file opened for bounded random access. Reads are limited by the real
 // file size and load no more than asked, except the file's first block: it
-// is read whole on the first read that lies inside it, since that block
-// holds an icon file's directory and usually its image headers, and a
-// program file's headers (one read instead of several).
+// is read whole when the file is opened, since that block holds an icon
+// file's directory and usually its image headers, and a program file's
+// headers (one read instead of several).
 class FileReader : public ByteSource {
   public:
     // Null for anything but a regular file (a FIFO, a device or a folder
@@ -129,8 +129,7 @@ class FileReader : public ByteSource {
     bool readFully(std::uint64_t offset, std::uint8_t* to, std::uint64_t n);
     int fd_ = -1;
     std::uint64_t size_ = 0;
-    std::vector<std::uint8_t> first_; // the first block once read
-    bool firstRead_ = false;
+    std::vector<std::uint8_t> first_; // the first block (or the whole file when shorter)
 };
 
 // The whole file, refused when larger than maxBytes.

@@ -1,6 +1,7 @@
 // Files read for their bytes: only regular files, refused at once otherwise.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +35,29 @@ TEST(FileReader, OnlyRegularFilesAreOpened)
         EXPECT_FALSE(FileReader::Open(path)) << path;
         EXPECT_FALSE(ReadWholeFile(path)) << path;
     }
+    // Nor is a FIFO that has data waiting: it has no positions to read at.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "abcdef", 6), 6);
+    EXPECT_FALSE(FileReader::Open(fifo.string()));
+    ::close(writer);
+
+    // Files around the size of the block read at opening: the size, the
+    // last bytes and a read across the block's end all come out right.
+    for (std::size_t size : {std::size_t{4095}, std::size_t{4096}, std::size_t{4097}, std::size_t{9000}}) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>(i * 7 + 1);
+        std::ofstream(dir / "sized.ico", std::ios::binary | std::ios::trunc) << bytes;
+        auto file = FileReader::Open((dir / "sized.ico").string());
+        ASSERT_TRUE(file) << size;
+        EXPECT_EQ(file->size(), size);
+        EXPECT_EQ(file->readAt(size - 3, 3), (std::vector<std::uint8_t>(bytes.end() - 3, bytes.end()))) << size;
+        EXPECT_EQ(file->readAt(4090, size - 4090), (std::vector<std::uint8_t>(bytes.begin() + 4090, bytes.end())))
+            << size;
+        EXPECT_FALSE(file->readAt(size - 2, 3)) << size;
+    }
+
     // A link to a regular file is that file.
     fs::create_symlink(dir / "plain.ico", dir / "link.ico");
     EXPECT_TRUE(FileReader::Open((dir / "link.ico").string()));
