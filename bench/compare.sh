@@ -12,11 +12,14 @@ cli="$build/cli/kavrel-cli"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Mean wall time of a command in milliseconds, over a few runs.
+# Median wall time of a command in milliseconds over RUNS runs (default 15;
+# the median, since a busy machine makes a few runs much slower than the
+# rest). The figures are read from the end of hyperfine's CSV line: the
+# command in front of them may hold commas of its own.
 time_ms() {
   if command -v hyperfine >/dev/null; then
-    hyperfine --warmup 1 --runs 5 --style none --export-csv "$work/t.csv" -- "$*" >/dev/null 2>&1
-    awk -F, 'NR == 2 { printf "%.1f", $2 * 1000 }' "$work/t.csv"
+    hyperfine --warmup 2 --runs "${RUNS:-15}" --style none --export-csv "$work/t.csv" -- "$*" >/dev/null 2>&1
+    awk -F, 'NR == 2 { printf "%.1f", $(NF - 4) * 1000 }' "$work/t.csv"
   else
     local best=""
     for _ in 1 2 3 4 5; do
@@ -68,8 +71,8 @@ if command -v i686-w64-mingw32-windres >/dev/null && command -v i686-w64-mingw32
     theirs=$(time_ms "wrestool -l '$work/icons.dll'")
     report "list a 2,000-icon DLL (wrestool -l)" "$ours" "$theirs"
     mkdir -p "$work/x"
-    ours=$(time_ms "rm -rf '$work/x1' && '$cli' extract '$work/icons.dll' -o '$work/x1'")
-    theirs=$(time_ms "rm -rf '$work/x2' && mkdir '$work/x2' && wrestool -x --type=14 -o '$work/x2' '$work/icons.dll'")
+    ours=$(RUNS=5 time_ms "rm -rf '$work/x1' && '$cli' extract '$work/icons.dll' -o '$work/x1'")
+    theirs=$(RUNS=5 time_ms "rm -rf '$work/x2' && mkdir '$work/x2' && wrestool -x --type=14 -o '$work/x2' '$work/icons.dll'")
     report "extract a 2,000-icon DLL (wrestool -x)" "$ours" "$theirs"
   else
     echo "compare: the DLL could not be built; skipping the DLL comparison"
@@ -84,7 +87,7 @@ convert -size 1024x1024 radial-gradient:'rgba(255,128,0,1)-rgba(0,64,255,0)' \
   -fill 'rgba(255,255,255,0.6)' -draw 'circle 512,512 512,200' PNG32:"$work/big.png" 2>/dev/null || true
 if [ -s "$work/big.png" ]; then
   ours=$(time_ms "'$cli' create '$work/sizes-ours.ico' '$work/big.png'")
-  theirs=$(time_ms "convert '$work/big.png' -define icon:auto-resize=256,128,96,64,48,40,32,24,20,16 '$work/sizes-im.ico'")
+  theirs=$(RUNS=5 time_ms "convert '$work/big.png' -define icon:auto-resize=256,128,96,64,48,40,32,24,20,16 '$work/sizes-im.ico'")
   report "ten sizes from a 1024 PNG (convert)" "$ours" "$theirs"
   ours=$(time_ms "'$cli' convert '$work/sizes-ours.ico' '$work/copy-ours.ico'")
   theirs=$(time_ms "convert '$work/sizes-ours.ico' '$work/copy-im.ico'")
