@@ -121,7 +121,10 @@ int RunList(const std::vector<std::string>& argv, Io& io)
             const std::string out = batch.out.str(), err = batch.err.str();
             std::size_t outAt = 0, errAt = 0;
             for (auto [outEnd, errEnd] : batch.ends) {
-                io.err.write(err.data() + errAt, static_cast<std::streamsize>(errEnd - errAt));
+                // Only actual error text goes out: every write on the error
+                // stream first flushes the output stream it is tied to.
+                if (errEnd > errAt)
+                    io.err.write(err.data() + errAt, static_cast<std::streamsize>(errEnd - errAt));
                 io.out.write(out.data() + outAt, static_cast<std::streamsize>(outEnd - outAt));
                 outAt = outEnd;
                 errAt = errEnd;

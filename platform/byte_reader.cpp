@@ -125,25 +125,21 @@ std::unique_ptr<FileReader> FileReader::Open(const std::string& path)
     if (fd < 0)
         return nullptr;
     // The first block is read at once. A FIFO, a socket or a terminal refuses
-    // a positioned read and a folder any read, so they end here. A read that
-    // stops short of the block has met the end of the file, whose size then
-    // needs no stat (most icons are smaller than the block); only a full
-    // block leaves the kind and the size to fstat, which refuses a device
-    // that reads on and on.
+    // a positioned read and a folder any read, so they end here. A read of a
+    // file that stops short of the block has met the end of the file, whose
+    // size then needs no stat (most icons are smaller than the block); only
+    // a full block leaves the kind and the size to fstat, which refuses a
+    // device that reads on and on.
     std::vector<std::uint8_t> block(static_cast<std::size_t>(kFirstBlock));
-    std::uint64_t got = 0;
-    while (got < kFirstBlock) {
-        const ssize_t n = ::pread(fd, block.data() + got, kFirstBlock - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return nullptr;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::uint64_t>(n);
+    ssize_t n;
+    do
+        n = ::pread(fd, block.data(), kFirstBlock, 0);
+    while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        ::close(fd);
+        return nullptr;
     }
+    const auto got = static_cast<std::uint64_t>(n);
     std::uint64_t size = got;
     if (got == kFirstBlock) {
         struct stat st {};
