@@ -7,6 +7,7 @@
 #include "editor/tool_brushes.h"
 #include "editor/tool_set.h"
 #include "model/icon_model.h"
+#include "support/alpha_format.h"
 #include "support/pixel_picture.h"
 
 namespace kavrel {
@@ -14,19 +15,10 @@ namespace {
 
 constexpr std::uint32_t kRed = 0x00FF0000u; // the raw pixel's colour bits
 
-// Turns a format into a transparent 32-bit one, as a modern icon is edited.
-void MakeAlphaFormat(CIconObject& f)
-{
-    f.bitDepth = 32;
-    f.colorCount = 0;
-    f.ownPalette = 0;
-    test::AlphaImage(f.width, f.height, f.color, f.mask);
-}
-
 struct AlphaDrawing {
     AlphaDrawing(int w, int h) : format(24, w, h, 0)
     {
-        MakeAlphaFormat(format);
+        test::MakeAlphaFormat(format);
         context.format = &format;
         context.renderRegion = [this](const Bitmap& c, const Bitmap&, const Rect&) { renderedAlpha = c.hasAlpha(); };
     }
@@ -195,7 +187,7 @@ TEST_F(AlphaToolTest, ThePickerInTheViewTakesColourAndAlpha)
     CIconViewState view(&doc);
     view.InitialUpdate(400, 300);
     CIconObject& f = *view.Format();
-    MakeAlphaFormat(f);
+    test::MakeAlphaFormat(f);
     SetImagePixel(f.color, f.mask, RGB(10, 20, 30), 2, 2, nullptr, 99);
     SetImagePixel(f.color, f.mask, RGB(40, 50, 60), 3, 2, nullptr);
 

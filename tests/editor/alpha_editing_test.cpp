@@ -13,6 +13,7 @@
 #include "editor/transforms.h"
 #include "editor/undo.h"
 #include "model/icon_model.h"
+#include "support/alpha_format.h"
 #include "support/pixel_picture.h"
 
 namespace kavrel {
@@ -38,8 +39,8 @@ class AlphaEditingTest : public ::testing::Test {
         doc_.OnNewDocument();
         doc_.AddFormat(4, 4, 24, 0);
         doc_.AddFormat(8, 8, 24, 0);
-        MakeAlpha(*doc_.GetFormat(Index(4)));
-        MakeAlpha(*doc_.GetFormat(Index(8)));
+        test::MakeAlphaFormat(*doc_.GetFormat(Index(4)));
+        test::MakeAlphaFormat(*doc_.GetFormat(Index(8)));
         CIconViewState::FormatToOpen() = Index(4);
         view_ = std::make_unique<CIconViewState>(&doc_);
         view_->InitialUpdate(400, 300);
@@ -55,12 +56,6 @@ class AlphaEditingTest : public ::testing::Test {
         SetClipboardService(nullptr);
         SetPasteOptionsPrompt(nullptr);
         TransparentCopy = savedSwitch_;
-    }
-    static void MakeAlpha(CIconObject& f)
-    {
-        f.bitDepth = 32;
-        f.colorCount = 0;
-        test::AlphaImage(f.width, f.height, f.color, f.mask);
     }
     int Index(int size)
     {

@@ -7,6 +7,7 @@
 #include "document/icon_document.h"
 #include "editor/settings_editor.h"
 #include "model/icon_model.h"
+#include "support/alpha_format.h"
 #include "support/scripted_prompter.h"
 
 namespace kavrel {
@@ -442,11 +443,7 @@ TEST_F(PaletteBarTest, AlphaSliderAndNoInvertedColourInFormatsWithAlpha)
         if (doc.GetFormat(i)->width == 16)
             index = i;
     CIconObject& alpha = *doc.GetFormat(index);
-    alpha.bitDepth = 32;
-    alpha.colorCount = 0;
-    alpha.color = Bitmap::ColorAlpha(16, 16);
-    alpha.mask = Bitmap::Mono(16, 16);
-    alpha.mask.fill(RGB(255, 255, 255));
+    test::MakeAlphaFormat(alpha);
     const Rect track = CPaletteBar::SliderTrackRect(kAlphaChannel);
     const int middle = (track.top + track.bottom) / 2;
 

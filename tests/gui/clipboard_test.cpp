@@ -22,6 +22,7 @@
 #include "editor/ui/paste_options_dialog.h"
 #include "editor/ui/qt_clipboard.h"
 #include "model/icon_model.h"
+#include "support/alpha_format.h"
 #include "support/qt_app.h"
 
 namespace kavrel {
@@ -60,12 +61,7 @@ class SystemClipboardTest : public ::testing::Test {
         for (int i = 0; i < doc_.GetFormatCount(); ++i)
             if (doc_.GetFormat(i)->width == 16)
                 index = i;
-        CIconObject& f = *doc_.GetFormat(index);
-        f.bitDepth = 32;
-        f.colorCount = 0;
-        f.color = Bitmap::ColorAlpha(16, 16);
-        f.mask = Bitmap::Mono(16, 16);
-        f.mask.fill(RGB(255, 255, 255));
+        test::MakeAlphaFormat(*doc_.GetFormat(index));
         return index;
     }
 

@@ -13,6 +13,7 @@
 #include "editor/ui/icon_view.h"
 #include "model/icon_model.h"
 #include "resources/command_ids.h"
+#include "support/alpha_format.h"
 #include "support/qt_app.h"
 
 namespace kavrel {
@@ -113,11 +114,7 @@ TEST_F(PaletteBarWidgetTest, FormatsWithAlphaShowTheAlphaSliderAndGreyTheInverte
         if (doc_.GetFormat(i)->bitDepth == 24)
             index = i;
     CIconObject& f = *doc_.GetFormat(index);
-    f.bitDepth = 32;
-    f.colorCount = 0;
-    f.color = Bitmap::ColorAlpha(32, 32);
-    f.mask = Bitmap::Mono(32, 32);
-    f.mask.fill(RGB(255, 255, 255));
+    test::MakeAlphaFormat(f);
     for (int i = 0; i < 32; ++i) {
         SetImagePixel(f.color, f.mask, RGB(255, 0, 0), i, 10, nullptr, 128);
         SetImagePixel(f.color, f.mask, RGB(0, 0, 255), 20, i, nullptr, 64);
