@@ -93,14 +93,12 @@ std::optional<COLORREF> ParseRgbHex(const std::string& text)
 
 bool LoadIcons(const std::string& path, std::vector<CIconGroup>& groups, Io& io, bool salvage, ImageBytes bytes)
 {
+    // A file whose name says neither icon, library nor program file gives nothing.
     const FileKindType kind = FileKind(path);
     if (kind == FileKindType::ProgramFile || kind == FileKindType::IconLibrary) {
         if (ReadProgramFileIcons(groups, path, NullProgress(), bytes) > 0)
             return true;
-    } else if (kind != FileKindType::Icon) {
-        if (LoadIconsFromFile(groups, path) > 0)
-            return true;
-    } else if (auto file = FileReader::Open(path)) {
+    } else if (auto file = kind == FileKindType::Icon ? FileReader::Open(path) : nullptr) {
         std::vector<std::uint64_t> offsets;
         IcoImageCount count;
         if (ReadIcoGroupWithOffsets(*file, groups, offsets, salvage ? IcoReadMode::IntactImages : IcoReadMode::Whole,
